@@ -1,0 +1,85 @@
+// The one document of the editor: gallery values, items in tree order, the files
+// every published folder needs, and the bookkeeping of the publishing code.
+// Publishing itself lives in publish/ and works on this document.
+#pragma once
+
+#include "model/Catalogue.h"
+#include "model/Seams.h"
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <vector>
+
+// A file the published folder needs beside the page.
+struct TLinkedFileInfo
+{
+    QString FileName;
+    QString FileType;  // "swf", "js" or "xml"
+    quint8 Generated;  // 1: written by publishing; 0: a player file copied from the program folder
+
+    bool operator==(const TLinkedFileInfo &) const = default;
+};
+
+using TItemArray = std::vector<TItemData>;
+using TLinkedFileInfoArray = std::vector<TLinkedFileInfo>;
+using TStringArray = QStringList;
+
+// What LoadProject made of a file.
+enum class LoadResult {
+    Loaded,    // document and tree replaced by the file's contents
+    NoProject, // empty file, or no product marker: nothing changed
+    Refused,   // another product's file: nothing changed; show kForeignProductMessage
+};
+
+extern const char *const kForeignProductMessage;
+
+class TAppletAgent
+{
+public:
+    TAppletAgent();
+
+    TAppletData AppletData;
+    TItemArray Items;
+    TLinkedFileInfoArray LinkedFiles;
+    QStringList WorkingFiles;
+    QStringList ResourceFiles;
+    QString Separator;
+    QString FileVersion;
+
+    void SetDefaults();
+    static TItemData NewItem();
+
+    TAppletData GetAppletData() const { return AppletData; }
+    void SetAppletData(const TAppletData &data) { AppletData = data; }
+    TItemData GetItem(int index) const { return Items.at(size_t(index)); }
+    void SetItem(const TItemData &item, int index) { Items.at(size_t(index)) = item; }
+
+    static TStringArray AppletDataToStrings(const TAppletData &data);
+    static TAppletData StringsToAppletData(const TStringArray &list, const QString &version);
+    static TStringArray ItemToStrings(const TItemData &item);
+    static TItemData StringsToItem(const TStringArray &list, const QString &version);
+
+    void InsertItem(int index, const TItemData &item);
+    void DeleteItem(int index);
+    void MoveItemUp(int index);
+
+    // Writes the project file atomically: the previous file stays intact when the write fails.
+    void SaveProject(const QString &fileName, IProgress &progress) const;
+    // Reads a project file into a staging copy first; only a complete, valid file
+    // replaces the document and adds its nodes under the tree's root (the caller
+    // passes a tree holding only the root). A file that cannot be read, that ends
+    // early or holds a Level that is not a number raises QmError and changes nothing.
+    LoadResult LoadProject(const QString &fileName, IItemTree &tree, IProgress &progress);
+
+    // Adds one node per item under the tree's root from the items' levels; levels a
+    // saved file never holds (a first level above 0, a jump of more than one) are
+    // clamped (and stored clamped) so that item i always stands at node i + 1.
+    // Raises the conversion error for a level that is not an integer, before the
+    // tree is touched.
+    static void RebuildTree(TItemArray &items, IItemTree &tree);
+
+    // The line of separator-terminated values.
+    QString JoinValues(const TStringArray &list) const;
+};

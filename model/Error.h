@@ -1,0 +1,25 @@
+// The one error type of the program: it carries the message the user sees.
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+class QmError : public std::runtime_error
+{
+public:
+    explicit QmError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message)
+    {
+    }
+    const QString &message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// "'%s' is not a valid integer value": raised wherever a text must be an integer.
+[[noreturn]] void RaiseNotInteger(const QString &text);
+
+// The text as a decimal integer (blanks around it allowed, an optional sign),
+// or QmError with the conversion message.
+int StrToInt(const QString &text);

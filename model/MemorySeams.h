@@ -1,0 +1,53 @@
+// In-memory item tree and progress: used by the tests and the headless publisher.
+#pragma once
+
+#include "model/Seams.h"
+
+#include <QStringList>
+#include <vector>
+
+class MemoryItemTree : public IItemTree
+{
+public:
+    MemoryItemTree();
+    int NodeCount() const override;
+    int Depth(int absIndex) const override;
+    QString Caption(int absIndex) const override;
+    void SetCaption(int absIndex, const QString &caption) override;
+    void AddLastChild(int parentAbsIndex, const QString &caption) override;
+    void ResetToRoot() override;
+
+    // Absolute index of the parent of a node (-1 for the root).
+    int Parent(int absIndex) const;
+    // "caption" lines indented by two blanks per level, for readable test failures.
+    QString Dump() const;
+
+private:
+    struct Node
+    {
+        QString caption;
+        int depth;
+        int parent;
+    };
+    // Kept in pre-order, so a node's position is its absolute index.
+    std::vector<Node> m_nodes;
+};
+
+// Records what an operation reported; `events` keeps every call in order.
+class MemoryProgress : public IProgress
+{
+public:
+    void SetMaximum(int maximum) override;
+    void Step(int by) override;
+    void SetPosition(int position) override;
+    void SetStage(const QString &text) override;
+    void SetBusy(bool busy) override;
+
+    int maximum = 0;
+    int position = 0;
+    int highest = 0; // the highest position reached since the last SetMaximum
+    QString stage;
+    bool busy = false;
+    QStringList stages; // every non-empty stage text, in order
+    QStringList events;
+};

@@ -1,0 +1,55 @@
+// The two small interfaces through which the document and the publishing code
+// talk to whatever shows them: the item tree and the progress display. The
+// editor window implements them with widgets; tests and the headless publisher
+// use the in-memory versions in MemorySeams.h.
+#pragma once
+
+#include <QString>
+
+// A tree of captioned nodes addressed by absolute index: the pre-order position
+// in the whole tree, the root being 0.
+class IItemTree
+{
+public:
+    virtual ~IItemTree() = default;
+    virtual int NodeCount() const = 0;
+    // Depth of the node: 0 for the root, 1 for its children, ...
+    virtual int Depth(int absIndex) const = 0;
+    virtual QString Caption(int absIndex) const = 0;
+    virtual void SetCaption(int absIndex, const QString &caption) = 0;
+    // Adds a node captioned `caption` as the last child of the node at `parentAbsIndex`.
+    virtual void AddLastChild(int parentAbsIndex, const QString &caption) = 0;
+    // Removes every node but the root, which is captioned "Quillmere" again.
+    virtual void ResetToRoot() = 0;
+};
+
+// The hint line, progress bar and busy cursor of a long operation.
+class IProgress
+{
+public:
+    virtual ~IProgress() = default;
+    virtual void SetMaximum(int maximum) = 0;
+    virtual void Step(int by) = 0;
+    virtual void SetPosition(int position) = 0;
+    virtual void SetStage(const QString &text) = 0;
+    virtual void SetBusy(bool busy) = 0;
+};
+
+// Brings progress back to rest (position 0, no stage text, normal cursor) when
+// it goes out of scope, also when an error leaves the operation early.
+class ProgressReset
+{
+public:
+    explicit ProgressReset(IProgress &progress) : m_progress(progress) {}
+    ~ProgressReset()
+    {
+        m_progress.SetPosition(0);
+        m_progress.SetStage(QString());
+        m_progress.SetBusy(false);
+    }
+    ProgressReset(const ProgressReset &) = delete;
+    ProgressReset &operator=(const ProgressReset &) = delete;
+
+private:
+    IProgress &m_progress;
+};

@@ -1,0 +1,27 @@
+// Small text helpers shared by the document, the file formats and publishing.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// A colour word as the platform keeps it: 0x00BBGGRR, red in the low byte.
+using TColor = quint32;
+
+// RRGGBB in upper-case hexadecimal.
+QString ColorToHex(TColor color);
+// RRGGBB (any letter case) to a colour word; "transparent" (any case) and "" give black.
+// Non-hexadecimal characters raise the integer conversion error naming the built text.
+TColor HexToColor(const QString &text);
+
+// The n-th value (from 1) of a line in which every value is followed by `separator`;
+// empty when there is no such value.
+QString GetField(const QString &line, int n, const QString &separator);
+
+// The path ending in exactly one platform separator ("\" on Windows, "/" elsewhere).
+QString IncludeTrailingBackslash(const QString &path);
+
+// Leading and trailing blanks and control characters removed.
+QString TrimText(const QString &text);
+
+// The file-name part of a path: the text after the last "\", "/" or ":".
+QString ExtractFileName(const QString &path);

@@ -1,0 +1,18 @@
+// The preview folder is the hub of every build: each generated file is placed
+// there and recorded in the document's WorkingFiles, and clean-up removes exactly
+// the recorded files.
+#pragma once
+
+#include "model/AppletAgent.h"
+
+#include <QString>
+
+// Copies the file into the preview folder (unless it is already there) and records its name.
+void AddWorkingFile(TAppletAgent &document, const QString &path);
+
+// Deletes every recorded file from the preview folder, forgets them, and removes
+// the folder when it is empty.
+void CleanupWorkingFiles(TAppletAgent &document);
+
+// Copies `from` over `to`; failures are ignored (a missing source, the same file, no access).
+void CopyFileOver(const QString &from, const QString &to);

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on Debian 12, as root. Quick when all is there.
+set -euo pipefail
+
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev libgif-dev
+          libgtest-dev googletest xvfb xauth imagemagick chromium nodejs npm clang libclang-rt-14-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+done
+# nodejs may come from elsewhere than Debian; a working node and npm are enough.
+if command -v node >/dev/null && command -v npm >/dev/null; then
+  missing=("${missing[@]/nodejs}"); missing=("${missing[@]/npm}")
+fi
+read -r -a missing <<< "${missing[*]:-}"
+if [ "${#missing[@]}" -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The browser test drives Debian's Chromium through playwright-core (no browser download).
+here=$(cd "$(dirname "$0")/.." && pwd)
+if [ -f "$here/tests/player/package.json" ] && [ ! -d "$here/tests/player/node_modules/playwright-core" ]; then
+  (cd "$here/tests/player" && npm install --no-audit --no-fund --loglevel=error)
+fi
