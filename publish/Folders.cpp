@@ -120,3 +120,18 @@ QString ProgramFolder()
 {
     return IncludeTrailingBackslash(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
 }
+
+QString PlayerFolder()
+{
+    return ProgramFolder() + QStringLiteral("player") + QDir::separator();
+}
+
+QString HelpFolder()
+{
+    return ProgramFolder() + QStringLiteral("help") + QDir::separator();
+}
+
+QString SamplesFolder()
+{
+    return ProgramFolder() + QStringLiteral("samples") + QDir::separator();
+}

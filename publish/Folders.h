@@ -26,6 +26,9 @@ QString DocumentsFolder();
 // The pictures folder itself: nothing created, nothing tested.
 QString MyPicturesFolder();
 
-// The folder of the running program, ending in a separator: where the player,
-// help and sample files are delivered.
+// The folder of the running program, ending in a separator. The player, help and
+// sample files are delivered beside it, in the folders "player", "help" and "samples".
 QString ProgramFolder();
+QString PlayerFolder();
+QString HelpFolder();
+QString SamplesFolder();
