@@ -1,0 +1,24 @@
+// The publishing driver: one complete build (images, configuration files, page),
+// a save that assembles the output folder beside the project file, and the
+// pieces the preview command puts together.
+#pragma once
+
+#include "model/AppletAgent.h"
+#include "model/Seams.h"
+
+#include <QString>
+
+// Builds the pictures and configuration files into the preview folder and writes the page at `pagePath`.
+void BuildOutput(TAppletAgent &document, const QString &pagePath, IItemTree &tree, IProgress &progress);
+
+// Publishes into `outputFolder` (ending in a separator) under `fileName` less its
+// extension: page, project file, readme, player files, pictures, configuration files.
+// The project file is written even when the build fails; the build's error is raised afterwards.
+bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QString &fileName, IItemTree &tree,
+                  IProgress &progress);
+
+// Places every linked file found in `sourceFolder` into the preview folder.
+void CopyLinkedFiles(TAppletAgent &document, const QString &sourceFolder);
+
+// Copies the extra resource files (there are none; the list is emptied).
+void CopyResourceFiles(TAppletAgent &document, const QString &sourceFolder, IProgress &progress);
