@@ -1,0 +1,300 @@
+// The project file: byte-exact writing, reading back, tolerated extras, refusals and repairs.
+#include "model/AppletAgent.h"
+#include "model/Error.h"
+#include "model/MemorySeams.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+const char *const kNewProjectFile =
+    "<Warning_Info>\r\n"
+    "Note: This file was created and maintained by Quillmere 1.0.\r\n"
+    "Do not modify it or script project may not be opened again!\r\n"
+    "</Warning_Info>\r\n"
+    "<Product_Name>\r\n"
+    "Quillmere\r\n"
+    "</Product_Name>\r\n"
+    "<Product_Version>\r\n"
+    "1.0\r\n"
+    "</Product_Version>\r\n"
+    "<Applet_Parameters>\r\n"
+    "slideshow1#$@667#$@75#$@375#$@6#$@1#$@#$@1#$@1#$@1#$@24#$@FFFFFF#$@24#$@FFFFFF#$@000000#$@000000#$@1#$@000000#$@0#$@"
+    "#$@#$@#$@1#$@\r\n"
+    "</Applet_Parameters>\r\n"
+    "<Item_Parameters>\r\n"
+    "</Item_Parameters>\r\n";
+
+class ProjectFile : public ::testing::Test
+{
+protected:
+    QString Path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+    void Write(const char *name, const QByteArray &bytes) const
+    {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray Read(const char *name) const
+    {
+        QFile file(Path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // A file with the given gallery line and item lines, CR LF throughout.
+    static QByteArray Project(const QByteArray &product, const QByteArray &gallery, const QList<QByteArray> &items,
+                              bool closed = true)
+    {
+        QByteArray out = "<Product_Name>\r\n" + product + "\r\n</Product_Name>\r\n<Product_Version>\r\n2.5\r\n"
+                         "</Product_Version>\r\n<Applet_Parameters>\r\n" + gallery + "\r\n</Applet_Parameters>\r\n"
+                         "<Item_Parameters>\r\n";
+        for (const QByteArray &item : items)
+            out += item + "\r\n";
+        if (closed)
+            out += "</Item_Parameters>\r\n";
+        return out;
+    }
+
+    static QByteArray ItemLine(const char *path, int level)
+    {
+        return QByteArray("p#$@#$@") + path + "#$@http://x#$@_blank#$@h#$@v#$@" + QByteArray::number(level) + "#$@#$@#$@#$@";
+    }
+
+    // A document holding values that a file must not disturb when it is refused.
+    static TAppletAgent Previous()
+    {
+        TAppletAgent doc;
+        doc.SetDefaults();
+        doc.AppletData.ScriptName = QStringLiteral("before");
+        TItemData item = TAppletAgent::NewItem();
+        item.HTitle = QStringLiteral("kept");
+        doc.Items.push_back(item);
+        doc.FileVersion = QStringLiteral("old");
+        return doc;
+    }
+
+    void ExpectUnchanged(const TAppletAgent &doc, const MemoryItemTree &tree) const
+    {
+        EXPECT_EQ(doc.AppletData.ScriptName, QStringLiteral("before"));
+        ASSERT_EQ(doc.Items.size(), 1u);
+        EXPECT_EQ(doc.Items[0].HTitle, QStringLiteral("kept"));
+        EXPECT_EQ(doc.FileVersion, QStringLiteral("old"));
+        EXPECT_EQ(tree.NodeCount(), 1);
+    }
+
+    QTemporaryDir dir;
+    MemoryItemTree tree;
+    MemoryProgress progress;
+};
+
+QString ErrorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const QmError &e) {
+        return e.message();
+    }
+    return QStringLiteral("(no error)");
+}
+
+} // namespace
+
+TEST_F(ProjectFile, NewProjectIsFifteenLinesByteForByte)
+{
+    TAppletAgent doc;
+    doc.SetDefaults();
+    doc.AppletData.InactiveItemAlpha.clear(); // Save reads the gallery pane first, which has no control for it
+    doc.SaveProject(Path("new.qmreel1"), progress);
+    EXPECT_EQ(Read("new.qmreel1"), QByteArray(kNewProjectFile));
+    EXPECT_EQ(progress.maximum, 15);
+    EXPECT_EQ(progress.highest, 15);
+    EXPECT_EQ(progress.stages, QStringList{QStringLiteral("Saving Data ... ...")});
+    EXPECT_EQ(progress.position, 0);
+    EXPECT_TRUE(progress.stage.isEmpty());
+    EXPECT_FALSE(progress.busy);
+}
+
+TEST_F(ProjectFile, ItemLinesEndInThreeSeparatorsAndCountElevenSteps)
+{
+    TAppletAgent doc;
+    doc.SetDefaults();
+    for (int i = 0; i < 2; ++i) {
+        TItemData item = TAppletAgent::NewItem();
+        item.Level = QStringLiteral("0");
+        doc.Items.push_back(item);
+    }
+    doc.SaveProject(Path("two.qmreel1"), progress);
+    const QList<QByteArray> lines = Read("two.qmreel1").split('\n');
+    EXPECT_EQ(lines.size(), 17 + 1); // 17 lines, each ending in CR LF
+    EXPECT_EQ(lines[14], QByteArray("#$@#$@#$@#$@_self#$@#$@#$@0#$@#$@#$@#$@\r"));
+    EXPECT_EQ(progress.maximum, 37);
+    EXPECT_EQ(progress.highest, 37);
+}
+
+TEST_F(ProjectFile, NestedLevelsRoundTripIntoTheSameTree)
+{
+    TAppletAgent doc;
+    doc.SetDefaults();
+    const int levels[] = {0, 1, 2, 1, 0, 1};
+    int n = 0;
+    for (int level : levels) {
+        TItemData item = TAppletAgent::NewItem();
+        item.OriginalImagePath = QStringLiteral("/pics/img%1.jpg").arg(n++);
+        item.Level = QString::number(level);
+        item.Link = QStringLiteral("http://example.org/%1").arg(n);
+        doc.Items.push_back(item);
+    }
+    doc.AppletData.ScriptName = QStringLiteral("My Show");
+    doc.SaveProject(Path("nested.qmreel1"), progress);
+
+    TAppletAgent loaded;
+    ASSERT_EQ(loaded.LoadProject(Path("nested.qmreel1"), tree, progress), LoadResult::Loaded);
+    EXPECT_EQ(loaded.AppletData, doc.AppletData);
+    EXPECT_EQ(loaded.Items, doc.Items);
+    EXPECT_EQ(loaded.FileVersion, QStringLiteral("1.0"));
+    EXPECT_EQ(tree.Dump(), QStringLiteral("Quillmere\n  img0.jpg\n    img1.jpg\n      img2.jpg\n    img3.jpg\n"
+                                          "  img4.jpg\n    img5.jpg\n"));
+    EXPECT_EQ(progress.stages.last(), QStringLiteral("Loading Data ... ..."));
+    EXPECT_TRUE(progress.stage.isEmpty());
+    EXPECT_FALSE(progress.busy);
+}
+
+TEST_F(ProjectFile, LevelsZeroOneOneZeroOneGiveTwoTopNodes)
+{
+    Write("l.qmreel1", Project("Quillmere", "a#$@", {ItemLine("C:\\a\\1.jpg", 0), ItemLine("C:\\a\\2.jpg", 1),
+                                                      ItemLine("C:\\a\\3.jpg", 1), ItemLine("C:\\a\\4.jpg", 0),
+                                                      ItemLine("C:\\a\\5.jpg", 1)}));
+    TAppletAgent doc;
+    ASSERT_EQ(doc.LoadProject(Path("l.qmreel1"), tree, progress), LoadResult::Loaded);
+    EXPECT_EQ(tree.Dump(), QStringLiteral("Quillmere\n  1.jpg\n    2.jpg\n    3.jpg\n  4.jpg\n    5.jpg\n"));
+}
+
+TEST_F(ProjectFile, ExtraLinesBetweenMarkersAreIgnoredAndInsideItemsBecomeItems)
+{
+    Write("extra.qmreel1",
+          "junk\r\n<Product_Name>\r\nMorrowfen\r\n</Product_Name>\r\nmore junk\r\n<Product_Version>\r\n3\r\n"
+          "after version\r\n<Applet_Parameters>\r\nx#$@1#$@\r\nbetween\r\n</Applet_Parameters>\r\n<Item_Parameters>\r\n"
+          "#$@#$@#$@#$@#$@#$@#$@0#$@\r\n"
+          "no separators but level zero is missing\r\n"
+          "</Item_Parameters>\r\ntrailing\r\n");
+    TAppletAgent doc;
+    // The second item line has no separators: every field empty, so its level is not a number.
+    EXPECT_EQ(ErrorOf([&] { doc.LoadProject(Path("extra.qmreel1"), tree, progress); }),
+              QStringLiteral("'' is not a valid integer value"));
+
+    Write("extra2.qmreel1",
+          "junk\r\n<Product_Name>\r\nMorrowfen\r\n</Product_Name>\r\nmore junk\r\n<Product_Version>\r\n3\r\n"
+          "after version\r\n<Applet_Parameters>\r\nx#$@1#$@\r\nbetween\r\n</Applet_Parameters>\r\n<Item_Parameters>\r\n"
+          "#$@#$@#$@#$@#$@#$@#$@0#$@\r\n"
+          "#$@#$@/b/extra.gif#$@#$@#$@#$@#$@0#$@\r\n"
+          "</Item_Parameters>\r\ntrailing\r\n");
+    ASSERT_EQ(doc.LoadProject(Path("extra2.qmreel1"), tree, progress), LoadResult::Loaded);
+    EXPECT_EQ(doc.AppletData.ScriptName, QStringLiteral("x"));
+    EXPECT_EQ(doc.AppletData.ActiveItemWidth, QStringLiteral("1"));
+    EXPECT_TRUE(doc.AppletData.InactiveItemWidth.isEmpty()); // fewer than 23 values: the rest stay empty
+    EXPECT_EQ(doc.FileVersion, QStringLiteral("3"));
+    ASSERT_EQ(doc.Items.size(), 2u);
+    EXPECT_EQ(tree.Caption(2), QStringLiteral("extra.gif"));
+}
+
+TEST_F(ProjectFile, OtherProductsAreRefusedAndChangeNothing)
+{
+    for (const char *product : {"Quillmere ", "quillmere", "Otherware"}) {
+        Write("other.qmreel1", Project(product, "new#$@", {ItemLine("a.jpg", 0)}));
+        TAppletAgent doc = Previous();
+        MemoryItemTree fresh;
+        EXPECT_EQ(doc.LoadProject(Path("other.qmreel1"), fresh, progress), LoadResult::Refused) << product;
+        ExpectUnchanged(doc, fresh);
+    }
+    EXPECT_STREQ(kForeignProductMessage, "This file wasn't saved by Quillmere 1.0, open failed!");
+}
+
+TEST_F(ProjectFile, EmptyOrUnmarkedFilesAreNoProject)
+{
+    Write("empty.qmreel1", "");
+    Write("plain.qmreel1", "hello\r\nworld\r\n");
+    for (const char *name : {"empty.qmreel1", "plain.qmreel1"}) {
+        TAppletAgent doc = Previous();
+        EXPECT_EQ(doc.LoadProject(Path(name), tree, progress), LoadResult::NoProject) << name;
+        ExpectUnchanged(doc, tree);
+    }
+}
+
+TEST_F(ProjectFile, TruncatedFilesAreRefusedWithTheFileNamed)
+{
+    const QByteArray whole = Project("Quillmere", "new#$@", {ItemLine("a.jpg", 0)});
+    const QList<QByteArray> cuts = {whole.left(whole.indexOf("</Item_Parameters>")),
+                                    whole.left(whole.indexOf("<Item_Parameters>")),
+                                    whole.left(whole.indexOf("<Applet_Parameters>")),
+                                    whole.left(whole.indexOf("<Product_Version>")), QByteArray("<Product_Name>\r\n")};
+    for (const QByteArray &cut : cuts) {
+        Write("cut.qmreel1", cut);
+        TAppletAgent doc = Previous();
+        const QString message = ErrorOf([&] { doc.LoadProject(Path("cut.qmreel1"), tree, progress); });
+        EXPECT_TRUE(message.contains(QStringLiteral("cut.qmreel1"))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QStringLiteral("is missing"))) << message.toStdString();
+        ExpectUnchanged(doc, tree);
+        EXPECT_TRUE(progress.stage.isEmpty());
+        EXPECT_FALSE(progress.busy);
+    }
+}
+
+TEST_F(ProjectFile, NonIntegerLevelIsRefusedAndChangesNothing)
+{
+    Write("bad.qmreel1", Project("Quillmere", "new#$@", {ItemLine("a.jpg", 0), "x#$@#$@b.jpg#$@#$@#$@#$@#$@one#$@"}));
+    TAppletAgent doc = Previous();
+    EXPECT_EQ(ErrorOf([&] { doc.LoadProject(Path("bad.qmreel1"), tree, progress); }),
+              QStringLiteral("'one' is not a valid integer value"));
+    ExpectUnchanged(doc, tree);
+    EXPECT_FALSE(progress.busy);
+}
+
+TEST_F(ProjectFile, ImpossibleLevelsAreClampedSoItemsMatchNodes)
+{
+    Write("jump.qmreel1", Project("Quillmere", "new#$@", {ItemLine("a.jpg", 2), ItemLine("b.jpg", 1),
+                                                          ItemLine("c.jpg", 4), ItemLine("d.jpg", -3)}));
+    TAppletAgent doc;
+    ASSERT_EQ(doc.LoadProject(Path("jump.qmreel1"), tree, progress), LoadResult::Loaded);
+    EXPECT_EQ(tree.Dump(), QStringLiteral("Quillmere\n  a.jpg\n    b.jpg\n      c.jpg\n  d.jpg\n"));
+    QStringList levels;
+    for (const TItemData &item : doc.Items)
+        levels << item.Level;
+    EXPECT_EQ(levels, (QStringList{"0", "1", "2", "0"}));
+    for (int i = 0; i < int(doc.Items.size()); ++i)
+        EXPECT_EQ(tree.Depth(i + 1) - 1, doc.Items[size_t(i)].Level.toInt());
+}
+
+TEST_F(ProjectFile, UnreadableAndUnwritablePathsNameThePath)
+{
+    TAppletAgent doc = Previous();
+    const QString missing = Path("nowhere.qmreel1");
+    const QString message = ErrorOf([&] { doc.LoadProject(missing, tree, progress); });
+    EXPECT_TRUE(message.contains(QStringLiteral("nowhere.qmreel1"))) << message.toStdString();
+    ExpectUnchanged(doc, tree);
+
+    const QString unwritable = Path("no/such/folder/x.qmreel1");
+    const QString saveMessage = ErrorOf([&] { doc.SaveProject(unwritable, progress); });
+    EXPECT_TRUE(saveMessage.contains(QStringLiteral("x.qmreel1"))) << saveMessage.toStdString();
+    EXPECT_EQ(progress.position, 0);
+    EXPECT_FALSE(progress.busy);
+}
+
+TEST_F(ProjectFile, AFailedSaveLeavesThePreviousFileIntact)
+{
+    // A folder standing where the new file's temporary companion would go makes the save fail late.
+    TAppletAgent doc;
+    doc.SetDefaults();
+    doc.SaveProject(Path("keep.qmreel1"), progress);
+    const QByteArray before = Read("keep.qmreel1");
+    doc.AppletData.ScriptName = QStringLiteral("changed");
+    // Saving onto a folder path fails; the old file under its own name is untouched.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("taken.qmreel1")));
+    EXPECT_NE(ErrorOf([&] { doc.SaveProject(Path("taken.qmreel1"), progress); }), QStringLiteral("(no error)"));
+    EXPECT_EQ(Read("keep.qmreel1"), before);
+}
