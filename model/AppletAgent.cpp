@@ -18,8 +18,7 @@ TAppletAgent::TAppletAgent()
                   {QStringLiteral("my_flash_config.xml"), QStringLiteral("xml"), 1},
                   {QStringLiteral("my_flash_config2.xml"), QStringLiteral("xml"), 1}},
       Separator(QStringLiteral("#$@"))
-{
-}
+{}
 
 void TAppletAgent::SetDefaults()
 {
@@ -132,8 +131,7 @@ void TAppletAgent::SaveProject(const QString &fileName, IProgress &progress) con
                       QStringLiteral("1.0"),
                       QStringLiteral("</Product_Version>")};
     progress.Step(10);
-    lines << QStringLiteral("<Applet_Parameters>") << JoinValues(AppletDataToStrings(AppletData))
-          << QStringLiteral("</Applet_Parameters>");
+    lines << QStringLiteral("<Applet_Parameters>") << JoinValues(AppletDataToStrings(AppletData)) << QStringLiteral("</Applet_Parameters>");
     progress.Step(5);
     lines << QStringLiteral("<Item_Parameters>");
     for (const TItemData &item : Items) {

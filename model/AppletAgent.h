@@ -16,8 +16,8 @@
 struct TLinkedFileInfo
 {
     QString FileName;
-    QString FileType;  // "swf", "js" or "xml"
-    quint8 Generated;  // 1: written by publishing; 0: a player file copied from the program folder
+    QString FileType; // "swf", "js" or "xml"
+    quint8 Generated; // 1: written by publishing; 0: a player file copied from the program folder
 
     bool operator==(const TLinkedFileInfo &) const = default;
 };

@@ -67,14 +67,13 @@ enum class ControlKind {
     ComboText,   // combo box with free text, mode 1: its edit text
 };
 
-template <typename Record>
-struct ParamSpec
+template <typename Record> struct ParamSpec
 {
     int position;        // 1-based place in every list and file line
     const char *field;   // field name
     const char *control; // object name of the editing control, "" for none
     ControlKind kind;
-    int minimum;         // range of a spin edit (0 / 0 otherwise)
+    int minimum; // range of a spin edit (0 / 0 otherwise)
     int maximum;
     const char *defaultValue; // new-project (or new-item) value
     QString Record::*member;

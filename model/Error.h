@@ -7,10 +7,7 @@
 class QmError : public std::runtime_error
 {
 public:
-    explicit QmError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message)
-    {
-    }
+    explicit QmError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
     const QString &message() const { return m_message; }
 
 private:

@@ -48,11 +48,13 @@ protected:
     }
 
     // A file with the given gallery line and item lines, CR LF throughout.
-    static QByteArray Project(const QByteArray &product, const QByteArray &gallery, const QList<QByteArray> &items,
-                              bool closed = true)
+    static QByteArray Project(const QByteArray &product, const QByteArray &gallery, const QList<QByteArray> &items, bool closed = true)
     {
-        QByteArray out = "<Product_Name>\r\n" + product + "\r\n</Product_Name>\r\n<Product_Version>\r\n2.5\r\n"
-                         "</Product_Version>\r\n<Applet_Parameters>\r\n" + gallery + "\r\n</Applet_Parameters>\r\n"
+        QByteArray out = "<Product_Name>\r\n" + product +
+                         "\r\n</Product_Name>\r\n<Product_Version>\r\n2.5\r\n"
+                         "</Product_Version>\r\n<Applet_Parameters>\r\n" +
+                         gallery +
+                         "\r\n</Applet_Parameters>\r\n"
                          "<Item_Parameters>\r\n";
         for (const QByteArray &item : items)
             out += item + "\r\n";
@@ -167,9 +169,9 @@ TEST_F(ProjectFile, NestedLevelsRoundTripIntoTheSameTree)
 
 TEST_F(ProjectFile, LevelsZeroOneOneZeroOneGiveTwoTopNodes)
 {
-    Write("l.qmreel1", Project("Quillmere", "a#$@", {ItemLine("C:\\a\\1.jpg", 0), ItemLine("C:\\a\\2.jpg", 1),
-                                                      ItemLine("C:\\a\\3.jpg", 1), ItemLine("C:\\a\\4.jpg", 0),
-                                                      ItemLine("C:\\a\\5.jpg", 1)}));
+    Write("l.qmreel1", Project("Quillmere", "a#$@",
+                               {ItemLine("C:\\a\\1.jpg", 0), ItemLine("C:\\a\\2.jpg", 1), ItemLine("C:\\a\\3.jpg", 1),
+                                ItemLine("C:\\a\\4.jpg", 0), ItemLine("C:\\a\\5.jpg", 1)}));
     TAppletAgent doc;
     ASSERT_EQ(doc.LoadProject(Path("l.qmreel1"), tree, progress), LoadResult::Loaded);
     EXPECT_EQ(tree.Dump(), QStringLiteral("Quillmere\n  1.jpg\n    2.jpg\n    3.jpg\n  4.jpg\n    5.jpg\n"));
@@ -177,23 +179,20 @@ TEST_F(ProjectFile, LevelsZeroOneOneZeroOneGiveTwoTopNodes)
 
 TEST_F(ProjectFile, ExtraLinesBetweenMarkersAreIgnoredAndInsideItemsBecomeItems)
 {
-    Write("extra.qmreel1",
-          "junk\r\n<Product_Name>\r\nMorrowfen\r\n</Product_Name>\r\nmore junk\r\n<Product_Version>\r\n3\r\n"
-          "after version\r\n<Applet_Parameters>\r\nx#$@1#$@\r\nbetween\r\n</Applet_Parameters>\r\n<Item_Parameters>\r\n"
-          "#$@#$@#$@#$@#$@#$@#$@0#$@\r\n"
-          "no separators but level zero is missing\r\n"
-          "</Item_Parameters>\r\ntrailing\r\n");
+    Write("extra.qmreel1", "junk\r\n<Product_Name>\r\nMorrowfen\r\n</Product_Name>\r\nmore junk\r\n<Product_Version>\r\n3\r\n"
+                           "after version\r\n<Applet_Parameters>\r\nx#$@1#$@\r\nbetween\r\n</Applet_Parameters>\r\n<Item_Parameters>\r\n"
+                           "#$@#$@#$@#$@#$@#$@#$@0#$@\r\n"
+                           "no separators but level zero is missing\r\n"
+                           "</Item_Parameters>\r\ntrailing\r\n");
     TAppletAgent doc;
     // The second item line has no separators: every field empty, so its level is not a number.
-    EXPECT_EQ(ErrorOf([&] { doc.LoadProject(Path("extra.qmreel1"), tree, progress); }),
-              QStringLiteral("'' is not a valid integer value"));
+    EXPECT_EQ(ErrorOf([&] { doc.LoadProject(Path("extra.qmreel1"), tree, progress); }), QStringLiteral("'' is not a valid integer value"));
 
-    Write("extra2.qmreel1",
-          "junk\r\n<Product_Name>\r\nMorrowfen\r\n</Product_Name>\r\nmore junk\r\n<Product_Version>\r\n3\r\n"
-          "after version\r\n<Applet_Parameters>\r\nx#$@1#$@\r\nbetween\r\n</Applet_Parameters>\r\n<Item_Parameters>\r\n"
-          "#$@#$@#$@#$@#$@#$@#$@0#$@\r\n"
-          "#$@#$@/b/extra.gif#$@#$@#$@#$@#$@0#$@\r\n"
-          "</Item_Parameters>\r\ntrailing\r\n");
+    Write("extra2.qmreel1", "junk\r\n<Product_Name>\r\nMorrowfen\r\n</Product_Name>\r\nmore junk\r\n<Product_Version>\r\n3\r\n"
+                            "after version\r\n<Applet_Parameters>\r\nx#$@1#$@\r\nbetween\r\n</Applet_Parameters>\r\n<Item_Parameters>\r\n"
+                            "#$@#$@#$@#$@#$@#$@#$@0#$@\r\n"
+                            "#$@#$@/b/extra.gif#$@#$@#$@#$@#$@0#$@\r\n"
+                            "</Item_Parameters>\r\ntrailing\r\n");
     ASSERT_EQ(doc.LoadProject(Path("extra2.qmreel1"), tree, progress), LoadResult::Loaded);
     EXPECT_EQ(doc.AppletData.ScriptName, QStringLiteral("x"));
     EXPECT_EQ(doc.AppletData.ActiveItemWidth, QStringLiteral("1"));
@@ -229,10 +228,9 @@ TEST_F(ProjectFile, EmptyOrUnmarkedFilesAreNoProject)
 TEST_F(ProjectFile, TruncatedFilesAreRefusedWithTheFileNamed)
 {
     const QByteArray whole = Project("Quillmere", "new#$@", {ItemLine("a.jpg", 0)});
-    const QList<QByteArray> cuts = {whole.left(whole.indexOf("</Item_Parameters>")),
-                                    whole.left(whole.indexOf("<Item_Parameters>")),
-                                    whole.left(whole.indexOf("<Applet_Parameters>")),
-                                    whole.left(whole.indexOf("<Product_Version>")), QByteArray("<Product_Name>\r\n")};
+    const QList<QByteArray> cuts = {whole.left(whole.indexOf("</Item_Parameters>")), whole.left(whole.indexOf("<Item_Parameters>")),
+                                    whole.left(whole.indexOf("<Applet_Parameters>")), whole.left(whole.indexOf("<Product_Version>")),
+                                    QByteArray("<Product_Name>\r\n")};
     for (const QByteArray &cut : cuts) {
         Write("cut.qmreel1", cut);
         TAppletAgent doc = Previous();
@@ -249,16 +247,15 @@ TEST_F(ProjectFile, NonIntegerLevelIsRefusedAndChangesNothing)
 {
     Write("bad.qmreel1", Project("Quillmere", "new#$@", {ItemLine("a.jpg", 0), "x#$@#$@b.jpg#$@#$@#$@#$@#$@one#$@"}));
     TAppletAgent doc = Previous();
-    EXPECT_EQ(ErrorOf([&] { doc.LoadProject(Path("bad.qmreel1"), tree, progress); }),
-              QStringLiteral("'one' is not a valid integer value"));
+    EXPECT_EQ(ErrorOf([&] { doc.LoadProject(Path("bad.qmreel1"), tree, progress); }), QStringLiteral("'one' is not a valid integer value"));
     ExpectUnchanged(doc, tree);
     EXPECT_FALSE(progress.busy);
 }
 
 TEST_F(ProjectFile, ImpossibleLevelsAreClampedSoItemsMatchNodes)
 {
-    Write("jump.qmreel1", Project("Quillmere", "new#$@", {ItemLine("a.jpg", 2), ItemLine("b.jpg", 1),
-                                                          ItemLine("c.jpg", 4), ItemLine("d.jpg", -3)}));
+    Write("jump.qmreel1",
+          Project("Quillmere", "new#$@", {ItemLine("a.jpg", 2), ItemLine("b.jpg", 1), ItemLine("c.jpg", 4), ItemLine("d.jpg", -3)}));
     TAppletAgent doc;
     ASSERT_EQ(doc.LoadProject(Path("jump.qmreel1"), tree, progress), LoadResult::Loaded);
     EXPECT_EQ(tree.Dump(), QStringLiteral("Quillmere\n  a.jpg\n    b.jpg\n      c.jpg\n  d.jpg\n"));
