@@ -1,13 +1,195 @@
-// Temporary stand-in until the picture pipeline lands.
 #include "publish/Pictures.h"
 
 #include "model/Error.h"
+#include "model/SaveFile.h"
+#include "publish/BmpCodec.h"
+#include "publish/Folders.h"
+#include "publish/GifCodec.h"
+#include "publish/JpegCodec.h"
+#include "publish/WorkingFiles.h"
 
-ResizedPicture ResizeImage(const QString &, const QString &, int, int, int, TColor)
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace {
+
+const char *const kMissingCaption = "Warning: Original image not found.";
+const char *const kStage = "Processing images ...";
+
+// The nearest integer, halves to the even neighbour (83.5 gives 84, 62.5 gives 62).
+int Round(double x)
 {
-    throw QmError(QStringLiteral("Pictures are not supported yet."));
+    return int(std::nearbyint(x));
 }
 
-void ProcessItemImages(TAppletAgent &, IItemTree &, IProgress &)
+// Sources larger than this are not read into memory at all.
+constexpr qint64 kMaxSourceBytes = qint64(1) << 30;
+
+QByteArray ReadSource(const QString &path)
 {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw QmError(QStringLiteral("The picture \"%1\" cannot be opened: %2.").arg(path, file.errorString()));
+    if (file.size() > kMaxSourceBytes)
+        throw QmError(QStringLiteral("The picture \"%1\" is too large to be processed.").arg(path));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw QmError(QStringLiteral("The picture \"%1\" cannot be read: %2.").arg(path, file.errorString()));
+    return bytes;
+}
+
+} // namespace
+
+SourceRect PictureGeometry::sourceArea(int sw, int sh) const
+{
+    // An empty Q along an axis (a sliver of a source) stands for the whole source.
+    if (qw <= 0 || qh <= 0) {
+        SourceRect whole{0, 0, double(sw), double(sh)};
+        if (qw > 0) {
+            whole.left = fromQ.left * double(sw) / qw;
+            whole.right = fromQ.right * double(sw) / qw;
+        }
+        if (qh > 0) {
+            whole.top = fromQ.top * double(sh) / qh;
+            whole.bottom = fromQ.bottom * double(sh) / qh;
+        }
+        return whole;
+    }
+    const double fx = double(sw) / qw, fy = double(sh) / qh;
+    return {fromQ.left * fx, fromQ.top * fy, fromQ.right * fx, fromQ.bottom * fy};
+}
+
+PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode)
+{
+    PictureGeometry g;
+    // Mode 0 matches the target's shorter side, mode 1 its longer side; a square uses the width.
+    const bool byHeight = mode == 0 ? height < width : width < height;
+    g.scale = byHeight ? float(double(sh) / height) : float(double(sw) / width);
+    g.qw = Round(sw / double(g.scale));
+    g.qh = Round(sh / double(g.scale));
+    if (mode == 0) {
+        const int dx = g.qw < width ? Round((width - g.qw) / 2.0) : 0;
+        const int dy = g.qh < height ? Round((height - g.qh) / 2.0) : 0;
+        g.fromQ = {0, 0, g.qw, g.qh};
+        g.into = {dx, dy, width - dx, height - dy};
+        g.filled = true;
+    } else {
+        const int dx = g.qw > width ? Round((g.qw - width) / 2.0) : 0;
+        const int dy = g.qh > height ? Round((g.qh - height) / 2.0) : 0;
+        g.fromQ = {dx, dy, g.qw - dx, g.qh - dy};
+        g.into = {0, 0, width, height};
+        g.filled = false;
+    }
+    return g;
+}
+
+QString PictureExtension(const QString &sourcePath)
+{
+    const QString suffix = QFileInfo(sourcePath).suffix().toLower();
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
+        return QStringLiteral(".jpg");
+    if (suffix == QLatin1String("gif"))
+        return QStringLiteral(".gif");
+    if (suffix == QLatin1String("bmp"))
+        return QStringLiteral(".bmp");
+    return QString();
+}
+
+Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill)
+{
+    if (width < 1 || height < 1)
+        throw QmError(QStringLiteral("The item pictures cannot be made %1 x %2 pixels: width and height must be at "
+                                     "least 1.")
+                          .arg(width)
+                          .arg(height));
+    const QString extension = PictureExtension(sourcePath);
+    if (extension.isEmpty())
+        throw QmError(QStringLiteral("The picture \"%1\" is of an unsupported picture type: only JPEG (.jpg, .jpeg), "
+                                     "GIF (.gif) and BMP (.bmp) files can be used.")
+                          .arg(sourcePath));
+    Bitmap picture(width, height);
+    const QByteArray bytes = ReadSource(sourcePath);
+    try {
+        Bitmap source;
+        PictureGeometry g;
+        SourceRect area;
+        if (extension == QLatin1String(".jpg")) {
+            // Decode at the smallest DCT scale that keeps about twice the pixels drawn.
+            JpegReader reader(bytes);
+            const int sw = reader.shownWidth(), sh = reader.shownHeight();
+            g = ComputeGeometry(sw, sh, width, height, mode);
+            area = g.sourceArea(sw, sh);
+            const int num = ChooseJpegScale(area.right - area.left, area.bottom - area.top, g.into.width(),
+                                            g.into.height());
+            source = reader.decode(num);
+            const double f = num / 8.0;
+            area = {area.left * f, area.top * f, area.right * f, area.bottom * f};
+        } else {
+            source = extension == QLatin1String(".gif") ? DecodeGif(bytes, fill) : DecodeBmp(bytes);
+            g = ComputeGeometry(source.width(), source.height(), width, height, mode);
+            area = g.sourceArea(source.width(), source.height());
+        }
+        if (g.filled)
+            Fill(picture, fill);
+        StretchCopy(source, area, picture, g.into);
+    } catch (const QmError &e) {
+        throw QmError(QStringLiteral("%1\nPicture: %2").arg(e.message(), sourcePath));
+    }
+    return picture;
+}
+
+ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, int width, int height, int mode,
+                           TColor fill)
+{
+    const Bitmap picture = RenderPicture(sourcePath, width, height, mode, fill);
+    const QString extension = PictureExtension(sourcePath);
+    QByteArray bytes;
+    if (extension == QLatin1String(".jpg"))
+        bytes = EncodeJpeg(picture, 90);
+    else if (extension == QLatin1String(".gif"))
+        bytes = EncodeGif(picture);
+    else
+        bytes = EncodeBmp(picture);
+    ResizedPicture result;
+    result.fileName = baseName + extension;
+    result.fullPath = TempFolder() + result.fileName;
+    SaveWholeFile(result.fullPath, bytes);
+    return result;
+}
+
+void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress)
+{
+    const int count = tree.NodeCount();
+    progress.SetMaximum(count);
+    progress.SetStage(QString::fromLatin1(kStage));
+    progress.SetBusy(true);
+    // Position 0, no stage text and the normal cursor again, also when a picture fails.
+    ProgressReset reset(progress);
+    for (int node = 1; node < count; ++node) {
+        const int index = node - 1;
+        if (std::size_t(index) >= document.Items.size())
+            break;
+        TItemData item = document.GetItem(index);
+        const QString source = TrimText(item.OriginalImagePath);
+        if (source.isEmpty() || !QFileInfo(source).isFile()) {
+            tree.SetCaption(node, QString::fromLatin1(kMissingCaption));
+            continue;
+        }
+        tree.SetCaption(node, ExtractFileName(source));
+        const TAppletData &data = document.AppletData;
+        const int width = StrToInt(data.ActiveItemWidth);
+        const int height = StrToInt(data.ItemHeight);
+        // Only "0" keeps the margins; any other stored number fills and crops.
+        const int mode = StrToInt(data.ThumbProcessType) == 0 ? 0 : 1;
+        const TColor fill = HexToColor(data.ThumbFillColor);
+        const ResizedPicture picture =
+            ResizeImage(source, QStringLiteral("p%1_t").arg(index), width, height, mode, fill);
+        item.ImageFile = picture.fileName;
+        document.SetItem(item, index);
+        AddWorkingFile(document, picture.fullPath);
+        QFile::remove(picture.fullPath);
+        progress.Step(1);
+    }
 }

@@ -5,6 +5,7 @@
 #include "model/AppletAgent.h"
 #include "model/Seams.h"
 #include "model/TextUtils.h"
+#include "publish/Raster.h"
 
 #include <QString>
 
@@ -21,3 +22,27 @@ ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, i
 
 // The per-build pass over all items: node captions, ImageFile, the preview folder.
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress);
+
+// Where a source of sw x sh pixels goes in a W x H picture. The source is first
+// thought scaled by s to Q (qw x qh); `fromQ` of Q is then stretched onto `into`
+// of the picture, which is filled first when `filled`.
+struct PictureGeometry
+{
+    float scale = 0;   // s: source pixels per picture pixel
+    int qw = 0, qh = 0;
+    PixelRect fromQ;   // in Q
+    PixelRect into;    // in the W x H picture
+    bool filled = false;
+
+    // `fromQ` in source pixels: the two stretches done as one.
+    SourceRect sourceArea(int sw, int sh) const;
+};
+
+// Mode 0 fits inside margins, any other mode fills and crops. Halves round to even.
+PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode);
+
+// The picture types by extension: ".jpg" for JPEG, ".gif", ".bmp"; empty for any other.
+QString PictureExtension(const QString &sourcePath);
+
+// Decodes the source and draws the W x H picture, without writing anything.
+Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill);

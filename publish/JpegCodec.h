@@ -1,0 +1,57 @@
+// JPEG pictures through libjpeg: a reader that looks at the header first and then
+// decodes at a reduced DCT scale, and the baseline encoder of the generated pictures.
+// Every libjpeg error becomes a QmError carrying the library's message.
+#pragma once
+
+#include "publish/Raster.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <memory>
+
+class JpegReader
+{
+public:
+    // Reads the header (and the Exif orientation); raises QmError for a file that
+    // is not a readable JPEG. `bytes` must outlive the reader.
+    explicit JpegReader(const QByteArray &bytes, std::int64_t maxPixels = kMaxBitmapPixels);
+    ~JpegReader();
+    JpegReader(const JpegReader &) = delete;
+    JpegReader &operator=(const JpegReader &) = delete;
+
+    // The picture as stored, before the orientation is applied.
+    int storedWidth() const;
+    int storedHeight() const;
+    // Exif orientation 1..8 (1 when there is none or it is not readable).
+    int orientation() const;
+    // The picture as shown: width and height swapped for orientations 5 to 8.
+    int shownWidth() const;
+    int shownHeight() const;
+
+    // Decodes once, at scale num/8 (1..8): every side ceil(side * num / 8). The result
+    // is RGB (greyscale, CMYK and YCCK converted) and turned upright.
+    Bitmap decode(int scaleNum);
+
+private:
+    struct State;
+    friend struct JpegCore;
+    std::unique_ptr<State> d;
+    std::int64_t m_maxPixels;
+    int m_orientation = 1;
+};
+
+// The smallest DCT scale num (of 8) at which a source area of `areaWidth` x
+// `areaHeight` pixels still keeps about twice the pixels of a `drawWidth` x
+// `drawHeight` destination along each axis; 8 when none does.
+int ChooseJpegScale(double areaWidth, double areaHeight, int drawWidth, int drawHeight);
+
+// The whole picture, decoded at full size and turned upright.
+Bitmap DecodeJpeg(const QByteArray &bytes, std::int64_t maxPixels = kMaxBitmapPixels);
+
+// Baseline JPEG, 24-bit colour, not progressive, full-resolution chroma (4:4:4).
+QByteArray EncodeJpeg(const Bitmap &picture, int quality = 90);
+
+// The orientation tag (1..8) of an APP1 Exif segment's data ("Exif\0\0" + TIFF);
+// 1 when there is none or the segment is malformed.
+int ExifOrientation(const std::uint8_t *data, std::size_t size);

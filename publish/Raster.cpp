@@ -1,0 +1,217 @@
+#include "publish/Raster.h"
+
+#include "model/Error.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+Bitmap::Bitmap(int width, int height, std::int64_t maxPixels)
+{
+    if (width < 1 || height < 1)
+        throw QmError(QStringLiteral("A picture of %1 x %2 pixels cannot be made.").arg(width).arg(height));
+    if (std::int64_t(width) * height > maxPixels)
+        throw QmError(QStringLiteral("The picture is too large (%1 x %2 pixels); at most %3 megapixels can be processed.")
+                          .arg(width)
+                          .arg(height)
+                          .arg(maxPixels / 1'000'000));
+    m_width = width;
+    m_height = height;
+    m_pixels.assign(std::size_t(width) * std::size_t(height) * 3, 0);
+}
+
+void Bitmap::setPixel(int x, int y, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    std::uint8_t *p = row(y) + std::size_t(x) * 3;
+    p[0] = r;
+    p[1] = g;
+    p[2] = b;
+}
+
+TColor Bitmap::pixel(int x, int y) const
+{
+    const std::uint8_t *p = row(y) + std::size_t(x) * 3;
+    return TColor(p[0]) | (TColor(p[1]) << 8) | (TColor(p[2]) << 16);
+}
+
+void FillRect(Bitmap &bitmap, const PixelRect &rect, TColor color)
+{
+    const int left = std::max(rect.left, 0), right = std::min(rect.right, bitmap.width());
+    const int top = std::max(rect.top, 0), bottom = std::min(rect.bottom, bitmap.height());
+    const std::uint8_t r = color & 0xFF, g = (color >> 8) & 0xFF, b = (color >> 16) & 0xFF;
+    for (int y = top; y < bottom; ++y) {
+        std::uint8_t *p = bitmap.row(y) + std::size_t(left) * 3;
+        for (int x = left; x < right; ++x, p += 3) {
+            p[0] = r;
+            p[1] = g;
+            p[2] = b;
+        }
+    }
+}
+
+void Fill(Bitmap &bitmap, TColor color)
+{
+    FillRect(bitmap, {0, 0, bitmap.width(), bitmap.height()}, color);
+}
+
+namespace {
+
+constexpr double kLobes = 3.0;
+
+double Sinc(double x)
+{
+    if (x == 0.0)
+        return 1.0;
+    const double px = std::numbers::pi * x;
+    return std::sin(px) / px;
+}
+
+double Lanczos3(double x)
+{
+    if (x <= -kLobes || x >= kLobes)
+        return 0.0;
+    return Sinc(x) * Sinc(x / kLobes);
+}
+
+// For each output position, the first source sample and its normalised weights.
+struct Taps
+{
+    std::vector<int> first;
+    std::vector<int> count;
+    std::vector<float> weights; // `stride` per output position
+    int stride = 0;
+};
+
+// Output positions [outBegin, outEnd) of an axis whose `outSize` positions cover
+// source [from, to); source samples exist at 0..inSize-1.
+Taps MakeTaps(double from, double to, int outSize, int outBegin, int outEnd, int inSize)
+{
+    Taps taps;
+    const int n = std::max(outEnd - outBegin, 0);
+    const double scale = (to - from) / outSize;
+    const double filterScale = std::max(std::abs(scale), 1.0);
+    const double support = kLobes * filterScale;
+    taps.stride = int(std::ceil(support)) * 2 + 2;
+    taps.first.resize(std::size_t(n));
+    taps.count.resize(std::size_t(n));
+    taps.weights.assign(std::size_t(n) * std::size_t(taps.stride), 0.0f);
+    std::vector<double> w(std::size_t(taps.stride));
+    for (int i = 0; i < n; ++i) {
+        const double center = from + (outBegin + i + 0.5) * scale;
+        int lo = int(std::floor(center - support + 0.5));
+        int hi = int(std::floor(center + support + 0.5));
+        lo = std::clamp(lo, 0, inSize - 1);
+        hi = std::clamp(hi, lo + 1, inSize);
+        hi = std::min(hi, lo + taps.stride);
+        double total = 0;
+        for (int j = lo; j < hi; ++j) {
+            w[std::size_t(j - lo)] = Lanczos3((j + 0.5 - center) / filterScale);
+            total += w[std::size_t(j - lo)];
+        }
+        if (std::abs(total) < 1e-9) {
+            // Only possible for a point far outside the source: take the nearest sample.
+            lo = std::clamp(int(std::floor(center)), 0, inSize - 1);
+            hi = lo + 1;
+            w[0] = total = 1.0;
+        }
+        taps.first[std::size_t(i)] = lo;
+        taps.count[std::size_t(i)] = hi - lo;
+        float *out = &taps.weights[std::size_t(i) * std::size_t(taps.stride)];
+        for (int j = 0; j < hi - lo; ++j)
+            out[j] = float(w[std::size_t(j)] / total);
+    }
+    return taps;
+}
+
+std::uint8_t ToByte(float v)
+{
+    // The sinc lobes overshoot; clamp before rounding.
+    return std::uint8_t(std::clamp(v + 0.5f, 0.0f, 255.0f));
+}
+
+} // namespace
+
+void StretchCopy(const Bitmap &source, const SourceRect &from, Bitmap &target, const PixelRect &to)
+{
+    if (source.isNull() || target.isNull() || to.width() <= 0 || to.height() <= 0)
+        return;
+    const int x0 = std::max(to.left, 0), x1 = std::min(to.right, target.width());
+    const int y0 = std::max(to.top, 0), y1 = std::min(to.bottom, target.height());
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    const Taps hx = MakeTaps(from.left, from.right, to.width(), x0 - to.left, x1 - to.left, source.width());
+    const Taps vy = MakeTaps(from.top, from.bottom, to.height(), y0 - to.top, y1 - to.top, source.height());
+    const int outW = x1 - x0;
+
+    // Horizontal pass over the source rows the vertical taps reach.
+    int rowLo = source.height(), rowHi = 0;
+    for (std::size_t i = 0; i < vy.first.size(); ++i) {
+        rowLo = std::min(rowLo, vy.first[i]);
+        rowHi = std::max(rowHi, vy.first[i] + vy.count[i]);
+    }
+    const std::size_t lineFloats = std::size_t(outW) * 3;
+    std::vector<float> middle(std::size_t(rowHi - rowLo) * lineFloats);
+    for (int y = rowLo; y < rowHi; ++y) {
+        const std::uint8_t *in = source.row(y);
+        float *out = &middle[std::size_t(y - rowLo) * lineFloats];
+        for (int x = 0; x < outW; ++x) {
+            const float *w = &hx.weights[std::size_t(x) * std::size_t(hx.stride)];
+            const std::uint8_t *p = in + std::size_t(hx.first[std::size_t(x)]) * 3;
+            float r = 0, g = 0, b = 0;
+            for (int k = 0, n = hx.count[std::size_t(x)]; k < n; ++k, p += 3) {
+                r += w[k] * p[0];
+                g += w[k] * p[1];
+                b += w[k] * p[2];
+            }
+            out[3 * x] = r;
+            out[3 * x + 1] = g;
+            out[3 * x + 2] = b;
+        }
+    }
+
+    // Vertical pass into the target.
+    std::vector<float> sum(lineFloats);
+    for (int y = 0; y < y1 - y0; ++y) {
+        std::fill(sum.begin(), sum.end(), 0.0f);
+        const float *w = &vy.weights[std::size_t(y) * std::size_t(vy.stride)];
+        for (int k = 0, n = vy.count[std::size_t(y)]; k < n; ++k) {
+            const float *line = &middle[std::size_t(vy.first[std::size_t(y)] + k - rowLo) * lineFloats];
+            const float wk = w[k];
+            for (std::size_t i = 0; i < lineFloats; ++i)
+                sum[i] += wk * line[i];
+        }
+        std::uint8_t *out = target.row(y0 + y) + std::size_t(x0) * 3;
+        for (std::size_t i = 0; i < lineFloats; ++i)
+            out[i] = ToByte(sum[i]);
+    }
+}
+
+Bitmap Oriented(Bitmap picture, int orientation)
+{
+    if (orientation < 2 || orientation > 8 || picture.isNull())
+        return picture;
+    const int w = picture.width(), h = picture.height();
+    const bool swap = orientation >= 5;
+    Bitmap out(swap ? h : w, swap ? w : h, std::int64_t(w) * h);
+    for (int y = 0; y < out.height(); ++y) {
+        std::uint8_t *o = out.row(y);
+        for (int x = 0; x < out.width(); ++x, o += 3) {
+            int sx = x, sy = y;
+            switch (orientation) {
+            case 2: sx = w - 1 - x; break;
+            case 3: sx = w - 1 - x; sy = h - 1 - y; break;
+            case 4: sy = h - 1 - y; break;
+            case 5: sx = y; sy = x; break;
+            case 6: sx = y; sy = h - 1 - x; break;
+            case 7: sx = w - 1 - y; sy = h - 1 - x; break;
+            case 8: sx = w - 1 - y; sy = x; break;
+            default: break;
+            }
+            const std::uint8_t *p = picture.row(sy) + std::size_t(sx) * 3;
+            o[0] = p[0];
+            o[1] = p[1];
+            o[2] = p[2];
+        }
+    }
+    return out;
+}
