@@ -14,11 +14,18 @@ void BuildOutput(TAppletAgent &document, const QString &pagePath, IItemTree &tre
 // Publishes into `outputFolder` (ending in a separator) under `fileName` less its
 // extension: page, project file, readme, player files, pictures, configuration files.
 // The project file is written even when the build fails; the build's error is raised afterwards.
-bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QString &fileName, IItemTree &tree,
-                  IProgress &progress);
+bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QString &fileName, IItemTree &tree, IProgress &progress);
 
 // Places every linked file found in `sourceFolder` into the preview folder.
 void CopyLinkedFiles(TAppletAgent &document, const QString &sourceFolder);
 
 // Copies the extra resource files (there are none; the list is emptied).
 void CopyResourceFiles(TAppletAgent &document, const QString &sourceFolder, IProgress &progress);
+
+// The base name of a save: the file name with every occurrence of its extension
+// (the text from its last "." on) removed, letter case ignored; a name without
+// a dot is used whole. "gallery.qmreel1" gives "gallery".
+QString SaveBaseName(const QString &fileName);
+
+// The page a save of `fileName` writes into `outputFolder`.
+QString SavedPagePath(const QString &outputFolder, const QString &fileName);

@@ -1,0 +1,124 @@
+#include "publish/Driver.h"
+
+#include "model/Error.h"
+#include "publish/ConfigXml.h"
+#include "publish/Folders.h"
+#include "publish/Page.h"
+#include "publish/Pictures.h"
+#include "publish/Readme.h"
+#include "publish/WorkingFiles.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// A name the build itself could have produced: no folder part, no way out of the
+// folder. Names in a hand-edited project file that are not are never copied.
+bool IsPlainFileName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") && !name.contains(QLatin1Char('/')) &&
+           !name.contains(QLatin1Char('\\')) && !name.contains(QLatin1Char(':'));
+}
+
+// Copies preview + name to the output folder when the preview folder holds it.
+void CopyFromPreview(const QString &preview, const QString &name, const QString &outputFolder)
+{
+    if (IsPlainFileName(name) && QFileInfo::exists(preview + name))
+        CopyFileOver(preview + name, outputFolder + name);
+}
+
+} // namespace
+
+QString SaveBaseName(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return fileName;
+    QString base = fileName;
+    base.remove(fileName.mid(dot), Qt::CaseInsensitive);
+    return base;
+}
+
+QString SavedPagePath(const QString &outputFolder, const QString &fileName)
+{
+    return outputFolder + SaveBaseName(fileName) + QStringLiteral(".html");
+}
+
+void BuildOutput(TAppletAgent &document, const QString &pagePath, IItemTree &tree, IProgress &progress)
+{
+    // A gallery name that cannot name files is refused before anything is written.
+    const QString prefix = FilePrefix(document.AppletData);
+    CheckFilePrefix(prefix);
+
+    progress.SetStage(QStringLiteral("Making HTML Codes ... ..."));
+    progress.SetBusy(true);
+    ProgressReset reset(progress);
+
+    ProcessItemImages(document, tree, progress);
+    PrepareItems(document, tree);
+    // Width and height are checked before any file of the build is written.
+    MovieWidth(document.AppletData, int(document.Items.size()));
+    const QString firstImage = WriteConfigFiles(document, prefix);
+    WritePage(document, pagePath, prefix, firstImage);
+}
+
+bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QString &fileName, IItemTree &tree, IProgress &progress)
+{
+    const QString preview = PreviewFolder();
+    const QString program = PlayerFolder();
+    const QString base = SaveBaseName(fileName);
+    const QString projectPath = outputFolder + base + QStringLiteral(".qmreel1");
+
+    CheckFilePrefix(FilePrefix(document.AppletData));
+    try {
+        BuildOutput(document, outputFolder + base + QStringLiteral(".html"), tree, progress);
+    } catch (const QmError &buildError) {
+        // No edit is lost to a failing build: the project is saved before the
+        // error reaches the user; the rest of the output may stay incomplete.
+        try {
+            document.SaveProject(projectPath, progress);
+        } catch (const QmError &saveError) {
+            throw QmError(buildError.message() + QStringLiteral("\n\n") + saveError.message());
+        }
+        throw;
+    }
+
+    for (const TLinkedFileInfo &file : document.LinkedFiles)
+        if (IsPlainFileName(file.FileName))
+            CopyFileOver(program + file.FileName, outputFolder + file.FileName);
+
+    document.SaveProject(projectPath, progress);
+    WriteReadme(document, outputFolder, base + QStringLiteral("_readme.txt"), progress);
+
+    progress.SetMaximum(100);
+    progress.SetStage(QStringLiteral("Copying Required Files ... ..."));
+    progress.SetBusy(true);
+    ProgressReset reset(progress);
+    for (const TItemData &item : document.Items)
+        CopyFromPreview(preview, item.ImageFile, outputFolder);
+    for (const TItemData &item : document.Items)
+        CopyFromPreview(preview, item.ExtraImageFile, outputFolder);
+    for (const TLinkedFileInfo &file : document.LinkedFiles)
+        CopyFromPreview(preview, file.FileName, outputFolder);
+    progress.Step(50);
+    progress.Step(50);
+    return true;
+}
+
+void CopyLinkedFiles(TAppletAgent &document, const QString &sourceFolder)
+{
+    for (const TLinkedFileInfo &file : document.LinkedFiles)
+        AddWorkingFile(document, sourceFolder + file.FileName);
+}
+
+void CopyResourceFiles(TAppletAgent &document, const QString &, IProgress &progress)
+{
+    progress.SetMaximum(100);
+    progress.SetStage(QStringLiteral("Copying Resource Files ... ..."));
+    progress.SetBusy(true);
+    ProgressReset reset(progress);
+    // Nothing adds resource files, so there is nothing to copy.
+    document.ResourceFiles.clear();
+    progress.Step(50);
+    progress.Step(50);
+}

@@ -1,0 +1,208 @@
+#include "publish/HeadlessPublisher.h"
+
+#include "model/AppletAgent.h"
+#include "model/Catalogue.h"
+#include "model/Error.h"
+#include "model/MemorySeams.h"
+#include "model/TextUtils.h"
+#include "publish/Driver.h"
+#include "publish/WorkingFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const char *const kUsage = "Usage: quillmere-publish PROJECT_FILE [OUTPUT_FOLDER]\n"
+                           "\n"
+                           "Publishes a Quillmere project as the editor's \"Save All Required Files As...\"\n"
+                           "does: the page, the player configuration files, one picture per item, the\n"
+                           "readme, the player files and the project file itself, all named after the\n"
+                           "project file, into OUTPUT_FOLDER (default: the project file's folder; made\n"
+                           "when missing). Prints the full path of the page.\n"
+                           "\n"
+                           "Options:\n"
+                           "  -h, --help     Show this help and exit.\n"
+                           "  -v, --version  Show the version and exit.\n";
+
+// The stage texts and a progress bar on one line of a terminal.
+class TerminalProgress : public IProgress
+{
+public:
+    explicit TerminalProgress(std::FILE *stream) : m_stream(stream) {}
+    ~TerminalProgress() override
+    {
+        if (m_drawn)
+            std::fputs("\r\033[K", m_stream);
+        std::fflush(m_stream);
+    }
+
+    void SetMaximum(int maximum) override
+    {
+        m_maximum = maximum;
+        Draw();
+    }
+    void Step(int by) override
+    {
+        m_position += by;
+        Draw();
+    }
+    void SetPosition(int position) override
+    {
+        m_position = position;
+        Draw();
+    }
+    void SetStage(const QString &text) override
+    {
+        m_stage = text;
+        Draw();
+    }
+    void SetBusy(bool) override {}
+
+private:
+    void Draw()
+    {
+        if (m_stage.isEmpty() && m_position == 0) {
+            if (m_drawn)
+                std::fputs("\r\033[K", m_stream);
+            m_drawn = false;
+            std::fflush(m_stream);
+            return;
+        }
+        constexpr int kWidth = 30;
+        const int filled = m_maximum > 0 ? std::clamp(m_position * kWidth / m_maximum, 0, kWidth) : 0;
+        const QString bar = QString(filled, QLatin1Char('#')) + QString(kWidth - filled, QLatin1Char('-'));
+        const QString line = QStringLiteral("\r\033[K%1 [%2]").arg(m_stage, bar);
+        std::fputs(line.toLocal8Bit().constData(), m_stream);
+        std::fflush(m_stream);
+        m_drawn = true;
+    }
+
+    std::FILE *m_stream;
+    QString m_stage;
+    int m_maximum = 0;
+    int m_position = 0;
+    bool m_drawn = false;
+};
+
+// Progress nobody sees.
+class SilentProgress : public IProgress
+{
+public:
+    void SetMaximum(int) override {}
+    void Step(int) override {}
+    void SetPosition(int) override {}
+    void SetStage(const QString &) override {}
+    void SetBusy(bool) override {}
+};
+
+void Print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+QString Native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Removes the files this run placed into the preview folder, as the editor does when it closes.
+void CleanUp(TAppletAgent &document)
+{
+    try {
+        CleanupWorkingFiles(document);
+    } catch (const QmError &) {
+        // The preview folder is gone or unreachable: nothing of ours is left there.
+    }
+}
+
+} // namespace
+
+QString PublishProjectFile(const QString &projectFile, const QString &outputFolder, IProgress &progress)
+{
+    const QFileInfo project(projectFile);
+    if (!project.exists())
+        throw QmError(QStringLiteral("The project file \"%1\" does not exist.").arg(Native(projectFile)));
+    if (project.isDir())
+        throw QmError(QStringLiteral("\"%1\" is a folder, not a project file.").arg(Native(projectFile)));
+
+    TAppletAgent document;
+    document.SetDefaults();
+    MemoryItemTree tree;
+    switch (document.LoadProject(project.absoluteFilePath(), tree, progress)) {
+    case LoadResult::Loaded:
+        break;
+    case LoadResult::NoProject:
+        throw QmError(QStringLiteral("\"%1\" holds no Quillmere project (it is empty or has no product name). "
+                                     "Nothing was published.")
+                          .arg(Native(projectFile)));
+    case LoadResult::Refused:
+        throw QmError(QString::fromLatin1(kForeignProductMessage));
+    }
+    // The gallery values as the editor's panes show them and read them back.
+    document.AppletData = NormaliseAppletData(document.AppletData);
+
+    const QString folder = outputFolder.isEmpty() ? project.absolutePath() : QFileInfo(outputFolder).absoluteFilePath();
+    if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
+        throw QmError(QStringLiteral("The output folder \"%1\" is a file, not a folder.").arg(Native(folder)));
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        throw QmError(QStringLiteral("The output folder \"%1\" cannot be created.").arg(Native(folder)));
+    const QString output = IncludeTrailingBackslash(Native(QDir::cleanPath(folder)));
+
+    try {
+        SaveAllFiles(document, output, project.fileName(), tree, progress);
+    } catch (...) {
+        CleanUp(document);
+        throw;
+    }
+    CleanUp(document);
+    return SavedPagePath(output, project.fileName());
+}
+
+int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE *err, bool errIsTerminal)
+{
+    QStringList positional;
+    bool optionsEnded = false;
+    for (const QString &argument : arguments) {
+        if (!optionsEnded && argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (!optionsEnded && (argument == QLatin1String("-h") || argument == QLatin1String("--help"))) {
+            Print(out, QString::fromLatin1(kUsage));
+            return 0;
+        } else if (!optionsEnded && (argument == QLatin1String("-v") || argument == QLatin1String("--version"))) {
+            Print(out, QStringLiteral("quillmere-publish 1.0\n"));
+            return 0;
+        } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
+            Print(err, QStringLiteral("quillmere-publish: unknown option \"%1\".\n\n%2").arg(argument, QString::fromLatin1(kUsage)));
+            return 1;
+        } else {
+            positional << argument;
+        }
+    }
+    if (positional.isEmpty() || positional.size() > 2) {
+        Print(err, QStringLiteral("quillmere-publish: %1\n\n%2")
+                       .arg(positional.isEmpty() ? QStringLiteral("no project file given.") : QStringLiteral("too many arguments."),
+                            QString::fromLatin1(kUsage)));
+        return 1;
+    }
+
+    SilentProgress silent;
+    TerminalProgress terminal(err);
+    IProgress &progress = errIsTerminal ? static_cast<IProgress &>(terminal) : silent;
+    try {
+        const QString page = PublishProjectFile(positional.at(0), positional.value(1), progress);
+        Print(out, page + QLatin1Char('\n'));
+        return 0;
+    } catch (const QmError &error) {
+        progress.SetPosition(0);
+        progress.SetStage(QString());
+        Print(err, QStringLiteral("quillmere-publish: %1\n").arg(error.message()));
+        return 1;
+    } catch (const std::exception &error) {
+        progress.SetPosition(0);
+        progress.SetStage(QString());
+        Print(err, QStringLiteral("quillmere-publish: %1\n").arg(QString::fromLocal8Bit(error.what())));
+        return 1;
+    }
+}
