@@ -1,0 +1,120 @@
+#include "ui/Application.h"
+
+#include "model/Error.h"
+#include "ui/Icons.h"
+#include "ui/Prompts.h"
+
+#include <QDir>
+#include <QIcon>
+#include <QPointer>
+#include <QSocketNotifier>
+#include <QWidget>
+
+#include <cstdio>
+#include <exception>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef Q_OS_UNIX
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[0], &byte, 1);
+}
+#endif
+
+} // namespace
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    // The name the desktop shows for the program outside its window.
+    setApplicationName(QStringLiteral("Tarnwick"));
+    setWindowIcon(ProgramIcon());
+    // Without a desktop session there is no theme; the freedesktop default theme
+    // still gives the commands their usual pictures where it is installed.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor")) {
+        for (const QString &path : QIcon::themeSearchPaths()) {
+            if (QDir(path + QStringLiteral("/Adwaita")).exists()) {
+                QIcon::setThemeName(QStringLiteral("Adwaita"));
+                break;
+            }
+        }
+    }
+}
+
+TApplication::~TApplication()
+{
+#ifdef Q_OS_UNIX
+    if (m_signalNotifier) {
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGHUP, SIG_DFL);
+        ::close(g_signalPipe[0]);
+        ::close(g_signalPipe[1]);
+        g_signalPipe[0] = g_signalPipe[1] = -1;
+    }
+#endif
+}
+
+void TApplication::ShowCurrentError()
+{
+    QString message;
+    try {
+        throw;
+    } catch (const QmError &error) {
+        message = error.message();
+    } catch (const std::exception &error) {
+        message = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        message = QStringLiteral("An unexpected error occurred.");
+    }
+    if (m_prompts)
+        m_prompts->Error(message);
+    else
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ShowCurrentError();
+    }
+    return false;
+}
+
+void TApplication::CloseOnTerminationRequest(QWidget *window)
+{
+#ifdef Q_OS_UNIX
+    if (m_signalNotifier || ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    m_signalNotifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, this);
+    QPointer<QWidget> target(window);
+    connect(m_signalNotifier, &QSocketNotifier::activated, this, [this, target] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t got = ::read(g_signalPipe[1], &byte, 1);
+        if (target)
+            target->close();
+        else
+            quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+#else
+    (void)window;
+#endif
+}

@@ -1,0 +1,185 @@
+// The main window: tool bar, item tree, the tabbed parameter pane and the status
+// area, with the window-wide editing state every command reads and writes.
+#pragma once
+
+#include "model/AppletAgent.h"
+#include "model/Seams.h"
+#include "ui/DesignTree.h"
+#include "ui/Prompts.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class TCheckGroupBox;
+
+// The hint line, progress bar and busy cursor of the status area. Both repaint at
+// once, since a long operation runs without returning to the event loop.
+class TStatusProgress : public IProgress
+{
+public:
+    TStatusProgress(QProgressBar *bar, QLabel *hint) : m_bar(bar), m_hint(hint) {}
+    ~TStatusProgress() override;
+
+    void SetMaximum(int maximum) override;
+    void Step(int by) override;
+    void SetPosition(int position) override;
+    void SetStage(const QString &text) override;
+    void SetBusy(bool busy) override;
+
+private:
+    QProgressBar *m_bar;
+    QLabel *m_hint;
+    bool m_busy = false;
+};
+
+// Publishing seam of the window: SaveAllFiles unless a test puts another in.
+using TSaveAllFiles = std::function<bool(TAppletAgent &, const QString &outputFolder, const QString &fileName,
+                                         IItemTree &, IProgress &)>;
+
+// The command line as one path: every argument followed by one blank, then trimmed,
+// so a path split at its blanks arrives whole.
+QString JoinCommandLine(const QStringList &arguments);
+
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TMainForm(IPrompts &prompts, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // ---- window-wide editing state
+    std::unique_ptr<TAppletAgent> Document;
+    bool Modified = false;
+    QString ProjectFileName;
+    QTreeWidgetItem *CurrentItemNode = nullptr;
+    bool Loading = false;
+    int PaneLayoutIndex = -2009;
+    int DescendantCount = 0;
+
+    TSaveAllFiles SaveAll;
+
+    TDesignTree *Tree() const { return trvwDesignPanel; }
+    IProgress &Progress() { return *m_progress; }
+    IPrompts &Prompts() { return m_prompts; }
+
+    // ---- state routines
+    void MarkModified();
+    // Clears Modified and disables Save.
+    void ClearModified();
+    void UpdateItemCommands();
+    void UpdatePaneLayout();
+
+    // ---- pane transfer
+    void ReadAppletPane();
+    void ShowAppletPane();
+    void ReadItemPane(int index);
+    void ShowItemPane(int index);
+
+    // Opens the project at `path` (nothing for an empty path). After a failed or
+    // refused load the window holds the empty project, in step with its tree.
+    void OpenProjectFile(const QString &path);
+    // Start-up with a path from the command line: Modified cleared, errors unreported.
+    void OpenCommandLineProject(const QString &path);
+
+    // The close query: whether the window may close.
+    void FormCloseQuery(QObject *sender, bool &canClose);
+
+    // Runs a handler; an error that escapes it is shown in the error box.
+    void Guarded(const std::function<void()> &handler);
+
+public Q_SLOTS:
+    void FormCreate();
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void Save2Click();
+    void RecentFileClick();
+    void Exit1Click();
+    void ToolBar1Click();
+    void StatusBar2Click();
+    void Insert1Click();
+    void Delete1Click();
+    void MoveUp1Click();
+    void MoveDown1Click();
+    void trvwDesignPanelChange();
+    void trvwDesignPanelMouseDown();
+    void Preview1Click();
+    void spnedtApWidthChange();
+    void CheckSeparatorFree();
+    void pnlApBgClrClick();
+    void spdbtnItemImageNormalClick();
+    void spdbtnItURLClick();
+    void btnBatchImportImgsClick();
+    void SpeedButton1Click();
+    void Topic1Click();
+    void ViewSample1Click();
+    void Homepage1Click();
+    void ContactUs1Click();
+    void About1Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildTreePane();
+    void BuildScriptSheet();
+    void BuildItemSheet();
+    void BuildPathSheet();
+    void BuildStatusArea();
+    void ConnectHandlers();
+
+    void LoadRecentFiles();
+    void ResetToEmptyProject();
+    // Working files of the run removed; a folder that cannot be reached leaves nothing to remove.
+    void CleanupQuietly();
+    // Pane values into the document, as Save does.
+    void TakePaneValues();
+    void NotAvailableYet();
+
+    IPrompts &m_prompts;
+    std::unique_ptr<TStatusProgress> m_progress;
+
+public:
+    // ---- controls, by their names
+    QToolBar *tlbr1 = nullptr;
+    QPushButton *btnBatchImportImgs = nullptr;
+    QToolButton *tlbtnNew = nullptr, *tlbtnOpen = nullptr, *tlbtnSave = nullptr, *tlbtnInsert = nullptr,
+                *tlbtnDelete = nullptr, *tlbtnMoveUp = nullptr, *tlbtnMoveDown = nullptr, *tlbtnPreview = nullptr,
+                *tlbtnHelp = nullptr;
+    QWidget *pnlTreeView = nullptr;
+    TDesignTree *trvwDesignPanel = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QTabWidget *pgcntrl1 = nullptr;
+    QWidget *tbshtScript = nullptr, *tbshtItemGeneral = nullptr, *tbshtPath = nullptr;
+    TCheckGroupBox *CheckGroupBox_AutoPlay = nullptr, *CheckGroupBox1 = nullptr;
+    QLabel *imgPreview = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QLabel *stctxtHint = nullptr;
+    QProgressBar *prgrsbrMainFormBottom = nullptr;
+    QMenu *PopupMenu1 = nullptr, *mnitRecentFiles = nullptr;
+    QAction *New1 = nullptr, *Open1 = nullptr, *Save1 = nullptr, *Save2 = nullptr, *Exit1 = nullptr,
+            *ToolBar1 = nullptr, *StatusBar2 = nullptr, *Insert2 = nullptr, *Delete2 = nullptr, *MoveUp2 = nullptr,
+            *MoveDown2 = nullptr, *Preview1 = nullptr, *Topic1 = nullptr, *ViewSample1 = nullptr,
+            *Homepage1 = nullptr, *ContactUs1 = nullptr, *About1 = nullptr;
+    QAction *Insert1 = nullptr, *Delete1 = nullptr, *MoveUp1 = nullptr, *MoveDown1 = nullptr;
+
+private:
+    bool m_foldersReported = false;
+};

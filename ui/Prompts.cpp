@@ -1,0 +1,197 @@
+#include "ui/Prompts.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+QString QtFileFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts.at(i + 1);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << parts.at(i) + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+// ---------------------------------------------------------------- widgets
+
+void TWidgetPrompts::Information(const QString &text)
+{
+    QMessageBox::information(m_owner, QApplication::applicationDisplayName(), text);
+}
+
+TAnswer TWidgetPrompts::Warning(const QString &text, TWarningButtons buttons)
+{
+    QMessageBox::StandardButtons shown = QMessageBox::Yes;
+    QMessageBox::StandardButton escape = QMessageBox::Yes;
+    if (buttons == TWarningButtons::YesNo) {
+        shown |= QMessageBox::No;
+        escape = QMessageBox::No;
+    } else if (buttons == TWarningButtons::YesNoCancel) {
+        shown |= QMessageBox::No | QMessageBox::Cancel;
+        escape = QMessageBox::Cancel;
+    }
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationDisplayName(), text, shown, m_owner);
+    box.setEscapeButton(escape);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return TAnswer::Yes;
+    case QMessageBox::No:
+        return TAnswer::No;
+    default:
+        return buttons == TWarningButtons::YesNoCancel ? TAnswer::Cancel
+               : buttons == TWarningButtons::YesNo     ? TAnswer::No
+                                                       : TAnswer::Yes;
+    }
+}
+
+void TWidgetPrompts::Error(const QString &text)
+{
+    QMessageBox::critical(m_owner, QApplication::applicationDisplayName(), text);
+}
+
+QString TWidgetPrompts::StartFolder(const QString &initialFolder) const
+{
+    return initialFolder.isEmpty() ? m_lastFolder : initialFolder;
+}
+
+void TWidgetPrompts::Remember(const QString &chosenPath)
+{
+    if (!chosenPath.isEmpty())
+        m_lastFolder = QFileInfo(chosenPath).absolutePath();
+}
+
+QString TWidgetPrompts::OpenFile(const QString &filter, const QString &initialFolder)
+{
+    const QString path = QFileDialog::getOpenFileName(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter));
+    Remember(path);
+    return QDir::toNativeSeparators(path);
+}
+
+QString TWidgetPrompts::SaveFile(const QString &filter, const QString &initialFolder, bool confirmOverwrite)
+{
+    QFileDialog::Options options;
+    if (!confirmOverwrite)
+        options |= QFileDialog::DontConfirmOverwrite;
+    const QString path = QFileDialog::getSaveFileName(m_owner, QString(), StartFolder(initialFolder),
+                                                      QtFileFilter(filter), nullptr, options);
+    Remember(path);
+    return QDir::toNativeSeparators(path);
+}
+
+QStringList TWidgetPrompts::OpenPictures(const QString &filter, const QString &initialFolder, bool multiple)
+{
+    QStringList paths;
+    if (multiple) {
+        paths = QFileDialog::getOpenFileNames(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter));
+    } else {
+        const QString path = QFileDialog::getOpenFileName(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter));
+        if (!path.isEmpty())
+            paths << path;
+    }
+    if (!paths.isEmpty())
+        Remember(paths.first());
+    for (QString &path : paths)
+        path = QDir::toNativeSeparators(path);
+    return paths;
+}
+
+std::optional<TColor> TWidgetPrompts::PickColor(TColor initial)
+{
+    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF), int((initial >> 16) & 0xFF));
+    const QColor chosen = QColorDialog::getColor(start, m_owner);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return TColor(chosen.red()) | (TColor(chosen.green()) << 8) | (TColor(chosen.blue()) << 16);
+}
+
+bool TWidgetPrompts::ShellOpen(const QString &fileOrAddress)
+{
+    const QUrl url = QUrl::fromUserInput(fileOrAddress, QDir::currentPath(), QUrl::AssumeLocalFile);
+    return QDesktopServices::openUrl(url);
+}
+
+// ---------------------------------------------------------------- scripted
+
+void TScriptedPrompts::Information(const QString &text)
+{
+    calls << QStringLiteral("information: ") + text;
+    messages << text;
+}
+
+TAnswer TScriptedPrompts::Warning(const QString &text, TWarningButtons buttons)
+{
+    calls << QStringLiteral("warning: ") + text;
+    messages << text;
+    if (!answers.empty()) {
+        const TAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return buttons == TWarningButtons::YesNoCancel ? TAnswer::Cancel
+           : buttons == TWarningButtons::YesNo     ? TAnswer::No
+                                                   : TAnswer::Yes;
+}
+
+void TScriptedPrompts::Error(const QString &text)
+{
+    calls << QStringLiteral("error: ") + text;
+    messages << text;
+}
+
+QString TScriptedPrompts::OpenFile(const QString &filter, const QString &initialFolder)
+{
+    calls << QStringLiteral("open: %1 | %2").arg(filter, initialFolder);
+    if (files.empty())
+        return QString();
+    const QString path = files.front();
+    files.pop_front();
+    return path;
+}
+
+QString TScriptedPrompts::SaveFile(const QString &filter, const QString &initialFolder, bool confirmOverwrite)
+{
+    calls << QStringLiteral("save: %1 | %2 | %3")
+                 .arg(filter, initialFolder, confirmOverwrite ? QStringLiteral("overwrite-check") : QStringLiteral("no-check"));
+    if (files.empty())
+        return QString();
+    const QString path = files.front();
+    files.pop_front();
+    return path;
+}
+
+QStringList TScriptedPrompts::OpenPictures(const QString &filter, const QString &initialFolder, bool multiple)
+{
+    calls << QStringLiteral("pictures: %1 | %2 | %3").arg(filter, initialFolder, multiple ? QStringLiteral("multiple") : QStringLiteral("single"));
+    if (pictures.empty())
+        return {};
+    const QStringList chosen = pictures.front();
+    pictures.pop_front();
+    return chosen;
+}
+
+std::optional<TColor> TScriptedPrompts::PickColor(TColor initial)
+{
+    calls << QStringLiteral("colour: %1").arg(ColorToHex(initial));
+    if (colours.empty())
+        return std::nullopt;
+    const std::optional<TColor> chosen = colours.front();
+    colours.pop_front();
+    return chosen;
+}
+
+bool TScriptedPrompts::ShellOpen(const QString &fileOrAddress)
+{
+    calls << QStringLiteral("shell: ") + fileOrAddress;
+    opened << fileOrAddress;
+    return true;
+}
