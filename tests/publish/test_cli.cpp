@@ -1,0 +1,156 @@
+// quillmere-publish end to end: the built program run on project files.
+#include "test_driver_fixture.h"
+
+#include "model/AppletAgent.h"
+#include "model/MemorySeams.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+using namespace publishtest;
+
+namespace {
+
+struct CliRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class Cli : public PublishTest
+{
+protected:
+    // Runs the publisher with the test's per-user folders.
+    CliRun Publish(const QStringList &arguments)
+    {
+        QProcess process;
+        process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/quillmere-publish"), arguments);
+        CliRun run;
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+            ADD_FAILURE() << "quillmere-publish did not finish: " << process.errorString().toStdString();
+            process.kill();
+            return run;
+        }
+        run.exitCode = process.exitCode();
+        run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        run.err = QString::fromLocal8Bit(process.readAllStandardError());
+        return run;
+    }
+
+    // Saves a project of the given sources at Work() + name.
+    QString Project(const QString &name, const QStringList &sources, const QString &scriptName = QStringLiteral("slideshow1"))
+    {
+        TAppletAgent document = DefaultDocument();
+        document.AppletData.ScriptName = scriptName;
+        for (const QString &source : sources) {
+            TItemData item = TAppletAgent::NewItem();
+            item.OriginalImagePath = source;
+            item.Level = QStringLiteral("0");
+            document.Items.push_back(item);
+        }
+        MemoryProgress progress;
+        document.SaveProject(Work() + name, progress);
+        return Work() + name;
+    }
+};
+
+TEST_F(Cli, HelpAndVersion)
+{
+    const CliRun help = Publish({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: quillmere-publish PROJECT_FILE [OUTPUT_FOLDER]")));
+    const CliRun version = Publish({QStringLiteral("--version")});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QStringLiteral("quillmere-publish 1.0\n"));
+    const CliRun none = Publish({});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("no project file given")));
+    const CliRun unknown = Publish({QStringLiteral("--fast"), QStringLiteral("x")});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("unknown option \"--fast\"")));
+}
+
+TEST_F(Cli, PublishesThreeItemsWithOneMissingIntoANewFolder)
+{
+    WriteBytes(Work() + "one.bmp", BmpBytes(64, 48, 200, 10, 10));
+    WriteBytes(Work() + "three.bmp", BmpBytes(48, 64, 10, 10, 200));
+    const QString project = Project(QStringLiteral("gallery.qmreel1"), {Work() + "one.bmp", Work() + "two.bmp", Work() + "three.bmp"},
+                                    QStringLiteral("my show"));
+    const QString output = Work() + QStringLiteral("site/new");
+    const CliRun run = Publish({project, output});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, output + QStringLiteral("/gallery.html\n"));
+    EXPECT_EQ(FilesIn(output), (QStringList{"expressinstall.swf", "foldreel.swf", "gallery.html", "gallery.qmreel1", "gallery_readme.txt",
+                                            "myshowconfig.xml", "myshowitems.xml", "p0_t.bmp", "p2_t.bmp", "swfobject.js"}));
+    // Not a terminal: no progress output.
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    // The run leaves nothing in the per-user preview and temp folders.
+    EXPECT_FALSE(QFileInfo::exists(Preview()));
+    EXPECT_TRUE(FilesIn(Temp()).isEmpty());
+    // The project copy holds the published state.
+    EXPECT_TRUE(ReadBytes(output + "/gallery.qmreel1").contains("p2_t.bmp#$@"));
+}
+
+TEST_F(Cli, PublishesBesideTheProjectAndNormalisesLikeTheEditor)
+{
+    const QString project = Project(QStringLiteral("plain"), {});
+    // A hand-edited value the editor's panes would clamp and upper-case.
+    QByteArray bytes = ReadBytes(project);
+    bytes.replace("#$@667#$@", "#$@0#$@").replace("FFFFFF", "ffffff");
+    WriteBytes(project, bytes);
+
+    const CliRun run = Publish({project});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, Work() + QStringLiteral("plain.html\n"));
+    const QByteArray saved = ReadBytes(Work() + "plain.qmreel1");
+    EXPECT_TRUE(saved.contains("slideshow1#$@1#$@75#$@375#$@6#$@1#$@#$@1#$@1#$@1#$@24#$@FFFFFF#$@")) << saved.toStdString();
+    EXPECT_TRUE(ReadBytes(Work() + "slideshow1config.xml").contains("<ActiveItemWidth>1</ActiveItemWidth>"));
+}
+
+TEST_F(Cli, RefusesWhatIsNoProject)
+{
+    const CliRun missing = Publish({Work() + "nothing.qmreel1"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("does not exist"))) << missing.err.toStdString();
+    EXPECT_TRUE(missing.out.isEmpty());
+
+    WriteBytes(Work() + "empty.qmreel1", QByteArray());
+    const CliRun empty = Publish({Work() + "empty.qmreel1"});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.err.contains(QStringLiteral("holds no Quillmere project"))) << empty.err.toStdString();
+    EXPECT_EQ(ReadBytes(Work() + "empty.qmreel1"), QByteArray());
+    EXPECT_EQ(FilesIn(Work()), QStringList{"empty.qmreel1"});
+
+    QByteArray other = ReadBytes(Project(QStringLiteral("other.qmreel1"), {}));
+    other.replace("\r\nQuillmere\r\n", "\r\nSomething Else\r\n");
+    WriteBytes(Work() + "other.qmreel1", other);
+    const CliRun foreign = Publish({Work() + "other.qmreel1"});
+    EXPECT_EQ(foreign.exitCode, 1);
+    EXPECT_EQ(foreign.err, QStringLiteral("quillmere-publish: This file wasn't saved by Quillmere 1.0, open failed!\n"));
+    EXPECT_EQ(ReadBytes(Work() + "other.qmreel1"), other);
+}
+
+TEST_F(Cli, UnreadablePictureFailsButKeepsTheProject)
+{
+    WriteBytes(Work() + "broken.bmp", "BMnot really a bitmap");
+    const QString project = Project(QStringLiteral("g.qmreel1"), {Work() + "broken.bmp"});
+    const CliRun run = Publish({project, Work() + "out"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("quillmere-publish: "))) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(Work() + "out/g.qmreel1"));
+    EXPECT_FALSE(QFileInfo::exists(Work() + "out/g.html"));
+}
+
+TEST_F(Cli, BadGalleryNameIsRefusedBeforeWriting)
+{
+    const QString project = Project(QStringLiteral("g.qmreel1"), {}, QStringLiteral("a|b"));
+    const CliRun run = Publish({project, Work() + "out"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("contains the character |"))) << run.err.toStdString();
+    EXPECT_TRUE(FilesIn(Work() + "out").isEmpty());
+}

@@ -1,0 +1,234 @@
+// The publishing driver: base names, the preview folder's bookkeeping, a save
+// into an output folder and a preview, and what a failing step leaves behind.
+#include "test_driver_fixture.h"
+
+#include "model/Error.h"
+#include "model/MemorySeams.h"
+#include "publish/Driver.h"
+#include "publish/Folders.h"
+#include "publish/WorkingFiles.h"
+
+using namespace publishtest;
+
+namespace {
+
+// A document whose items use the given source pictures, with a matching tree.
+struct Gallery
+{
+    TAppletAgent document = DefaultDocument();
+    MemoryItemTree tree;
+
+    void Add(const QString &source)
+    {
+        TItemData item = TAppletAgent::NewItem();
+        item.OriginalImagePath = source;
+        item.Level = QStringLiteral("0");
+        document.Items.push_back(item);
+        tree.AddLastChild(0, source);
+    }
+};
+
+const QStringList kPlayerFiles{"expressinstall.swf", "foldreel.swf", "swfobject.js"};
+
+QStringList Sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+TEST(SaveBaseName, ExtensionRemovedIgnoringCase)
+{
+    EXPECT_EQ(SaveBaseName(QStringLiteral("gallery.qmreel1")), QStringLiteral("gallery"));
+    EXPECT_EQ(SaveBaseName(QStringLiteral("gallery.QMREEL1")), QStringLiteral("gallery"));
+    EXPECT_EQ(SaveBaseName(QStringLiteral("gallery")), QStringLiteral("gallery"));
+    EXPECT_EQ(SaveBaseName(QStringLiteral("my.gallery.qmreel1")), QStringLiteral("my.gallery"));
+    // Every occurrence of the extension goes.
+    EXPECT_EQ(SaveBaseName(QStringLiteral("a.Txt.b.txt")), QStringLiteral("a.b"));
+    EXPECT_EQ(SavedPagePath(QStringLiteral("/out/"), QStringLiteral("g.qmreel1")), QStringLiteral("/out/g.html"));
+}
+
+class WorkingFiles : public PublishTest
+{
+};
+
+TEST_F(WorkingFiles, AddCopiesIntoThePreviewFolderUnlessAlreadyThere)
+{
+    TAppletAgent document = DefaultDocument();
+    WriteBytes(Work() + "a.txt", "outside");
+    AddWorkingFile(document, Work() + "a.txt");
+    EXPECT_EQ(ReadBytes(Preview() + "a.txt"), QByteArray("outside"));
+
+    // A path in the preview folder, in any letter case, is only recorded.
+    WriteBytes(Preview() + "b.txt", "inside");
+    AddWorkingFile(document, Preview() + "b.txt");
+    AddWorkingFile(document, Preview().toUpper() + "B.TXT");
+    EXPECT_EQ(FilesIn(Preview()), (QStringList{"a.txt", "b.txt"}));
+    EXPECT_EQ(ReadBytes(Preview() + "b.txt"), QByteArray("inside"));
+    // Recorded whether or not a copy happened or succeeded.
+    AddWorkingFile(document, Work() + "missing.txt");
+    EXPECT_EQ(document.WorkingFiles, (QStringList{"a.txt", "b.txt", "B.TXT", "missing.txt"}));
+}
+
+TEST_F(WorkingFiles, CleanupAfterSeveralBuildsRemovesTheFolder)
+{
+    Gallery gallery;
+    MemoryProgress progress;
+    for (int i = 0; i < 3; ++i) {
+        BuildOutput(gallery.document, Temp() + "~preview.html", gallery.tree, progress);
+        CopyLinkedFiles(gallery.document, PlayerFolder());
+    }
+    EXPECT_EQ(gallery.document.WorkingFiles.size(), 3 * (2 + 5));
+    EXPECT_EQ(FilesIn(Preview()), Sorted(kPlayerFiles + QStringList{"slideshow1config.xml", "slideshow1items.xml"}));
+
+    CleanupWorkingFiles(gallery.document);
+    EXPECT_TRUE(gallery.document.WorkingFiles.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(Preview()));
+
+    // A file placed there by other means keeps the folder, and stays.
+    BuildOutput(gallery.document, Temp() + "~preview.html", gallery.tree, progress);
+    WriteBytes(Preview() + "foreign.txt", "x");
+    CleanupWorkingFiles(gallery.document);
+    EXPECT_EQ(FilesIn(Preview()), QStringList{"foreign.txt"});
+}
+
+class Driver : public PublishTest
+{
+protected:
+    void SetUp() override
+    {
+        PublishTest::SetUp();
+        for (const QString &name : kPlayerFiles)
+            ASSERT_TRUE(QFileInfo::exists(PlayerFolder() + name)) << "player file missing beside the tests: " << name.toStdString();
+    }
+
+    QString Output() const { return Work() + QStringLiteral("out/"); }
+};
+
+TEST_F(Driver, SaveWithoutItemsAssemblesTheOutputFolder)
+{
+    Gallery gallery;
+    QDir().mkpath(Output());
+    MemoryProgress progress;
+    EXPECT_TRUE(SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.QMREEL1"), gallery.tree, progress));
+    EXPECT_EQ(FilesIn(Output()), Sorted(kPlayerFiles + QStringList{"gallery.html", "gallery.qmreel1", "gallery_readme.txt",
+                                                                   "slideshow1config.xml", "slideshow1items.xml"}));
+    // The player files are the delivered ones.
+    for (const QString &name : kPlayerFiles)
+        EXPECT_EQ(ReadBytes(Output() + name), ReadBytes(PlayerFolder() + name));
+    // The temp folder keeps nothing of the build.
+    EXPECT_TRUE(FilesIn(Temp()).isEmpty());
+
+    EXPECT_EQ(progress.stages, (QStringList{"Making HTML Codes ... ...", "Processing images ...", "Saving Data ... ...",
+                                            "Generating readme file ...", "Copying Required Files ... ..."}));
+    EXPECT_EQ(progress.position, 0);
+    EXPECT_TRUE(progress.stage.isEmpty());
+    EXPECT_FALSE(progress.busy);
+    EXPECT_EQ(progress.events.mid(progress.events.size() - 8),
+              (QStringList{"max 100", "stage Copying Required Files ... ...", "busy", "step 50", "step 50", "pos 0", "stage ", "idle"}));
+}
+
+TEST_F(Driver, SaveOfThreeItemsWithOneMissing)
+{
+    WriteBytes(Work() + "red.bmp", BmpBytes(40, 30, 255, 0, 0));
+    WriteBytes(Work() + "blue.bmp", BmpBytes(30, 40, 0, 0, 255));
+    Gallery gallery;
+    gallery.Add(Work() + "red.bmp");
+    gallery.Add(Work() + "gone.bmp");
+    gallery.Add(QStringLiteral("  ") + Work() + "blue.bmp  ");
+    gallery.document.AppletData.ScriptName = QStringLiteral("my gallery");
+    QDir().mkpath(Output());
+    MemoryProgress progress;
+    SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery"), gallery.tree, progress);
+
+    EXPECT_EQ(FilesIn(Output()), Sorted(kPlayerFiles + QStringList{"gallery.html", "gallery.qmreel1", "gallery_readme.txt",
+                                                                   "mygalleryconfig.xml", "mygalleryitems.xml", "p0_t.bmp", "p2_t.bmp"}));
+    EXPECT_EQ(gallery.tree.Caption(2), QStringLiteral("Warning: Original image not found."));
+    EXPECT_EQ(gallery.document.Items[0].ImageFile, QStringLiteral("p0_t.bmp"));
+    EXPECT_TRUE(gallery.document.Items[1].ImageFile.isEmpty());
+    const QByteArray readme = ReadBytes(Output() + "gallery_readme.txt");
+    EXPECT_TRUE(readme.contains("[Image and/or Sound File(s)]:\r\n  p0_t.bmp\r\n  p2_t.bmp\r\n\r\n"));
+    EXPECT_TRUE(readme.contains("  mygalleryconfig.xml\r\n  mygalleryitems.xml\r\n"));
+    EXPECT_TRUE(ReadBytes(Output() + "gallery.html").contains("<img src=\"p0_t.bmp\" width=\"817\" height=\"375\""));
+    EXPECT_TRUE(ReadBytes(Output() + "gallery.qmreel1").contains("p2_t.bmp#$@"));
+
+    // Saving again replaces everything without asking.
+    SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery"), gallery.tree, progress);
+    EXPECT_EQ(FilesIn(Output()).size(), 10);
+}
+
+TEST_F(Driver, PreviewSequencePutsEverythingBesideThePage)
+{
+    WriteBytes(Work() + "red.bmp", BmpBytes(20, 10, 255, 0, 0));
+    Gallery gallery;
+    gallery.Add(Work() + "red.bmp");
+    MemoryProgress progress;
+    const QString page = TempFolder() + QStringLiteral("~preview.html");
+    BuildOutput(gallery.document, page, gallery.tree, progress);
+    CopyLinkedFiles(gallery.document, PlayerFolder());
+    CopyResourceFiles(gallery.document, PlayerFolder(), progress);
+    AddWorkingFile(gallery.document, page);
+    QFile::remove(page);
+
+    EXPECT_EQ(FilesIn(Preview()),
+              Sorted(kPlayerFiles + QStringList{"slideshow1config.xml", "slideshow1items.xml", "p0_t.bmp", "~preview.html"}));
+    EXPECT_TRUE(FilesIn(Temp()).isEmpty());
+    EXPECT_EQ(progress.stages, (QStringList{"Making HTML Codes ... ...", "Processing images ...", "Copying Resource Files ... ..."}));
+    EXPECT_TRUE(progress.stage.isEmpty());
+    EXPECT_EQ(progress.position, 0);
+}
+
+TEST_F(Driver, BadGalleryNameWritesNothing)
+{
+    Gallery gallery;
+    gallery.document.AppletData.ScriptName = QStringLiteral("../../evil");
+    QDir().mkpath(Output());
+    MemoryProgress progress;
+    try {
+        SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress);
+        FAIL() << "the gallery name was accepted";
+    } catch (const QmError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("character /"))) << e.message().toStdString();
+    }
+    EXPECT_TRUE(FilesIn(Output()).isEmpty());
+    EXPECT_TRUE(FilesIn(Preview()).isEmpty());
+    EXPECT_TRUE(FilesIn(Work()).isEmpty());
+    EXPECT_THROW(BuildOutput(gallery.document, Work() + "p.html", gallery.tree, progress), QmError);
+    EXPECT_FALSE(QFileInfo::exists(Work() + "p.html"));
+}
+
+TEST_F(Driver, FailingPictureStillSavesTheProject)
+{
+    WriteBytes(Work() + "good.bmp", BmpBytes(8, 8, 0, 255, 0));
+    WriteBytes(Work() + "broken.bmp", "BM this is no picture");
+    Gallery gallery;
+    gallery.Add(Work() + "good.bmp");
+    gallery.Add(Work() + "broken.bmp");
+    gallery.document.Items[1].HTitle = QStringLiteral("unsaved edit");
+    QDir().mkpath(Output());
+    MemoryProgress progress;
+    EXPECT_THROW(SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress), QmError);
+    EXPECT_TRUE(ReadBytes(Output() + "gallery.qmreel1").contains("unsaved edit"));
+    EXPECT_FALSE(QFileInfo::exists(Output() + "gallery.html"));
+    // The progress display is back at rest.
+    EXPECT_EQ(progress.position, 0);
+    EXPECT_TRUE(progress.stage.isEmpty());
+    EXPECT_FALSE(progress.busy);
+}
+
+TEST_F(Driver, HandEditedNamesNeverReachOutsideTheFolders)
+{
+    // A stale picture name from a project file that points out of the preview folder.
+    TempFolder();
+    WriteBytes(AppFolder() + "secret.txt", "secret");
+    Gallery gallery;
+    gallery.Add(Work() + "missing.jpg");
+    gallery.document.Items[0].ImageFile = QStringLiteral("../secret.txt");
+    gallery.document.Items[0].ExtraImageFile = QStringLiteral("../../../../secret.txt");
+    QDir().mkpath(Output());
+    MemoryProgress progress;
+    SaveAllFiles(gallery.document, Output(), QStringLiteral("g"), gallery.tree, progress);
+    EXPECT_FALSE(QFileInfo::exists(Work() + "secret.txt"));
+    EXPECT_FALSE(FilesIn(Output()).contains(QStringLiteral("secret.txt")));
+}
