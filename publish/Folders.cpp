@@ -66,14 +66,19 @@ QString SpecialFolderPath(int folderId)
         // The roaming application-data folder.
         return WithoutTrailingSeparator(qEnvironmentVariable("APPDATA"));
 #else
-        const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-        if (path.isEmpty())
+        const QString located = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (located.isEmpty())
             return QString();
+        const QString path = QDir::cleanPath(located);
         // A fresh account may have no data folder yet; it is made private, as the
         // base-directory rules ask. Failing that the path does not exist and the
         // caller reports it.
-        if (!IsDirectory(path) && QDir().mkpath(path))
-            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        if (!IsDirectory(path)) {
+            // Made with its private mode from the start, never briefly open to others.
+            const QString parent = QFileInfo(path).absolutePath();
+            if (IsDirectory(parent) || QDir().mkpath(parent))
+                QDir().mkdir(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
         return WithoutTrailingSeparator(path);
 #endif
     }

@@ -1,0 +1,104 @@
+// Helpers of the picture tests: generated pictures, comparisons, and a private
+// per-user folder tree (HOME and XDG_DATA_HOME redirected) for one test.
+#pragma once
+
+#include "publish/Raster.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <functional>
+
+namespace picturetest {
+
+class UserFolders : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_root.isValid());
+        m_oldHome = qgetenv("HOME");
+        m_oldData = qgetenv("XDG_DATA_HOME");
+        QDir(m_root.path()).mkpath(QStringLiteral("home"));
+        QDir(m_root.path()).mkpath(QStringLiteral("work"));
+        qputenv("HOME", QFile::encodeName(m_root.filePath(QStringLiteral("home"))));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_root.filePath(QStringLiteral("data"))));
+    }
+    void TearDown() override
+    {
+        qputenv("HOME", m_oldHome);
+        qputenv("XDG_DATA_HOME", m_oldData);
+    }
+    QString work(const QString &name) const { return m_root.filePath(QStringLiteral("work/") + name); }
+    QString appFolder() const { return m_root.filePath(QStringLiteral("data/Brindlecove/Quillmere/1.0/")); }
+
+private:
+    QTemporaryDir m_root;
+    QByteArray m_oldHome, m_oldData;
+};
+
+inline Bitmap Solid(int w, int h, TColor color)
+{
+    Bitmap b(w, h);
+    Fill(b, color);
+    return b;
+}
+
+// Smooth colours with every pixel different from its neighbours.
+inline Bitmap Gradient(int w, int h)
+{
+    Bitmap b(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            b.setPixel(x, y, std::uint8_t(x * 255 / std::max(w - 1, 1)), std::uint8_t(y * 255 / std::max(h - 1, 1)),
+                       std::uint8_t((x + y) * 127 / std::max(w + h - 2, 1) + 64));
+    return b;
+}
+
+inline double Psnr(const Bitmap &a, const Bitmap &b)
+{
+    if (a.width() != b.width() || a.height() != b.height())
+        return 0;
+    double sum = 0;
+    const std::size_t n = std::size_t(a.width()) * std::size_t(a.height()) * 3;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double d = double(a.data()[i]) - double(b.data()[i]);
+        sum += d * d;
+    }
+    return sum == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / (sum / double(n)));
+}
+
+// Squared distance of two colour words 0x00BBGGRR.
+inline int ColourDistance(TColor a, TColor b)
+{
+    int sum = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int d = int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF);
+        sum += d * d;
+    }
+    return sum;
+}
+
+inline void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(bytes);
+}
+
+inline QByteArray ReadBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The message of the QmError the call raises, or "(no error)".
+QString ErrorOf(const std::function<void()> &call);
+
+} // namespace picturetest
