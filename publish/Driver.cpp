@@ -64,12 +64,12 @@ void BuildOutput(TAppletAgent &document, const QString &pagePath, IItemTree &tre
 
 bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QString &fileName, IItemTree &tree, IProgress &progress)
 {
+    // A gallery name that cannot name files is refused before anything is written.
+    CheckFilePrefix(FilePrefix(document.AppletData));
     const QString preview = PreviewFolder();
     const QString program = PlayerFolder();
     const QString base = SaveBaseName(fileName);
     const QString projectPath = outputFolder + base + QStringLiteral(".qmreel1");
-
-    CheckFilePrefix(FilePrefix(document.AppletData));
     try {
         BuildOutput(document, outputFolder + base + QStringLiteral(".html"), tree, progress);
     } catch (const QmError &buildError) {
