@@ -62,7 +62,7 @@
     var local = /^file:/i.test(url);
     var refused = local
       ? 'the browser refused to read ' + path + ' from a local folder; ' +
-        'open the page through a web server (or the editor\'s preview)'
+        'open the page through a web server'
       : 'could not read ' + path + ' (network error)';
     var xhr;
     try {

@@ -514,6 +514,17 @@ async function main() {
     assert.equal(await page.$('.qm-player'), null);
   });
 
+  test('a page opened from a local folder keeps its fallback picture when the browser refuses the files', async () => {
+    const reported = page.waitForEvent('console', {
+      predicate: (m) => /Quillmere player/.test(m.text()), timeout: WAIT,
+    });
+    await page.goto('file://' + path.join(work, mainGallery.page));
+    const message = (await reported).text();
+    assert.match(message, /refused to read .*config\.xml from a local folder/);
+    assert.ok(await page.isVisible(`#${M.fallbackId} img`), 'fallback picture shown');
+    assert.equal(await page.$('.qm-player'), null);
+  });
+
   let passed = 0;
   let failed = 0;
   try {
