@@ -467,10 +467,14 @@
         return;
       }
       var target = item.target || '_self';
-      if (target === '_blank' || target.charAt(0) !== '_') {
-        window.open(item.link, target, target === '_blank' ? 'noopener' : '');
+      var keyword = target.toLowerCase();
+      if (keyword === '_self' || keyword === '_parent' || keyword === '_top') {
+        window.open(item.link, keyword);
+      } else if (keyword.charAt(0) === '_') {
+        // "_blank", and names of old browsers' side bars ("_search", "_media"): a new window.
+        window.open(item.link, '_blank', 'noopener');
       } else {
-        window.open(item.link, target);
+        window.open(item.link, target);   // a named window or frame
       }
     }
 
