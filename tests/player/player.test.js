@@ -228,7 +228,7 @@ async function main() {
     { picture: pick(4), htitle: 'Fifth "quoted"', vtitle: 'Fifth' },
   ]);
   const plainGallery = publish('plain', {
-    ScriptName: 'plain', InactiveItemGray: 0, EnableVerticalTitles: 0, AutoPlay: 0,
+    ScriptName: 'plain', InactiveItemGray: 0, EnableVerticalTitles: 0, AutoPlay: 0, SlidingSpeed: 1,
     ActiveItemWidth: 500, InactiveItemWidth: 60, ItemHeight: 300,
   }, [
     { picture: pick(1), htitle: 'One', vtitle: 'One' },
@@ -242,6 +242,19 @@ async function main() {
       fs.rmSync(path.join(broken.folder, f));
     }
   }
+  // Copies of the plain gallery with edited files: a cut-off items file, and closed
+  // panels at 40 % opacity (the publisher always writes 100).
+  const variant = (name, file, edit) => {
+    const folder = path.join(work, name);
+    fs.cpSync(plainGallery.folder, folder, { recursive: true });
+    const target = fs.readdirSync(folder).find((f) => f.endsWith(file));
+    const text = fs.readFileSync(path.join(folder, target), 'utf8');
+    fs.writeFileSync(path.join(folder, target), edit(text));
+    return { name, folder, page: name + '/plain.html' };
+  };
+  const cutItems = variant('cut-items', 'items.xml', (t) => t.slice(0, Math.floor(t.length / 2)));
+  const faded = variant('faded', 'config.xml',
+    (t) => t.replace(/<InactiveItemAlpha>\d+</, '<InactiveItemAlpha>40<'));
 
   const M = pageFacts(mainGallery);
   const P = pageFacts(plainGallery);
@@ -266,6 +279,14 @@ async function main() {
     assert.equal(await page.$(`#${M.fallbackId}`), null, 'fallback gone');
     assert.equal(await page.getAttribute(`#${M.id}`, 'role'), 'region');
     await page.screenshot({ path: screenshot });
+    // What a page written for the classic loader may also call does no harm.
+    const answers = await page.evaluate(() => [
+      swfobject.hasFlashPlayerVersion('9.0.0'),
+      swfobject.getFlashPlayerVersion().major,
+      typeof swfobject.switchOffAutoHideShow(),
+      typeof swfobject.someCallNobodyKnows(1, 2),
+    ]);
+    assert.deepEqual(answers, [false, 0, 'undefined', 'undefined']);
   });
 
   test('one panel per item, in file order, with accessible names', async () => {
@@ -481,6 +502,23 @@ async function main() {
     const rects = await panelRects(page, P.id);
     assert.deepEqual(rects.map((r) => Math.round(r.width)), [500, 60, 60]);
     assert.equal(P.width, 620);
+    // SlidingSpeed 1: a panel opens at once.
+    const s = await page.evaluate((i) => {
+      const p = document.getElementById(i).quillmere;
+      p.open(2);
+      return p.state();
+    }, P.id);
+    assert.equal(s.sliding, false);
+    assert.deepEqual(s.widths, [60, 60, 500]);
+  });
+
+  test('InactiveItemAlpha sets the closed panels\' opacity', async () => {
+    await page.goto(`${origin}/${faded.page}`);
+    await page.waitForSelector(`#${P.id}.qm-player`, { timeout: WAIT });
+    await page.waitForFunction((i) => getComputedStyle(document.querySelector(`#${i} .qm-closed .qm-image`))
+      .opacity === '0.4', P.id, { timeout: WAIT });
+    const opacity = await page.$$eval(`#${P.id} .qm-image`, (n) => n.map((i) => getComputedStyle(i).opacity));
+    assert.equal(opacity[0], '1');
   });
 
   test('reduced motion: panels jump and autoplay stays off', async () => {
@@ -511,6 +549,16 @@ async function main() {
     page.off('console', listen);
     assert.ok(messages.some((t) => t.includes('config.xml') && t.includes('404')), messages.join('\n'));
     assert.ok(await page.isVisible(`#${B.fallbackId} img`), 'fallback picture shown');
+    assert.equal(await page.$('.qm-player'), null);
+  });
+
+  test('a cut-off items file keeps the fallback picture', async () => {
+    const reported = page.waitForEvent('console', {
+      predicate: (m) => /Quillmere player/.test(m.text()), timeout: WAIT,
+    });
+    await page.goto(`${origin}/${cutItems.page}`);
+    assert.match((await reported).text(), /items\.xml is not valid XML/);
+    assert.ok(await page.isVisible(`#${P.fallbackId} img`), 'fallback picture shown');
     assert.equal(await page.$('.qm-player'), null);
   });
 
