@@ -89,7 +89,9 @@ void TStatusProgress::SetMaximum(int maximum)
 
 void TStatusProgress::Step(int by)
 {
-    m_bar->setValue(std::min(m_bar->value() + by, m_bar->maximum()));
+    // A bar that was never set holds minimum - 1: it counts from the minimum.
+    const int at = std::max(m_bar->value(), m_bar->minimum());
+    m_bar->setValue(std::clamp(at + by, m_bar->minimum(), m_bar->maximum()));
     m_bar->repaint();
 }
 
