@@ -1,6 +1,8 @@
 // qm-resize IN OUT W H MODE [FILL]: draws IN as an item picture of W x H pixels in
 // MODE (0 margins of FILL, RRGGBB, default black; 1 fill and crop) and writes it to
-// OUT in IN's type, exactly as a build does, without the working folders.
+// OUT in IN's type, exactly as a build does, without the working folders. An OUT
+// named .jpg, .gif or .bmp takes that type instead (the benchmark quantises a
+// 24-bit picture to compare palettes).
 #include "model/Error.h"
 #include "model/SaveFile.h"
 #include "publish/BmpCodec.h"
@@ -27,7 +29,7 @@ int main(int argc, char **argv)
         const int mode = StrToInt(args[5]) == 0 ? 0 : 1;
         const TColor fill = args.size() > 6 ? HexToColor(args[6]) : 0;
         const Bitmap picture = RenderPicture(in, width, height, mode, fill);
-        const QString type = PictureExtension(in);
+        const QString type = PictureExtension(out).isEmpty() ? PictureExtension(in) : PictureExtension(out);
         const QByteArray bytes = type == QLatin1String(".jpg")   ? EncodeJpeg(picture, 90)
                                  : type == QLatin1String(".gif") ? EncodeGif(picture)
                                                                  : EncodeBmp(picture);

@@ -143,46 +143,41 @@ void StretchCopy(const Bitmap &source, const SourceRect &from, Bitmap &target, c
     const Taps vy = MakeTaps(from.top, from.bottom, to.height(), y0 - to.top, y1 - to.top, source.height());
     const int outW = x1 - x0;
 
-    // Horizontal pass over the source rows the vertical taps reach.
-    int rowLo = source.height(), rowHi = 0;
-    for (std::size_t i = 0; i < vy.first.size(); ++i) {
-        rowLo = std::min(rowLo, vy.first[i]);
-        rowHi = std::max(rowHi, vy.first[i] + vy.count[i]);
+    // The source columns the horizontal taps reach.
+    int colLo = source.width(), colHi = 0;
+    for (std::size_t i = 0; i < hx.first.size(); ++i) {
+        colLo = std::min(colLo, hx.first[i]);
+        colHi = std::max(colHi, hx.first[i] + hx.count[i]);
     }
-    const std::size_t lineFloats = std::size_t(outW) * 3;
-    std::vector<float> middle(std::size_t(rowHi - rowLo) * lineFloats);
-    for (int y = rowLo; y < rowHi; ++y) {
-        const std::uint8_t *in = source.row(y);
-        float *out = &middle[std::size_t(y - rowLo) * lineFloats];
-        for (int x = 0; x < outW; ++x) {
-            const float *w = &hx.weights[std::size_t(x) * std::size_t(hx.stride)];
-            const std::uint8_t *p = in + std::size_t(hx.first[std::size_t(x)]) * 3;
-            float r = 0, g = 0, b = 0;
-            for (int k = 0, n = hx.count[std::size_t(x)]; k < n; ++k, p += 3) {
-                r += w[k] * p[0];
-                g += w[k] * p[1];
-                b += w[k] * p[2];
-            }
-            out[3 * x] = r;
-            out[3 * x + 1] = g;
-            out[3 * x + 2] = b;
-        }
-    }
+    const std::size_t span = std::size_t(colHi - colLo) * 3;
 
-    // Vertical pass into the target.
-    std::vector<float> sum(lineFloats);
+    // Row by row: the vertical taps first, over the contiguous bytes of whole
+    // source rows, then the horizontal taps over that one filtered row.
+    std::vector<float> column(span);
     for (int y = 0; y < y1 - y0; ++y) {
-        std::fill(sum.begin(), sum.end(), 0.0f);
+        std::fill(column.begin(), column.end(), 0.0f);
         const float *w = &vy.weights[std::size_t(y) * std::size_t(vy.stride)];
         for (int k = 0, n = vy.count[std::size_t(y)]; k < n; ++k) {
-            const float *line = &middle[std::size_t(vy.first[std::size_t(y)] + k - rowLo) * lineFloats];
+            const std::uint8_t *in = source.row(vy.first[std::size_t(y)] + k) + std::size_t(colLo) * 3;
             const float wk = w[k];
-            for (std::size_t i = 0; i < lineFloats; ++i)
-                sum[i] += wk * line[i];
+            float *acc = column.data();
+            for (std::size_t i = 0; i < span; ++i)
+                acc[i] += wk * float(in[i]);
         }
         std::uint8_t *out = target.row(y0 + y) + std::size_t(x0) * 3;
-        for (std::size_t i = 0; i < lineFloats; ++i)
-            out[i] = ToByte(sum[i]);
+        for (int x = 0; x < outW; ++x, out += 3) {
+            const float *wx = &hx.weights[std::size_t(x) * std::size_t(hx.stride)];
+            const float *p = column.data() + std::size_t(hx.first[std::size_t(x)] - colLo) * 3;
+            float r = 0, g = 0, b = 0;
+            for (int k = 0, n = hx.count[std::size_t(x)]; k < n; ++k, p += 3) {
+                r += wx[k] * p[0];
+                g += wx[k] * p[1];
+                b += wx[k] * p[2];
+            }
+            out[0] = ToByte(r);
+            out[1] = ToByte(g);
+            out[2] = ToByte(b);
+        }
     }
 }
 
