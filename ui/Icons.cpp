@@ -210,7 +210,7 @@ QIcon CommandIcon(int index)
     case 11:
         return FromTheme("applications-internet", QStyle::SP_CustomBase, DrawnCommandIcon(11));
     case 12:
-        return FromTheme("help-contents", QStyle::SP_DialogHelpButton, DrawnCommandIcon(12));
+        return HelpBookIcon();
     default:
         return DrawnCommandIcon(index);
     }
