@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const char *const kUsage = "Usage: quillmere-publish PROJECT_FILE [OUTPUT_FOLDER]\n"
