@@ -241,12 +241,13 @@ void TMainForm::BuildToolBar()
     tlbr1->setFloatable(false);
     tlbr1->setIconSize(QSize(16, 16));
     tlbr1->setContextMenuPolicy(Qt::PreventContextMenu);
+    tlbr1->setFixedHeight(26);
     addToolBar(Qt::TopToolBarArea, tlbr1);
 
     btnBatchImportImgs = new QPushButton(QStringLiteral("Batch Importing Images"));
     btnBatchImportImgs->setObjectName(QStringLiteral("btnBatchImportImgs"));
     btnBatchImportImgs->setFont(Bold(btnBatchImportImgs->font()));
-    btnBatchImportImgs->setFixedWidth(185);
+    btnBatchImportImgs->setFixedSize(185, 22);
     tlbr1->addWidget(btnBatchImportImgs);
     tlbr1->addSeparator();
 
@@ -256,6 +257,7 @@ void TMainForm::BuildToolBar()
         target->setIcon(CommandIcon(image));
         target->setToolTip(QLatin1String(hint));
         target->setAutoRaise(true);
+        target->setFixedSize(23, 22);
         tlbr1->addWidget(target);
     };
     button(tlbtnNew, "tlbtnNew", 0, "Create a new project");
@@ -333,7 +335,7 @@ QSpinBox *Spin(const char *name, QWidget *parent)
     // Range from the catalogue, the one place it is written.
     if (const AppletParam *p = AppletParamOf(QLatin1String(name)))
         spin->setRange(p->minimum, p->maximum);
-    spin->setMinimumWidth(80);
+    spin->setMinimumWidth(72);
     return spin;
 }
 
@@ -369,7 +371,7 @@ void TMainForm::BuildScriptSheet()
     tbshtScript = new QWidget;
     tbshtScript->setObjectName(QStringLiteral("tbshtScript"));
     auto *column = new QVBoxLayout(tbshtScript);
-    column->setContentsMargins(8, 11, 8, 8);
+    column->setContentsMargins(8, 11, 12, 8);
     column->setSpacing(0);
 
     // General
@@ -411,7 +413,7 @@ void TMainForm::BuildScriptSheet()
         auto *gray = new QCheckBox(QStringLiteral("Inactive Item Gray"), box);
         gray->setObjectName(QStringLiteral("ckbx_InactiveItemGray"));
         g.grid->addWidget(normalWidget(gray), 2, 0, 1, 3);
-        g.grid->setColumnMinimumWidth(2, 24);
+        g.grid->setColumnMinimumWidth(2, 12);
         g.grid->setColumnStretch(5, 1);
         g.grid->setRowStretch(3, 1);
         for (QToolButton *b : box->findChildren<QToolButton *>())
@@ -484,7 +486,7 @@ void TMainForm::BuildItemSheet()
     tbshtItemGeneral = new QWidget;
     tbshtItemGeneral->setObjectName(QStringLiteral("tbshtItemGeneral"));
     auto *column = new QVBoxLayout(tbshtItemGeneral);
-    column->setContentsMargins(8, 16, 8, 8);
+    column->setContentsMargins(8, 16, 13, 8);
     column->setSpacing(0);
     {
         auto g = MakeGroup(new QGroupBox(QStringLiteral("Original Image Path"), tbshtItemGeneral), "GroupBox12", 81,
@@ -966,6 +968,7 @@ void TMainForm::OpenProjectFile(const QString &path)
         CopyResourceFiles(*Document, FolderOf(path), *m_progress);
 
         trvwDesignPanel->setCurrentItem(trvwDesignPanel->Root());
+        trvwDesignPanel->expandAll();
         UpdatePaneLayout();
         ClearModified();
     } catch (...) {

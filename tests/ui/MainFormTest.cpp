@@ -312,21 +312,48 @@ TEST_F(UiTest, LayoutKeepsTheTreeWidthAndStretchesTheGroups)
     TMainForm &form = MakeForm();
     form.show();
     const auto *tree = Find("pnlTreeView");
-    const auto *general = Find("grpbx_Script_Menu");
     EXPECT_EQ(tree->width(), 408);
-    EXPECT_EQ(general->x(), 8);
-    EXPECT_EQ(general->y(), 11);
-    EXPECT_EQ(general->height(), 70);
-    const int groupWidth = general->width();
-    EXPECT_NEAR(groupWidth, 519, 12);
+    EXPECT_EQ(Find("tlbr1")->height(), 26);
+    EXPECT_EQ(Find("StatusBar1")->height(), 24);
+    EXPECT_EQ(form.centralWidget()->height(), 617 - 26 - 24);
 
+    // Left 8, width 519; top and height of each gallery group.
+    const std::vector<std::tuple<const char *, int, int>> groups = {{"grpbx_Script_Menu", 11, 70},
+                                                                    {"GroupBox4", 91, 150},
+                                                                    {"GroupBox3", 255, 70},
+                                                                    {"CheckGroupBox_AutoPlay", 337, 57},
+                                                                    {"GroupBox6", 409, 104}};
+    for (const auto &[name, top, height] : groups)
+        EXPECT_EQ(Find(name)->geometry(), QRect(8, top, 519, height)) << name;
+
+    const auto *general = Find("grpbx_Script_Menu");
     form.resize(form.width() + 200, form.height() + 100);
     EXPECT_EQ(tree->width(), 408);
-    EXPECT_EQ(general->width(), groupWidth + 200);
+    EXPECT_EQ(general->width(), 519 + 200);
+    EXPECT_EQ(general->height(), 70);
 
     // The heading check box sits on the group's top edge.
     const auto *autoplay = Find("CheckGroupBox_AutoPlay");
     EXPECT_EQ(Find("ckbx_AutoPlay")->pos(), autoplay->pos() + QPoint(8, -3));
+    const auto *leading = Find("CheckGroupBox1");
+    form.pgcntrl1->setCurrentWidget(form.tbshtPath);
+    EXPECT_EQ(Find("ckbx__pImageLeadingPathEnabled")->pos(), leading->pos() + QPoint(8, -3));
+
+    // The item sheet: the preview group takes the height the window gained.
+    form.resize(form.width() - 200, form.height() - 100);
+    AddItems(form, 1);
+    form.Tree()->setCurrentItem(form.Tree()->NodeAt(1));
+    QApplication::processEvents();
+    const std::vector<std::tuple<const char *, int, int>> items = {
+        {"GroupBox12", 16, 81}, {"GroupBox7", 103, 90}, {"GroupBox10", 201, 61}, {"GroupBox1", 273, 61}};
+    for (const auto &[name, top, height] : items)
+        EXPECT_EQ(Find(name)->geometry(), QRect(8, top, 518, height)) << name;
+    const QRect preview = Find("GroupBox2")->geometry();
+    EXPECT_EQ(preview.topLeft(), QPoint(8, 344));
+    EXPECT_EQ(preview.width(), 518);
+    EXPECT_GE(preview.height(), 185);
+    form.resize(form.width(), form.height() + 100);
+    EXPECT_EQ(Find("GroupBox2")->height(), preview.height() + 100);
 }
 
 TEST_F(UiTest, CommandsThatAreNotBuiltSaySo)
