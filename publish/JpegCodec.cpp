@@ -159,7 +159,7 @@ QmError LibraryError(const char *message)
 } // namespace
 
 JpegReader::JpegReader(const QByteArray &bytes, std::int64_t maxPixels)
-    : d(std::make_unique<State>()), m_maxPixels(maxPixels)
+    : d(new State), m_maxPixels(maxPixels)
 {
     std::memset(static_cast<void *>(d.get()), 0, sizeof(State));
     InstallErrorBridge(d->err);
@@ -181,12 +181,14 @@ JpegReader::JpegReader(const QByteArray &bytes, std::int64_t maxPixels)
                           .arg(m_maxPixels / 1'000'000));
 }
 
-JpegReader::~JpegReader()
+JpegReader::~JpegReader() = default;
+
+void JpegReader::StateDeleter::operator()(State *state) const
 {
-    if (d->created) {
-        // Destroying only frees the library's memory; it does not report errors.
-        jpeg_destroy_decompress(&d->cinfo);
-    }
+    // Destroying only frees the library's memory; it does not report errors.
+    if (state->created)
+        jpeg_destroy_decompress(&state->cinfo);
+    delete state;
 }
 
 int JpegReader::storedWidth() const

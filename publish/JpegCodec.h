@@ -36,7 +36,12 @@ public:
 private:
     struct State;
     friend struct JpegCore;
-    std::unique_ptr<State> d;
+    // Releases the library's memory, also when the constructor raises.
+    struct StateDeleter
+    {
+        void operator()(State *state) const;
+    };
+    std::unique_ptr<State, StateDeleter> d;
     std::int64_t m_maxPixels;
     int m_orientation = 1;
 };

@@ -1,0 +1,22 @@
+// Any input either decodes or raises QmError: never a crash, a hang or a leak.
+#include "fuzz_limits.h"
+
+#include "model/Error.h"
+#include "publish/JpegCodec.h"
+
+#include <QByteArray>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    try {
+        JpegReader reader(bytes, kFuzzMaxPixels);
+        // The scale from the input itself, so every reduced IDCT gets its turn.
+        const int scale = size ? int(data[size - 1] % 8) + 1 : 8;
+        const Bitmap picture = reader.decode(scale);
+        if (picture.width() < 1 || picture.height() < 1)
+            __builtin_trap();
+    } catch (const QmError &) {
+    }
+    return 0;
+}
