@@ -77,6 +77,7 @@ struct JpegReader::State
     ErrorBridge err;
     jpeg_progress_mgr progress;
     bool created;
+    bool multiScan; // the library keeps every coefficient of the picture in memory
 };
 
 // The functions a libjpeg error may jump back into: plain data only.
@@ -94,6 +95,7 @@ struct JpegCore
         jpeg_mem_src(&s->cinfo, data, size);
         jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
         jpeg_read_header(&s->cinfo, TRUE);
+        s->multiScan = jpeg_has_multiple_scans(&s->cinfo);
         return true;
     }
 
@@ -173,9 +175,9 @@ JpegReader::JpegReader(const QByteArray &bytes, std::int64_t maxPixels)
             m_orientation = ExifOrientation(m->data, m->data_length);
             break;
         }
-    if (d->cinfo.progressive_mode && std::int64_t(storedWidth()) * storedHeight() > m_maxPixels)
-        throw QmError(QStringLiteral("The JPEG picture is too large (%1 x %2 pixels, progressive); at most %3 megapixels "
-                                     "can be processed.")
+    if (d->multiScan && std::int64_t(storedWidth()) * storedHeight() > m_maxPixels)
+        throw QmError(QStringLiteral("The JPEG picture is too large (%1 x %2 pixels in several scans); at most %3 "
+                                     "megapixels can be processed.")
                           .arg(storedWidth())
                           .arg(storedHeight())
                           .arg(m_maxPixels / 1'000'000));
