@@ -54,6 +54,8 @@ TApplication::~TApplication()
 {
 #ifdef Q_OS_UNIX
     if (m_signalNotifier) {
+        delete m_signalNotifier;
+        m_signalNotifier = nullptr;
         std::signal(SIGTERM, SIG_DFL);
         std::signal(SIGINT, SIG_DFL);
         std::signal(SIGHUP, SIG_DFL);

@@ -72,14 +72,15 @@ void TWidgetPrompts::Remember(const QString &chosenPath)
 
 QString TWidgetPrompts::OpenFile(const QString &filter, const QString &initialFolder)
 {
-    const QString path = QFileDialog::getOpenFileName(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter));
+    const QString path = QFileDialog::getOpenFileName(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter),
+                                                      nullptr, QFileDialog::HideNameFilterDetails);
     Remember(path);
     return QDir::toNativeSeparators(path);
 }
 
 QString TWidgetPrompts::SaveFile(const QString &filter, const QString &initialFolder, bool confirmOverwrite)
 {
-    QFileDialog::Options options;
+    QFileDialog::Options options = QFileDialog::HideNameFilterDetails;
     if (!confirmOverwrite)
         options |= QFileDialog::DontConfirmOverwrite;
     const QString path = QFileDialog::getSaveFileName(m_owner, QString(), StartFolder(initialFolder),
@@ -92,9 +93,11 @@ QStringList TWidgetPrompts::OpenPictures(const QString &filter, const QString &i
 {
     QStringList paths;
     if (multiple) {
-        paths = QFileDialog::getOpenFileNames(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter));
+        paths = QFileDialog::getOpenFileNames(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter),
+                                              nullptr, QFileDialog::HideNameFilterDetails);
     } else {
-        const QString path = QFileDialog::getOpenFileName(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter));
+        const QString path = QFileDialog::getOpenFileName(m_owner, QString(), StartFolder(initialFolder),
+                                                          QtFileFilter(filter), nullptr, QFileDialog::HideNameFilterDetails);
         if (!path.isEmpty())
             paths << path;
     }
