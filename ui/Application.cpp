@@ -66,22 +66,31 @@ TApplication::~TApplication()
 #endif
 }
 
-void TApplication::ShowCurrentError()
+QString ErrorMessage(std::exception_ptr error)
 {
-    QString message;
     try {
-        throw;
-    } catch (const QmError &error) {
-        message = error.message();
-    } catch (const std::exception &error) {
-        message = QString::fromLocal8Bit(error.what());
+        std::rethrow_exception(error);
+    } catch (const QmError &e) {
+        return e.message();
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
     } catch (...) {
-        message = QStringLiteral("An unexpected error occurred.");
+        return QStringLiteral("An unexpected error occurred.");
     }
-    if (m_prompts)
-        m_prompts->Error(message);
+}
+
+void ReportError(IPrompts *prompts, std::exception_ptr error)
+{
+    const QString message = ErrorMessage(error);
+    if (prompts)
+        prompts->Error(message);
     else
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+void TApplication::ShowCurrentError()
+{
+    ReportError(m_prompts, std::current_exception());
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event)

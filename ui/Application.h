@@ -4,9 +4,16 @@
 
 #include <QApplication>
 
+#include <exception>
+
 class IPrompts;
 class QSocketNotifier;
 class QWidget;
+
+// The user's message of an error: its own text, or a general one for errors of
+// unknown kind. Shown in the error box when prompts are given, else on standard error.
+QString ErrorMessage(std::exception_ptr error);
+void ReportError(IPrompts *prompts, std::exception_ptr error);
 
 class TApplication : public QApplication
 {

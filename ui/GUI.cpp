@@ -8,6 +8,7 @@
 #include "publish/Driver.h"
 #include "publish/Folders.h"
 #include "publish/WorkingFiles.h"
+#include "ui/Application.h"
 #include "ui/Icons.h"
 #include "ui/PaneCodec.h"
 
@@ -756,10 +757,8 @@ void TMainForm::Guarded(const std::function<void()> &handler)
 {
     try {
         handler();
-    } catch (const QmError &error) {
-        m_prompts.Error(error.message());
-    } catch (const std::exception &error) {
-        m_prompts.Error(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ReportError(&m_prompts, std::current_exception());
     }
 }
 
@@ -1040,13 +1039,10 @@ void TMainForm::closeEvent(QCloseEvent *event)
     bool canClose = true;
     try {
         FormCloseQuery(this, canClose);
-    } catch (const QmError &error) {
+    } catch (...) {
         // A failed save keeps the window, and the work in it, open.
         canClose = false;
-        m_prompts.Error(error.message());
-    } catch (const std::exception &error) {
-        canClose = false;
-        m_prompts.Error(QString::fromLocal8Bit(error.what()));
+        ReportError(&m_prompts, std::current_exception());
     }
     if (canClose)
         event->accept();

@@ -1,6 +1,7 @@
 #include "UiFixture.h"
 
 #include "model/MemorySeams.h"
+#include "publish/Driver.h"
 #include "publish/Folders.h"
 
 #include <QAction>
@@ -190,6 +191,22 @@ TEST_F(UiTest, CloseAnsweredYesSavesThePaneValuesToTheKnownFile)
     EXPECT_TRUE(QFile::exists(working));
     EXPECT_TRUE(form.Modified);
     EXPECT_EQ(form.ProjectFileName, HomePath(QStringLiteral("site/harbour.qmreel1")));
+}
+
+TEST_F(UiTest, CloseAnsweredYesPublishesTheEditedProject)
+{
+    TMainForm &form = MakeForm();
+    form.SaveAll = SaveAllFiles; // the real publishing driver
+    ASSERT_TRUE(QDir().mkpath(HomePath(QStringLiteral("site"))));
+    form.ProjectFileName = HomePath(QStringLiteral("site/harbour.qmreel1"));
+    Find<QLineEdit>("edt_pScriptName")->setText(QStringLiteral("Harbour Lights"));
+    prompts.answers.push_back(TAnswer::Yes);
+    EXPECT_TRUE(form.close()) << prompts.calls.join(QLatin1Char('\n')).toStdString();
+
+    QFile project(HomePath(QStringLiteral("site/harbour.qmreel1")));
+    ASSERT_TRUE(project.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(project.readAll().contains("\r\nHarbour Lights#$@667#$@"));
+    EXPECT_TRUE(QFile::exists(HomePath(QStringLiteral("site/harbour.html"))));
 }
 
 TEST_F(UiTest, CloseAnsweredYesKeepsTheWindowWhenTheSaveFails)

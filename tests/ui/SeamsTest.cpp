@@ -1,6 +1,7 @@
 #include "UiFixture.h"
 
 #include "model/MemorySeams.h"
+#include "ui/Application.h"
 #include "ui/DesignTree.h"
 #include "ui/Icons.h"
 
@@ -97,4 +98,15 @@ TEST(Icons, EveryCommandHasAPicture)
     EXPECT_FALSE(ProgramIcon().pixmap(64, 64).isNull());
     EXPECT_FALSE(HelpBookIcon().pixmap(16, 16).isNull());
     EXPECT_FALSE(OpenFolderIcon().pixmap(16, 16).isNull());
+}
+
+TEST(ErrorBox, EveryKindOfErrorGetsAMessage)
+{
+    TScriptedPrompts prompts;
+    ReportError(&prompts, std::make_exception_ptr(QmError(QStringLiteral("Cannot open file \"a.qmreel1\"."))));
+    ReportError(&prompts, std::make_exception_ptr(std::runtime_error("bad allocation")));
+    ReportError(&prompts, std::make_exception_ptr(42));
+    EXPECT_EQ(prompts.calls, (QStringList{QStringLiteral("error: Cannot open file \"a.qmreel1\"."),
+                                          QStringLiteral("error: bad allocation"),
+                                          QStringLiteral("error: An unexpected error occurred.")}));
 }
