@@ -5,13 +5,17 @@
 # Both come from the template data/samples/sample.qmreel1.in, whose picture paths read
 # @SAMPLES@/name.jpg.
 #
-#   bash scripts/make-samples.sh [BUILD_FOLDER]      (default: build)
+#   bash scripts/make-samples.sh [BUILD_FOLDER] [SAMPLES_FOLDER]
+#
+# BUILD_FOLDER defaults to build; SAMPLES_FOLDER, where the galleries go beside the
+# pictures, to BUILD_FOLDER/bin/samples. The build runs this after every change of the
+# publisher, the player or the samples, so the galleries always match the program.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
 publisher="$build/bin/quillmere-publish"
-samples="$here/data/samples"
-template="$samples/sample.qmreel1.in"
+samples=${2:-$build/bin/samples}
+template="$here/data/samples/sample.qmreel1.in"
 
 if [ ! -x "$publisher" ]; then
   echo "make-samples: $publisher is missing; build the target quillmere-publish first" >&2
