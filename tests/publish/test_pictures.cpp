@@ -168,7 +168,8 @@ TEST_F(Pictures, UnsupportedTypesAndSizesAreRefusedClearly)
     EXPECT_TRUE(png.contains(work(QStringLiteral("photo.png")))) << png.toStdString();
 
     WriteBytes(work(QStringLiteral("ok.bmp")), EncodeBmp(Gradient(8, 8)));
-    for (auto [w, h] : {std::pair{0, 10}, std::pair{10, -3}}) {
+    for (const auto &size : {std::pair{0, 10}, std::pair{10, -3}}) {
+        const int w = size.first, h = size.second;
         const QString message = ErrorOf([&] { RenderPicture(work(QStringLiteral("ok.bmp")), w, h, 1, 0); });
         EXPECT_TRUE(message.contains(QStringLiteral("at least 1"))) << message.toStdString();
     }
