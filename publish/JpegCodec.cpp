@@ -3,6 +3,7 @@
 #include "model/Error.h"
 
 #include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -122,12 +123,15 @@ struct JpegCore
 
     // Reads every scanline into `pixels` (RGB rows of `width` pixels); CMYK rows go
     // through `cmykRow` (4 bytes a pixel) and are converted.
-    static bool ReadLines(JpegReader::State *s, unsigned char *pixels, unsigned char *cmykRow, bool adobeInverted)
+    static bool ReadLines(JpegReader::State *s, unsigned char *pixels, unsigned char *cmykRow, bool adobeInverted,
+                          JDIMENSION firstRow, JDIMENSION endRow)
     {
         if (setjmp(s->err.jump))
             return false;
         const std::size_t stride = std::size_t(s->cinfo.output_width) * 3;
-        while (s->cinfo.output_scanline < s->cinfo.output_height) {
+        if (firstRow > 0 && jpeg_skip_scanlines(&s->cinfo, firstRow) != firstRow)
+            return false;
+        while (s->cinfo.output_scanline < endRow) {
             unsigned char *rowOut = pixels + std::size_t(s->cinfo.output_scanline) * stride;
             JSAMPROW row = cmykRow ? cmykRow : rowOut;
             if (jpeg_read_scanlines(&s->cinfo, &row, 1) != 1)
@@ -220,6 +224,11 @@ int JpegReader::shownHeight() const
 
 Bitmap JpegReader::decode(int scaleNum)
 {
+    return decode(scaleNum, {0, 0, double(shownWidth()), double(shownHeight())}, 0);
+}
+
+Bitmap JpegReader::decode(int scaleNum, const SourceRect &needed, int margin)
+{
     scaleNum = std::clamp(scaleNum, 1, 8);
     const J_COLOR_SPACE space = d->cinfo.jpeg_color_space;
     const bool cmyk = space == JCS_CMYK || space == JCS_YCCK;
@@ -232,8 +241,23 @@ Bitmap JpegReader::decode(int scaleNum)
     if (int(d->cinfo.output_width) != picture.width() || int(d->cinfo.output_height) != picture.height() ||
         d->cinfo.output_components != (cmyk ? 4 : 3))
         throw QmError(QStringLiteral("The JPEG picture cannot be read: unexpected output format."));
+    // The stored rows the needed area covers: shown rows, or shown columns for the
+    // turned orientations, counted from the far side for the mirrored ones.
+    const double h = storedHeight();
+    double from = needed.top, to = needed.bottom;
+    switch (m_orientation) {
+    case 3: case 4: from = h - needed.bottom, to = h - needed.top; break;
+    case 5: case 8: from = needed.left, to = needed.right; break;
+    case 6: case 7: from = h - needed.right, to = h - needed.left; break;
+    default: break;
+    }
+    const double f = scaleNum / 8.0;
+    const double rows = picture.height();
+    const auto firstRow = JDIMENSION(std::clamp(std::floor(from * f) - margin, 0.0, rows));
+    const auto endRow = JDIMENSION(std::clamp(std::ceil(to * f) + margin, double(firstRow), rows));
     std::vector<unsigned char> cmykRow(cmyk ? std::size_t(picture.width()) * 4 : 0);
-    if (!JpegCore::ReadLines(d.get(), picture.data(), cmyk ? cmykRow.data() : nullptr, d->cinfo.saw_Adobe_marker))
+    if (!JpegCore::ReadLines(d.get(), picture.data(), cmyk ? cmykRow.data() : nullptr, d->cinfo.saw_Adobe_marker,
+                             firstRow, endRow))
         throw LibraryError(d->err.message[0] ? d->err.message : "the picture data stops short");
     return Oriented(std::move(picture), m_orientation);
 }

@@ -32,6 +32,11 @@ public:
     // Decodes once, at scale num/8 (1..8): every side ceil(side * num / 8). The result
     // is RGB (greyscale, CMYK and YCCK converted) and turned upright.
     Bitmap decode(int scaleNum);
+    // As above, but only the rows of the result that `needed` (in shown, full-size
+    // pixels) reaches, widened by `margin` rows or columns of the result, are
+    // decoded; the library skips the others and stops after the last. The rest
+    // of the result stays black.
+    Bitmap decode(int scaleNum, const SourceRect &needed, int margin);
 
 private:
     struct State;

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -123,8 +124,11 @@ Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode,
             area = g.sourceArea(sw, sh);
             const int num = ChooseJpegScale(area.right - area.left, area.bottom - area.top, g.into.width(),
                                             g.into.height());
-            source = reader.decode(num);
+            // Rows beyond the filter's reach around the area are not decoded.
             const double f = num / 8.0;
+            const double reach = std::max({(area.right - area.left) * f / std::max(g.into.width(), 1),
+                                           (area.bottom - area.top) * f / std::max(g.into.height(), 1), 1.0});
+            source = reader.decode(num, area, int(std::ceil(3 * reach)) + 2);
             area = {area.left * f, area.top * f, area.right * f, area.bottom * f};
         } else {
             source = extension == QLatin1String(".gif") ? DecodeGif(bytes, fill) : DecodeBmp(bytes);

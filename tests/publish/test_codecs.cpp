@@ -120,6 +120,23 @@ TEST(JpegCodec, DecodesAtReducedDctScales)
     EXPECT_EQ(quarter.height(), 12);
     EXPECT_EQ(JpegReader(jpeg).decode(3).width(), 24);
 
+    // Decoding a band of rows: those rows as in a full decode, the far ones skipped.
+    Bitmap tall = Gradient(40, 160);
+    FillRect(tall, {0, 150, 40, 160}, 0xFFFFFF);
+    const QByteArray tallJpeg = EncodeJpeg(tall);
+    const Bitmap full = JpegReader(tallJpeg).decode(4);
+    const Bitmap band = JpegReader(tallJpeg).decode(4, {0, 40, 40, 100}, 2);
+    ASSERT_EQ(band.height(), 80);
+    for (int y = 18; y < 52; ++y)
+        ASSERT_EQ(band.pixel(7, y), full.pixel(7, y)) << y;
+    EXPECT_EQ(band.pixel(7, 79), 0u) << "rows past the band stay black";
+    EXPECT_EQ(band.pixel(7, 0), 0u) << "rows before the band stay black";
+    // A turned picture: shown columns are stored rows, counted from the bottom.
+    const Bitmap turned = JpegReader(WithOrientation(tallJpeg, 6, false)).decode(8, {100, 0, 140, 40}, 1);
+    ASSERT_EQ(turned.width(), 160);
+    EXPECT_EQ(turned.pixel(20, 10), 0u);
+    EXPECT_EQ(turned.pixel(120, 10), Oriented(DecodeJpeg(tallJpeg), 6).pixel(120, 10));
+
     // About twice the drawn pixels are kept along each axis.
     EXPECT_EQ(ChooseJpegScale(4000, 2400, 667, 375), 3);
     EXPECT_EQ(ChooseJpegScale(6000, 4000, 667, 375), 2);
