@@ -154,3 +154,16 @@ TEST_F(Cli, BadGalleryNameIsRefusedBeforeWriting)
     EXPECT_TRUE(run.err.contains(QStringLiteral("contains the character |"))) << run.err.toStdString();
     EXPECT_TRUE(FilesIn(Work() + "out").isEmpty());
 }
+
+TEST_F(Cli, LeavesTheEditorsPreviewFolderAlone)
+{
+    // An editor open at the same time has its own build in the per-user preview folder.
+    QDir().mkpath(Preview());
+    WriteBytes(Preview() + "p0_t.bmp", QByteArray("the editor's picture"));
+    WriteBytes(Work() + "one.bmp", BmpBytes(32, 24, 10, 200, 10));
+    const QString project = Project(QStringLiteral("g.qmreel1"), {Work() + "one.bmp"}, QStringLiteral("g"));
+    const CliRun run = Publish({project, Work() + QStringLiteral("out")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(ReadBytes(Preview() + "p0_t.bmp"), QByteArray("the editor's picture"));
+    EXPECT_EQ(FilesIn(Preview()), QStringList{QStringLiteral("p0_t.bmp")});
+}
