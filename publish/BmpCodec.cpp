@@ -123,8 +123,7 @@ Bitmap DecodeBmp(const QByteArray &b, std::int64_t maxPixels)
         qsizetype at = 14 + qsizetype(headerSize);
         if (compression == BI_BITFIELDS && headerSize == 40)
             at += 12;
-        const qsizetype available = (qsizetype(std::min<std::uint32_t>(dataOffset, std::uint32_t(b.size()))) - at) /
-                                    paletteEntrySize;
+        const qsizetype available = (qsizetype(std::min<std::uint32_t>(dataOffset, std::uint32_t(b.size()))) - at) / paletteEntrySize;
         const std::uint32_t count = std::uint32_t(std::clamp<qsizetype>(available, 0, entries));
         if (count == 0)
             Refuse(QStringLiteral("the colour table is missing"));
@@ -166,8 +165,8 @@ Bitmap DecodeBmp(const QByteArray &b, std::int64_t maxPixels)
                 break;
             default: {
                 const std::uint8_t *p = in + 4 * x;
-                const std::uint32_t v = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-                                        std::uint32_t(p[3]) << 24;
+                const std::uint32_t v =
+                    std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
                 out[0] = red(v), out[1] = green(v), out[2] = blue(v);
                 break;
             }

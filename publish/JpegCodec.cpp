@@ -123,8 +123,8 @@ struct JpegCore
 
     // Reads every scanline into `pixels` (RGB rows of `width` pixels); CMYK rows go
     // through `cmykRow` (4 bytes a pixel) and are converted.
-    static bool ReadLines(JpegReader::State *s, unsigned char *pixels, unsigned char *cmykRow, bool adobeInverted,
-                          JDIMENSION firstRow, JDIMENSION endRow)
+    static bool ReadLines(JpegReader::State *s, unsigned char *pixels, unsigned char *cmykRow, bool adobeInverted, JDIMENSION firstRow,
+                          JDIMENSION endRow)
     {
         if (setjmp(s->err.jump))
             return false;
@@ -164,8 +164,7 @@ QmError LibraryError(const char *message)
 
 } // namespace
 
-JpegReader::JpegReader(const QByteArray &bytes, std::int64_t maxPixels)
-    : d(new State), m_maxPixels(maxPixels)
+JpegReader::JpegReader(const QByteArray &bytes, std::int64_t maxPixels) : d(new State), m_maxPixels(maxPixels)
 {
     std::memset(static_cast<void *>(d.get()), 0, sizeof(State));
     InstallErrorBridge(d->err);
@@ -246,18 +245,27 @@ Bitmap JpegReader::decode(int scaleNum, const SourceRect &needed, int margin)
     const double h = storedHeight();
     double from = needed.top, to = needed.bottom;
     switch (m_orientation) {
-    case 3: case 4: from = h - needed.bottom, to = h - needed.top; break;
-    case 5: case 8: from = needed.left, to = needed.right; break;
-    case 6: case 7: from = h - needed.right, to = h - needed.left; break;
-    default: break;
+    case 3:
+    case 4:
+        from = h - needed.bottom, to = h - needed.top;
+        break;
+    case 5:
+    case 8:
+        from = needed.left, to = needed.right;
+        break;
+    case 6:
+    case 7:
+        from = h - needed.right, to = h - needed.left;
+        break;
+    default:
+        break;
     }
     const double f = scaleNum / 8.0;
     const double rows = picture.height();
     const auto firstRow = JDIMENSION(std::clamp(std::floor(from * f) - margin, 0.0, rows));
     const auto endRow = JDIMENSION(std::clamp(std::ceil(to * f) + margin, double(firstRow), rows));
     std::vector<unsigned char> cmykRow(cmyk ? std::size_t(picture.width()) * 4 : 0);
-    if (!JpegCore::ReadLines(d.get(), picture.data(), cmyk ? cmykRow.data() : nullptr, d->cinfo.saw_Adobe_marker,
-                             firstRow, endRow))
+    if (!JpegCore::ReadLines(d.get(), picture.data(), cmyk ? cmykRow.data() : nullptr, d->cinfo.saw_Adobe_marker, firstRow, endRow))
         throw LibraryError(d->err.message[0] ? d->err.message : "the picture data stops short");
     return Oriented(std::move(picture), m_orientation);
 }

@@ -15,8 +15,8 @@ struct Node
     std::uint32_t count;
     std::uint64_t sum[3];
     std::uint8_t depth;
-    std::uint8_t children;   // children not yet merged away
-    bool leaf;               // part of the current cut
+    std::uint8_t children; // children not yet merged away
+    bool leaf;             // part of the current cut
     std::int32_t paletteIndex;
 };
 
@@ -67,7 +67,7 @@ public:
     }
 
     // The distinct colours (depth-8 nodes) with their counts.
-    template<typename F> void forEachColour(F f) const
+    template <typename F> void forEachColour(F f) const
     {
         for (const Node &n : m_nodes)
             if (n.depth == 8)
@@ -192,9 +192,9 @@ public:
             m_order[i] = int(i);
         std::sort(m_order.begin(), m_order.end(), [&](int a, int b) { return palette[std::size_t(a)].r < palette[std::size_t(b)].r; });
         for (int i = 0; i < 256; ++i)
-            m_start[std::size_t(i)] = int(std::lower_bound(m_order.begin(), m_order.end(), i,
-                                                           [&](int e, int v) { return palette[std::size_t(e)].r < v; }) -
-                                          m_order.begin());
+            m_start[std::size_t(i)] =
+                int(std::lower_bound(m_order.begin(), m_order.end(), i, [&](int e, int v) { return palette[std::size_t(e)].r < v; }) -
+                    m_order.begin());
     }
 
     int find(int r, int g, int b) const

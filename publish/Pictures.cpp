@@ -122,8 +122,7 @@ Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode,
             const int sw = reader.shownWidth(), sh = reader.shownHeight();
             g = ComputeGeometry(sw, sh, width, height, mode);
             area = g.sourceArea(sw, sh);
-            const int num = ChooseJpegScale(area.right - area.left, area.bottom - area.top, g.into.width(),
-                                            g.into.height());
+            const int num = ChooseJpegScale(area.right - area.left, area.bottom - area.top, g.into.width(), g.into.height());
             // Rows beyond the filter's reach around the area are not decoded.
             const double f = num / 8.0;
             const double reach = std::max({(area.right - area.left) * f / std::max(g.into.width(), 1),
@@ -144,8 +143,7 @@ Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode,
     return picture;
 }
 
-ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, int width, int height, int mode,
-                           TColor fill)
+ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, int width, int height, int mode, TColor fill)
 {
     const Bitmap picture = RenderPicture(sourcePath, width, height, mode, fill);
     const QString extension = PictureExtension(sourcePath);
@@ -188,8 +186,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         // Only "0" keeps the margins; any other stored number fills and crops.
         const int mode = StrToInt(data.ThumbProcessType) == 0 ? 0 : 1;
         const TColor fill = HexToColor(data.ThumbFillColor);
-        const ResizedPicture picture =
-            ResizeImage(source, QStringLiteral("p%1_t").arg(index), width, height, mode, fill);
+        const ResizedPicture picture = ResizeImage(source, QStringLiteral("p%1_t").arg(index), width, height, mode, fill);
         item.ImageFile = picture.fileName;
         document.SetItem(item, index);
         AddWorkingFile(document, picture.fullPath);

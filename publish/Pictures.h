@@ -17,8 +17,7 @@ struct ResizedPicture
 
 // Mode 0 keeps the aspect ratio inside margins of `fill`; mode 1 fills and crops.
 // Raises QmError for a source that cannot be read or decoded, or whose type is not supported.
-ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, int width, int height, int mode,
-                           TColor fill);
+ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, int width, int height, int mode, TColor fill);
 
 // The per-build pass over all items: node captions, ImageFile, the preview folder.
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress);
@@ -28,10 +27,10 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
 // of the picture, which is filled first when `filled`.
 struct PictureGeometry
 {
-    float scale = 0;   // s: source pixels per picture pixel
+    float scale = 0; // s: source pixels per picture pixel
     int qw = 0, qh = 0;
-    PixelRect fromQ;   // in Q
-    PixelRect into;    // in the W x H picture
+    PixelRect fromQ; // in Q
+    PixelRect into;  // in the W x H picture
     bool filled = false;
 
     // `fromQ` in source pixels: the two stretches done as one.

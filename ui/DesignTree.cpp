@@ -80,8 +80,8 @@ int TDesignTree::AbsoluteIndex(const QTreeWidgetItem *node) const
     const QTreeWidgetItem *at = node;
     while (at) {
         const QTreeWidgetItem *parent = at->parent();
-        const int position = parent ? parent->indexOfChild(const_cast<QTreeWidgetItem *>(at))
-                                    : indexOfTopLevelItem(const_cast<QTreeWidgetItem *>(at));
+        const int position =
+            parent ? parent->indexOfChild(const_cast<QTreeWidgetItem *>(at)) : indexOfTopLevelItem(const_cast<QTreeWidgetItem *>(at));
         for (int i = 0; i < position; ++i)
             index += SubtreeSize(parent ? parent->child(i) : topLevelItem(i));
         if (parent)

@@ -121,8 +121,7 @@ void TStatusProgress::SetBusy(bool busy)
 
 // ---------------------------------------------------------------- window
 
-TMainForm::TMainForm(IPrompts &prompts, QWidget *parent)
-    : QMainWindow(parent), SaveAll(SaveAllFiles), m_prompts(prompts)
+TMainForm::TMainForm(IPrompts &prompts, QWidget *parent) : QMainWindow(parent), SaveAll(SaveAllFiles), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowIcon(ProgramIcon());
@@ -170,8 +169,8 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::BuildActions()
 {
-    auto make = [this](QAction *&action, const char *name, const QString &caption, const QString &hint,
-                       int image = -1, const QKeySequence &shortcut = {}) {
+    auto make = [this](QAction *&action, const char *name, const QString &caption, const QString &hint, int image = -1,
+                       const QKeySequence &shortcut = {}) {
         action = new QAction(caption, this);
         action->setObjectName(QLatin1String(name));
         action->setProperty("hint", hint);
@@ -181,7 +180,8 @@ void TMainForm::BuildActions()
             action->setShortcut(shortcut);
     };
     make(New1, "New1", QStringLiteral("&New..."), QStringLiteral("Create a new project"), 0, QKeySequence(Qt::CTRL | Qt::Key_N));
-    make(Open1, "Open1", QStringLiteral("&Open..."), QStringLiteral("Open a previous saved project"), 1, QKeySequence(Qt::CTRL | Qt::Key_O));
+    make(Open1, "Open1", QStringLiteral("&Open..."), QStringLiteral("Open a previous saved project"), 1,
+         QKeySequence(Qt::CTRL | Qt::Key_O));
     make(Save1, "Save1", QStringLiteral("&Save"), QStringLiteral("Save project"), 2, QKeySequence(Qt::CTRL | Qt::Key_S));
     make(Save2, "Save2", QStringLiteral("Save All Required Files &As..."), QStringLiteral("Save the project with a new name"));
     make(Exit1, "Exit1", QStringLiteral("E&xit"), QStringLiteral("Quit the application; Prompts to save applet"));
@@ -195,7 +195,8 @@ void TMainForm::BuildActions()
     make(Delete2, "Delete2", QStringLiteral("&Delete"), QStringLiteral("Delete selected item and all its children item if it has."), 7);
     make(MoveUp2, "MoveUp2", QStringLiteral("Move &Up"), QStringLiteral("move the current selected item position up."), 8);
     make(MoveDown2, "MoveDown2", QStringLiteral("Move &Down"), QStringLiteral("move the current selected item position down."), 9);
-    make(Preview1, "Preview1", QStringLiteral("&Preview"), QStringLiteral("Preview the design in the web browser"), 11, QKeySequence(Qt::CTRL | Qt::Key_P));
+    make(Preview1, "Preview1", QStringLiteral("&Preview"), QStringLiteral("Preview the design in the web browser"), 11,
+         QKeySequence(Qt::CTRL | Qt::Key_P));
     make(Topic1, "Topic1", QStringLiteral("Help &Topics"), QStringLiteral("List help topics"), 12);
     make(ViewSample1, "ViewSample1", QStringLiteral("View &Samples..."), QStringLiteral("Show the sample slideshows"));
     make(Homepage1, "Homepage1", QStringLiteral("&Homepage"), QString());
@@ -377,8 +378,7 @@ void TMainForm::BuildScriptSheet()
 
     // General
     {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("General"), tbshtScript), "grpbx_Script_Menu", 70,
-                           "SpeedButton1", 1, help);
+        auto g = MakeGroup(new QGroupBox(QStringLiteral("General"), tbshtScript), "grpbx_Script_Menu", 70, "SpeedButton1", 1, help);
         g.grid->addWidget(Label(QStringLiteral("Gallery Name"), g.box), 0, 0);
         g.grid->addWidget(Edit("edt_pScriptName", g.box), 0, 1, 1, 4);
         g.grid->addWidget(Label(QStringLiteral("Preview BgColor"), g.box), 1, 0);
@@ -424,8 +424,7 @@ void TMainForm::BuildScriptSheet()
     column->addSpacing(14);
     // Images
     {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Images"), tbshtScript), "GroupBox3", 70, "SpeedButton2", 3,
-                           help);
+        auto g = MakeGroup(new QGroupBox(QStringLiteral("Images"), tbshtScript), "GroupBox3", 70, "SpeedButton2", 3, help);
         g.grid->addWidget(Label(QStringLiteral("Resize"), g.box), 0, 0);
         auto *resize = new QComboBox(g.box);
         resize->setObjectName(QStringLiteral("cmbx_pThumbProcessType"));
@@ -459,8 +458,8 @@ void TMainForm::BuildScriptSheet()
     column->addSpacing(15);
     // Title fonts
     {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Image Title Font Size && Color"), tbshtScript),
-                           "GroupBox6", 104, "SpeedButton3", 5, help);
+        auto g = MakeGroup(new QGroupBox(QStringLiteral("Image Title Font Size && Color"), tbshtScript), "GroupBox6", 104, "SpeedButton3",
+                           5, help);
         g.grid->setContentsMargins(0, 4, 0, 0);
         g.grid->addWidget(Label(QStringLiteral("Horizontal"), g.box), 0, 0);
         g.grid->addWidget(Spin("spnedt_HoriTitleFontSize", g.box), 0, 1);
@@ -490,16 +489,15 @@ void TMainForm::BuildItemSheet()
     column->setContentsMargins(8, 16, 13, 8);
     column->setSpacing(0);
     {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Original Image Path"), tbshtItemGeneral), "GroupBox12", 81,
-                           "SpeedButton13", 6, help);
+        auto g =
+            MakeGroup(new QGroupBox(QStringLiteral("Original Image Path"), tbshtItemGeneral), "GroupBox12", 81, "SpeedButton13", 6, help);
         g.grid->addWidget(Edit("edtOriginalImagePath", g.box), 0, 0);
         g.grid->addWidget(Browse("spdbtnOriginalImagePath", g.box), 0, 1);
         column->addWidget(g.box);
     }
     column->addSpacing(6);
     {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Link"), tbshtItemGeneral), "GroupBox7", 90, "SpeedButton24",
-                           7, help);
+        auto g = MakeGroup(new QGroupBox(QStringLiteral("Link"), tbshtItemGeneral), "GroupBox7", 90, "SpeedButton24", 7, help);
         g.grid->addWidget(Label(QStringLiteral("URL"), g.box, true), 0, 0);
         auto *link = new QComboBox(g.box);
         link->setObjectName(QStringLiteral("cmbx_ILink"));
@@ -524,15 +522,15 @@ void TMainForm::BuildItemSheet()
     }
     column->addSpacing(8);
     {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Image Horizontal Title"), tbshtItemGeneral), "GroupBox10", 61,
-                           "SpeedButton19", 8, help);
+        auto g = MakeGroup(new QGroupBox(QStringLiteral("Image Horizontal Title"), tbshtItemGeneral), "GroupBox10", 61, "SpeedButton19", 8,
+                           help);
         g.grid->addWidget(Edit("edt_IToolTip", g.box), 0, 0);
         column->addWidget(g.box);
     }
     column->addSpacing(11);
     {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Image Vertical Title"), tbshtItemGeneral), "GroupBox1", 61,
-                           "SpeedButton8", 9, help);
+        auto g =
+            MakeGroup(new QGroupBox(QStringLiteral("Image Vertical Title"), tbshtItemGeneral), "GroupBox1", 61, "SpeedButton8", 9, help);
         g.grid->addWidget(Edit("edt_IDesription", g.box), 0, 0);
         column->addWidget(g.box);
     }
@@ -569,7 +567,8 @@ void TMainForm::BuildPathSheet()
     column->setContentsMargins(12, 10, 12, 8);
     column->setSpacing(4);
 
-    auto *note = Label(QStringLiteral("The local and Web path prefixes will be replaced one by another acoording to the choices below."), box);
+    auto *note =
+        Label(QStringLiteral("The local and Web path prefixes will be replaced one by another acoording to the choices below."), box);
     note->setWordWrap(true);
     note->setStyleSheet(QStringLiteral("color: gray;"));
     column->addWidget(note);
@@ -593,7 +592,8 @@ void TMainForm::BuildPathSheet()
     web->setFont(Bold(web->font()));
     column->addWidget(local);
     column->addWidget(web);
-    auto *warning = Label(QStringLiteral("Check this ONLY IF you generate files to upload. Uncheck this to preview or test locally."), box, true);
+    auto *warning =
+        Label(QStringLiteral("Check this ONLY IF you generate files to upload. Uncheck this to preview or test locally."), box, true);
     warning->setWordWrap(true);
     column->addWidget(warning);
     column->addSpacing(14);
@@ -702,9 +702,8 @@ void TMainForm::ConnectHandlers()
 
     bind(trvwDesignPanel, &QTreeWidget::currentItemChanged, &TMainForm::trvwDesignPanelChange);
     bind(trvwDesignPanel, &TDesignTree::MouseDown, &TMainForm::trvwDesignPanelMouseDown);
-    connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        PopupMenu1->popup(trvwDesignPanel->viewport()->mapToGlobal(at));
-    });
+    connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { PopupMenu1->popup(trvwDesignPanel->viewport()->mapToGlobal(at)); });
 
     // The common change handler of fourteen pane controls.
     for (const char *name : {"edt_pScriptName", "cmbx_ILink", "cmbx_ITarget", "edt_IToolTip", "edt_IDesription",
@@ -715,15 +714,13 @@ void TMainForm::ConnectHandlers()
         else if (auto *combo = qobject_cast<QComboBox *>(w))
             bind(combo, &QComboBox::editTextChanged, &TMainForm::spnedtApWidthChange);
     }
-    for (const char *name : {"spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_SlidingSpeed",
-                             "spnedt_ItemHeight", "spnedt_SwitchImageDelay", "spnedt_HoriTitleFontSize",
-                             "spnedt_VertTitleFontSize"})
+    for (const char *name : {"spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_SlidingSpeed", "spnedt_ItemHeight",
+                             "spnedt_SwitchImageDelay", "spnedt_HoriTitleFontSize", "spnedt_VertTitleFontSize"})
         bind(findChild<QSpinBox *>(QLatin1String(name)), &QSpinBox::textChanged, &TMainForm::spnedtApWidthChange);
 
     // The separator guard of the nine text fields.
-    for (const char *name : {"edt_pScriptName", "edtOriginalImagePath", "cmbx_ILink", "cmbx_ITarget", "edt_IToolTip",
-                             "edt_IDesription", "edt__InternalUse_RootDir_Local", "edt__InternalUse_RootDir_Remote",
-                             "edt__pImageLeadingPath"}) {
+    for (const char *name : {"edt_pScriptName", "edtOriginalImagePath", "cmbx_ILink", "cmbx_ITarget", "edt_IToolTip", "edt_IDesription",
+                             "edt__InternalUse_RootDir_Local", "edt__InternalUse_RootDir_Remote", "edt__pImageLeadingPath"}) {
         QWidget *w = findChild<QWidget *>(QLatin1String(name));
         if (auto *edit = qobject_cast<QLineEdit *>(w))
             bind(edit, &QLineEdit::textChanged, &TMainForm::CheckSeparatorFree);
@@ -742,8 +739,7 @@ void TMainForm::ConnectHandlers()
                             findChild<QWidget *>(QStringLiteral("GroupBox7"))};
     for (TColorPanel *panel : findChildren<TColorPanel *>())
         hinted << panel;
-    for (QToolButton *b : {tlbtnNew, tlbtnOpen, tlbtnSave, tlbtnInsert, tlbtnDelete, tlbtnMoveUp, tlbtnMoveDown,
-                           tlbtnPreview, tlbtnHelp})
+    for (QToolButton *b : {tlbtnNew, tlbtnOpen, tlbtnSave, tlbtnInsert, tlbtnDelete, tlbtnMoveUp, tlbtnMoveDown, tlbtnPreview, tlbtnHelp})
         hinted << b;
     for (QWidget *w : hinted) {
         w->setMouseTracking(true);
@@ -1019,8 +1015,7 @@ void TMainForm::FormCloseQuery(QObject *, bool &canClose)
     }
     if (!ProjectFileName.isEmpty()) {
         TakePaneValues();
-        canClose = SaveAll(*Document, FolderOf(ProjectFileName), ExtractFileName(ProjectFileName), *trvwDesignPanel,
-                           *m_progress);
+        canClose = SaveAll(*Document, FolderOf(ProjectFileName), ExtractFileName(ProjectFileName), *trvwDesignPanel, *m_progress);
         return;
     }
     // Asks before replacing an existing file, so a slip cannot overwrite another project.
@@ -1110,24 +1105,85 @@ void TMainForm::NotAvailableYet()
     stctxtHint->setText(QStringLiteral("Not available yet."));
 }
 
-void TMainForm::New1Click() { NotAvailableYet(); }
-void TMainForm::Open1Click() { NotAvailableYet(); }
-void TMainForm::Save1Click() { NotAvailableYet(); }
-void TMainForm::Save2Click() { NotAvailableYet(); }
-void TMainForm::RecentFileClick() { NotAvailableYet(); }
-void TMainForm::Insert1Click() { NotAvailableYet(); }
-void TMainForm::Delete1Click() { NotAvailableYet(); }
-void TMainForm::MoveUp1Click() { NotAvailableYet(); }
-void TMainForm::MoveDown1Click() { NotAvailableYet(); }
-void TMainForm::Preview1Click() { NotAvailableYet(); }
-void TMainForm::CheckSeparatorFree() {}
-void TMainForm::pnlApBgClrClick() { NotAvailableYet(); }
-void TMainForm::spdbtnItemImageNormalClick() { NotAvailableYet(); }
-void TMainForm::spdbtnItURLClick() { NotAvailableYet(); }
-void TMainForm::btnBatchImportImgsClick() { NotAvailableYet(); }
-void TMainForm::SpeedButton1Click() { NotAvailableYet(); }
-void TMainForm::Topic1Click() { NotAvailableYet(); }
-void TMainForm::ViewSample1Click() { NotAvailableYet(); }
-void TMainForm::Homepage1Click() { NotAvailableYet(); }
-void TMainForm::ContactUs1Click() { NotAvailableYet(); }
-void TMainForm::About1Click() { NotAvailableYet(); }
+void TMainForm::New1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::Open1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::Save1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::Save2Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::RecentFileClick()
+{
+    NotAvailableYet();
+}
+void TMainForm::Insert1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::Delete1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::MoveUp1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::MoveDown1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::Preview1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::CheckSeparatorFree()
+{}
+void TMainForm::pnlApBgClrClick()
+{
+    NotAvailableYet();
+}
+void TMainForm::spdbtnItemImageNormalClick()
+{
+    NotAvailableYet();
+}
+void TMainForm::spdbtnItURLClick()
+{
+    NotAvailableYet();
+}
+void TMainForm::btnBatchImportImgsClick()
+{
+    NotAvailableYet();
+}
+void TMainForm::SpeedButton1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::Topic1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::ViewSample1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::Homepage1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::ContactUs1Click()
+{
+    NotAvailableYet();
+}
+void TMainForm::About1Click()
+{
+    NotAvailableYet();
+}

@@ -45,8 +45,7 @@ private:
 };
 
 // Publishing seam of the window: SaveAllFiles unless a test puts another in.
-using TSaveAllFiles = std::function<bool(TAppletAgent &, const QString &outputFolder, const QString &fileName,
-                                         IItemTree &, IProgress &)>;
+using TSaveAllFiles = std::function<bool(TAppletAgent &, const QString &outputFolder, const QString &fileName, IItemTree &, IProgress &)>;
 
 // The command line as one path: every argument followed by one blank, then trimmed,
 // so a path split at its blanks arrives whole.
@@ -160,9 +159,8 @@ public:
     // ---- controls, by their names
     QToolBar *tlbr1 = nullptr;
     QPushButton *btnBatchImportImgs = nullptr;
-    QToolButton *tlbtnNew = nullptr, *tlbtnOpen = nullptr, *tlbtnSave = nullptr, *tlbtnInsert = nullptr,
-                *tlbtnDelete = nullptr, *tlbtnMoveUp = nullptr, *tlbtnMoveDown = nullptr, *tlbtnPreview = nullptr,
-                *tlbtnHelp = nullptr;
+    QToolButton *tlbtnNew = nullptr, *tlbtnOpen = nullptr, *tlbtnSave = nullptr, *tlbtnInsert = nullptr, *tlbtnDelete = nullptr,
+                *tlbtnMoveUp = nullptr, *tlbtnMoveDown = nullptr, *tlbtnPreview = nullptr, *tlbtnHelp = nullptr;
     QWidget *pnlTreeView = nullptr;
     TDesignTree *trvwDesignPanel = nullptr;
     QSplitter *Splitter1 = nullptr;
@@ -174,10 +172,9 @@ public:
     QLabel *stctxtHint = nullptr;
     QProgressBar *prgrsbrMainFormBottom = nullptr;
     QMenu *PopupMenu1 = nullptr, *mnitRecentFiles = nullptr;
-    QAction *New1 = nullptr, *Open1 = nullptr, *Save1 = nullptr, *Save2 = nullptr, *Exit1 = nullptr,
-            *ToolBar1 = nullptr, *StatusBar2 = nullptr, *Insert2 = nullptr, *Delete2 = nullptr, *MoveUp2 = nullptr,
-            *MoveDown2 = nullptr, *Preview1 = nullptr, *Topic1 = nullptr, *ViewSample1 = nullptr,
-            *Homepage1 = nullptr, *ContactUs1 = nullptr, *About1 = nullptr;
+    QAction *New1 = nullptr, *Open1 = nullptr, *Save1 = nullptr, *Save2 = nullptr, *Exit1 = nullptr, *ToolBar1 = nullptr,
+            *StatusBar2 = nullptr, *Insert2 = nullptr, *Delete2 = nullptr, *MoveUp2 = nullptr, *MoveDown2 = nullptr, *Preview1 = nullptr,
+            *Topic1 = nullptr, *ViewSample1 = nullptr, *Homepage1 = nullptr, *ContactUs1 = nullptr, *About1 = nullptr;
     QAction *Insert1 = nullptr, *Delete1 = nullptr, *MoveUp1 = nullptr, *MoveDown1 = nullptr;
 
 private:

@@ -15,8 +15,7 @@ const QColor kGreen(0x3b, 0x8a, 0x4a);
 const QColor kRed(0xc0, 0x39, 0x2b);
 
 // One 16 x 16 and one 32 x 32 picture drawn by `paint` on a 16-unit canvas.
-template <typename Paint>
-QIcon Drawn(Paint paint)
+template <typename Paint> QIcon Drawn(Paint paint)
 {
     QIcon icon;
     for (int size : {16, 32}) {

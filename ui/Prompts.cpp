@@ -48,9 +48,7 @@ TAnswer TWidgetPrompts::Warning(const QString &text, TWarningButtons buttons)
     case QMessageBox::No:
         return TAnswer::No;
     default:
-        return buttons == TWarningButtons::YesNoCancel ? TAnswer::Cancel
-               : buttons == TWarningButtons::YesNo     ? TAnswer::No
-                                                       : TAnswer::Yes;
+        return buttons == TWarningButtons::YesNoCancel ? TAnswer::Cancel : buttons == TWarningButtons::YesNo ? TAnswer::No : TAnswer::Yes;
     }
 }
 
@@ -72,8 +70,8 @@ void TWidgetPrompts::Remember(const QString &chosenPath)
 
 QString TWidgetPrompts::OpenFile(const QString &filter, const QString &initialFolder)
 {
-    const QString path = QFileDialog::getOpenFileName(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter),
-                                                      nullptr, QFileDialog::HideNameFilterDetails);
+    const QString path = QFileDialog::getOpenFileName(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter), nullptr,
+                                                      QFileDialog::HideNameFilterDetails);
     Remember(path);
     return QDir::toNativeSeparators(path);
 }
@@ -83,8 +81,8 @@ QString TWidgetPrompts::SaveFile(const QString &filter, const QString &initialFo
     QFileDialog::Options options = QFileDialog::HideNameFilterDetails;
     if (!confirmOverwrite)
         options |= QFileDialog::DontConfirmOverwrite;
-    const QString path = QFileDialog::getSaveFileName(m_owner, QString(), StartFolder(initialFolder),
-                                                      QtFileFilter(filter), nullptr, options);
+    const QString path =
+        QFileDialog::getSaveFileName(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter), nullptr, options);
     Remember(path);
     return QDir::toNativeSeparators(path);
 }
@@ -93,11 +91,11 @@ QStringList TWidgetPrompts::OpenPictures(const QString &filter, const QString &i
 {
     QStringList paths;
     if (multiple) {
-        paths = QFileDialog::getOpenFileNames(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter),
-                                              nullptr, QFileDialog::HideNameFilterDetails);
+        paths = QFileDialog::getOpenFileNames(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter), nullptr,
+                                              QFileDialog::HideNameFilterDetails);
     } else {
-        const QString path = QFileDialog::getOpenFileName(m_owner, QString(), StartFolder(initialFolder),
-                                                          QtFileFilter(filter), nullptr, QFileDialog::HideNameFilterDetails);
+        const QString path = QFileDialog::getOpenFileName(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter), nullptr,
+                                                          QFileDialog::HideNameFilterDetails);
         if (!path.isEmpty())
             paths << path;
     }
@@ -140,9 +138,7 @@ TAnswer TScriptedPrompts::Warning(const QString &text, TWarningButtons buttons)
         answers.pop_front();
         return answer;
     }
-    return buttons == TWarningButtons::YesNoCancel ? TAnswer::Cancel
-           : buttons == TWarningButtons::YesNo     ? TAnswer::No
-                                                   : TAnswer::Yes;
+    return buttons == TWarningButtons::YesNoCancel ? TAnswer::Cancel : buttons == TWarningButtons::YesNo ? TAnswer::No : TAnswer::Yes;
 }
 
 void TScriptedPrompts::Error(const QString &text)
@@ -174,7 +170,8 @@ QString TScriptedPrompts::SaveFile(const QString &filter, const QString &initial
 
 QStringList TScriptedPrompts::OpenPictures(const QString &filter, const QString &initialFolder, bool multiple)
 {
-    calls << QStringLiteral("pictures: %1 | %2 | %3").arg(filter, initialFolder, multiple ? QStringLiteral("multiple") : QStringLiteral("single"));
+    calls << QStringLiteral("pictures: %1 | %2 | %3")
+                 .arg(filter, initialFolder, multiple ? QStringLiteral("multiple") : QStringLiteral("single"));
     if (pictures.empty())
         return {};
     const QStringList chosen = pictures.front();

@@ -88,11 +88,11 @@ public:
     bool ShellOpen(const QString &fileOrAddress) override;
 
     std::deque<TAnswer> answers;
-    std::deque<QString> files;           // OpenFile and SaveFile; "" dismisses
-    std::deque<QStringList> pictures;    // OpenPictures; {} dismisses
+    std::deque<QString> files;        // OpenFile and SaveFile; "" dismisses
+    std::deque<QStringList> pictures; // OpenPictures; {} dismisses
     std::deque<std::optional<TColor>> colours;
 
-    QStringList calls;                   // every call, in order
-    QStringList messages;                // texts of the message boxes only
-    QStringList opened;                  // what ShellOpen was given
+    QStringList calls;    // every call, in order
+    QStringList messages; // texts of the message boxes only
+    QStringList opened;   // what ShellOpen was given
 };

@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         // Half the inputs decode only a band of rows, as a crop does.
         const int band = size > 1 ? data[size - 2] : 0;
         const double w = reader.shownWidth(), h = reader.shownHeight();
-        const Bitmap picture = band & 1 ? reader.decode(scale, {0, h * (band >> 4) / 16, w, h * (band >> 1 & 7) / 8}, 3)
-                                        : reader.decode(scale);
+        const Bitmap picture =
+            band & 1 ? reader.decode(scale, {0, h * (band >> 4) / 16, w, h * (band >> 1 & 7) / 8}, 3) : reader.decode(scale);
         if (picture.width() < 1 || picture.height() < 1)
             __builtin_trap();
     } catch (const QmError &) {

@@ -80,9 +80,8 @@ TEST_F(DocumentType, WritesIconDesktopEntryAndMimePackage)
     }
     ASSERT_FALSE(mime.hasError()) << mime.errorString().toStdString();
     EXPECT_EQ(seen, (QStringList{QStringLiteral("mime-info http://www.freedesktop.org/standards/shared-mime-info"),
-                                 QStringLiteral("mime-type application/x-quillmere.document"),
-                                 QStringLiteral("comment Quillmere.Document"), QStringLiteral("icon"),
-                                 QStringLiteral("glob *.qmreel1")}));
+                                 QStringLiteral("mime-type application/x-quillmere.document"), QStringLiteral("comment Quillmere.Document"),
+                                 QStringLiteral("icon"), QStringLiteral("glob *.qmreel1")}));
 
     const QImage icon(Data(QStringLiteral("icons/hicolor/64x64/apps/quillmere.png")));
     EXPECT_FALSE(icon.isNull());

@@ -180,7 +180,8 @@ TEST(JpegCodec, ExifOrientationTurnsThePictureUpright)
         TColor topLeft, bottomRight;
     };
     const Case cases[] = {
-        {1, 40, 20, 0x0000FF, 0xFF0000}, {3, 40, 20, 0xFF0000, 0x0000FF},
+        {1, 40, 20, 0x0000FF, 0xFF0000},
+        {3, 40, 20, 0xFF0000, 0x0000FF},
         {6, 20, 40, 0x0000FF, 0xFF0000}, // turned clockwise: the left half on top
         {8, 20, 40, 0xFF0000, 0x0000FF},
     };
@@ -227,15 +228,18 @@ TEST(JpegCodec, MalformedFilesRaiseTheLibrarysMessage)
 
 // ---- GIF ----
 
-QByteArray WriteForeignGif(int width, int height, bool interlace, int transparent,
-                           const std::function<int(int, int)> &index, int screenWidth = 0, int screenHeight = 0)
+QByteArray WriteForeignGif(int width, int height, bool interlace, int transparent, const std::function<int(int, int)> &index,
+                           int screenWidth = 0, int screenHeight = 0)
 {
     QByteArray bytes;
     int error = 0;
-    GifFileType *gif = EGifOpen(&bytes, [](GifFileType *g, const GifByteType *b, int n) {
-        static_cast<QByteArray *>(g->UserData)->append(reinterpret_cast<const char *>(b), n);
-        return n;
-    }, &error);
+    GifFileType *gif = EGifOpen(
+        &bytes,
+        [](GifFileType *g, const GifByteType *b, int n) {
+            static_cast<QByteArray *>(g->UserData)->append(reinterpret_cast<const char *>(b), n);
+            return n;
+        },
+        &error);
     ColorMapObject *global = GifMakeMapObject(2, nullptr);
     global->Colors[0] = {0, 0, 0};
     global->Colors[1] = {255, 255, 255};
@@ -280,7 +284,8 @@ QByteArray WriteForeignGif(int width, int height, bool interlace, int transparen
 TEST(GifCodec, ReadsInterlacedImagesWithLocalColoursAndTransparency)
 {
     // Row y uses colour y % 4; colour 3 is transparent.
-    const QByteArray gif = WriteForeignGif(5, 11, true, 3, [](int, int y) { return y % 4; }, 7, 12);
+    const QByteArray gif = WriteForeignGif(
+        5, 11, true, 3, [](int, int y) { return y % 4; }, 7, 12);
     const Bitmap b = DecodeGif(gif, 0x336699);
     ASSERT_EQ(b.width(), 7);
     ASSERT_EQ(b.height(), 12);
@@ -352,8 +357,8 @@ TEST(GifCodec, MalformedFilesRaiseErrors)
 // ---- BMP ----
 
 // A bitmap file with a 40-byte header (or `headerSize` with masks), the rows as given.
-QByteArray MakeBmp(int width, int height, int bits, std::uint32_t compression, const QByteArray &extra,
-                   const QByteArray &rows, int headerSize = 40)
+QByteArray MakeBmp(int width, int height, int bits, std::uint32_t compression, const QByteArray &extra, const QByteArray &rows,
+                   int headerSize = 40)
 {
     QByteArray header(14 + headerSize, '\0');
     auto put32 = [&](int at, std::uint32_t v) {
@@ -387,16 +392,22 @@ TEST(BmpCodec, RoundTripIs24BitBottomUpAndExact)
 
 TEST(BmpCodec, ReadsPalettesMasksAndTopDownRows)
 {
-    const QByteArray palette("\x00\x00\xFF\x00" "\xFF\x00\x00\x00", 8); // red, blue
+    const QByteArray palette("\x00\x00\xFF\x00"
+                             "\xFF\x00\x00\x00",
+                             8); // red, blue
     // 1 bit, 3 x 2, bottom-up: bottom row 101, top row 010.
-    const QByteArray rows1("\xA0\0\0\0" "\x40\0\0\0", 8);
+    const QByteArray rows1("\xA0\0\0\0"
+                           "\x40\0\0\0",
+                           8);
     const Bitmap one = DecodeBmp(MakeBmp(3, 2, 1, 0, palette, rows1));
     EXPECT_EQ(one.pixel(0, 1), 0xFF0000u);
     EXPECT_EQ(one.pixel(1, 1), 0x0000FFu);
     EXPECT_EQ(one.pixel(1, 0), 0xFF0000u);
 
     // 4 bits, top-down (negative height).
-    const QByteArray rows4("\x01\x10\0\0" "\x11\x00\0\0", 8);
+    const QByteArray rows4("\x01\x10\0\0"
+                           "\x11\x00\0\0",
+                           8);
     const Bitmap four = DecodeBmp(MakeBmp(3, -2, 4, 0, palette, rows4));
     EXPECT_EQ(four.pixel(0, 0), 0x0000FFu);
     EXPECT_EQ(four.pixel(1, 0), 0xFF0000u);
@@ -413,7 +424,10 @@ TEST(BmpCodec, ReadsPalettesMasksAndTopDownRows)
     EXPECT_EQ(sixteen.pixel(0, 0), 0x00FF00u);
 
     // 32 bits with masks: red in the top byte, green next, blue next.
-    const QByteArray masks("\x00\x00\x00\xFF" "\x00\x00\xFF\x00" "\x00\xFF\x00\x00", 12);
+    const QByteArray masks("\x00\x00\x00\xFF"
+                           "\x00\x00\xFF\x00"
+                           "\x00\xFF\x00\x00",
+                           12);
     const Bitmap fields = DecodeBmp(MakeBmp(1, 1, 32, 3, masks, QByteArray("\x00\x30\x20\x10", 4)));
     EXPECT_EQ(fields.pixel(0, 0), 0x302010u);
     // The same masks inside a 108-byte header.

@@ -97,8 +97,8 @@ TEST_F(FoldersTest, FreshAccountGetsThePrivateDataFolderAndEveryLevel)
     ASSERT_FALSE(QFileInfo::exists(dataHome));
     EXPECT_EQ(PreviewFolder(), company(dataHome) + QStringLiteral("Preview/"));
     EXPECT_TRUE(QFileInfo(company(dataHome) + QStringLiteral("Preview")).isDir());
-    EXPECT_EQ(QFileInfo(dataHome).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther |
-                                                    QFileDevice::WriteGroup | QFileDevice::WriteOther),
+    EXPECT_EQ(QFileInfo(dataHome).permissions() &
+                  (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther),
               QFileDevice::Permissions());
     EXPECT_EQ(TempFolder(), company(dataHome) + QStringLiteral("Temp/"));
     EXPECT_EQ(DataFolder(), company(dataHome));

@@ -146,10 +146,8 @@ TEST_F(Pictures, OutputTypeFollowsTheSourceExtension)
     WriteBytes(work(QStringLiteral("a.JPEG")), EncodeJpeg(small));
     WriteBytes(work(QStringLiteral("b.Gif")), EncodeGif(small));
     WriteBytes(work(QStringLiteral("c.bmp")), EncodeBmp(small));
-    EXPECT_EQ(ResizeImage(work(QStringLiteral("a.JPEG")), QStringLiteral("p0_t"), 30, 20, 1, 0).fileName,
-              QStringLiteral("p0_t.jpg"));
-    EXPECT_EQ(ResizeImage(work(QStringLiteral("b.Gif")), QStringLiteral("p1_t"), 30, 20, 1, 0).fileName,
-              QStringLiteral("p1_t.gif"));
+    EXPECT_EQ(ResizeImage(work(QStringLiteral("a.JPEG")), QStringLiteral("p0_t"), 30, 20, 1, 0).fileName, QStringLiteral("p0_t.jpg"));
+    EXPECT_EQ(ResizeImage(work(QStringLiteral("b.Gif")), QStringLiteral("p1_t"), 30, 20, 1, 0).fileName, QStringLiteral("p1_t.gif"));
     const ResizedPicture bmp = ResizeImage(work(QStringLiteral("c.bmp")), QStringLiteral("p2_t"), 30, 20, 0, 0);
     EXPECT_EQ(bmp.fileName, QStringLiteral("p2_t.bmp"));
     const Bitmap back = DecodeBmp(ReadBytes(bmp.fullPath));
@@ -284,8 +282,7 @@ TEST_F(ItemPass, StoredValuesAreConvertedAsNumbers)
     EXPECT_EQ(cropped.pixel(32, 0), kBlue);
 
     document.AppletData.ItemHeight = QStringLiteral("tall");
-    EXPECT_EQ(ErrorOf([&] { ProcessItemImages(document, tree, progress); }),
-              QStringLiteral("'tall' is not a valid integer value"));
+    EXPECT_EQ(ErrorOf([&] { ProcessItemImages(document, tree, progress); }), QStringLiteral("'tall' is not a valid integer value"));
     EXPECT_FALSE(progress.busy);
 }
 

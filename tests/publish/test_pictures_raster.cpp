@@ -66,8 +66,8 @@ TEST(Raster, OrientationsTurnAndMirror)
     {
         int orientation, width, x, y; // where the mark shows
     };
-    for (const Case &c : {Case{1, 3, 0, 0}, Case{2, 3, 2, 0}, Case{3, 3, 2, 1}, Case{4, 3, 0, 1}, Case{5, 2, 0, 0},
-                          Case{6, 2, 1, 0}, Case{7, 2, 1, 2}, Case{8, 2, 0, 2}}) {
+    for (const Case &c : {Case{1, 3, 0, 0}, Case{2, 3, 2, 0}, Case{3, 3, 2, 1}, Case{4, 3, 0, 1}, Case{5, 2, 0, 0}, Case{6, 2, 1, 0},
+                          Case{7, 2, 1, 2}, Case{8, 2, 0, 2}}) {
         const Bitmap shown = Oriented(stored, c.orientation);
         ASSERT_EQ(shown.width(), c.width) << c.orientation;
         EXPECT_EQ(shown.pixel(c.x, c.y), 0xFFFFFFu) << "orientation " << c.orientation;

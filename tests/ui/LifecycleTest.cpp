@@ -235,8 +235,7 @@ TEST_F(UiTest, CloseOfANeverSavedProjectAsksForAFile)
     EXPECT_FALSE(form.close());
     EXPECT_TRUE(saves.empty());
     EXPECT_FALSE(QFile::exists(working));
-    EXPECT_EQ(prompts.calls.last(),
-              QStringLiteral("save: Quillmere Files (*.qmreel1)|*.qmreel1 |  | overwrite-check"));
+    EXPECT_EQ(prompts.calls.last(), QStringLiteral("save: Quillmere Files (*.qmreel1)|*.qmreel1 |  | overwrite-check"));
 
     // Chosen: saved there, and the window closes.
     prompts.answers.push_back(TAnswer::Yes);
@@ -303,7 +302,7 @@ TEST_F(UiTest, ErrorsOfAHandlerReachTheErrorBox)
     TMainForm &form = MakeForm();
     form.Guarded([] { throw QmError(QStringLiteral("'x' is not a valid integer value")); });
     form.Guarded([] { throw std::runtime_error("out of memory"); });
-    EXPECT_EQ(prompts.calls, (QStringList{QStringLiteral("error: 'x' is not a valid integer value"),
-                                          QStringLiteral("error: out of memory")}));
+    EXPECT_EQ(prompts.calls,
+              (QStringList{QStringLiteral("error: 'x' is not a valid integer value"), QStringLiteral("error: out of memory")}));
     EXPECT_TRUE(form.Tree()->NodeCount() == 1);
 }

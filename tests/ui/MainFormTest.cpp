@@ -109,17 +109,43 @@ TEST_F(UiTest, EveryCataloguedControlExistsWithTheClassOfItsKind)
         ASSERT_NE(w, nullptr) << p.control;
         EXPECT_STREQ(w->metaObject()->className(), expectedClass(p.kind)) << p.control;
     }
-    for (const char *name : {"tlbr1", "btnBatchImportImgs", "tlbtnNew", "tlbtnOpen", "tlbtnInsert", "tlbtnDelete",
-                             "tlbtnMoveUp", "tlbtnMoveDown", "tlbtnPreview", "tlbtnHelp", "pnlTreeView",
-                             "trvwDesignPanel", "Splitter1", "tbshtItemGeneral", "grpbx_Script_Menu", "GroupBox4",
-                             "GroupBox3", "CheckGroupBox_AutoPlay", "GroupBox6", "GroupBox12", "GroupBox7", "GroupBox10",
-                             "GroupBox1", "GroupBox2", "GroupBox5", "CheckGroupBox1", "imgPreview",
-                             "spdbtnOriginalImagePath", "spdbtnItURL", "rdbtn__InternalUse_RootDir_Local_Checked2",
-                             "StatusBar1", "stctxtHint", "prgrsbrMainFormBottom"})
+    for (const char *name : {"tlbr1",
+                             "btnBatchImportImgs",
+                             "tlbtnNew",
+                             "tlbtnOpen",
+                             "tlbtnInsert",
+                             "tlbtnDelete",
+                             "tlbtnMoveUp",
+                             "tlbtnMoveDown",
+                             "tlbtnPreview",
+                             "tlbtnHelp",
+                             "pnlTreeView",
+                             "trvwDesignPanel",
+                             "Splitter1",
+                             "tbshtItemGeneral",
+                             "grpbx_Script_Menu",
+                             "GroupBox4",
+                             "GroupBox3",
+                             "CheckGroupBox_AutoPlay",
+                             "GroupBox6",
+                             "GroupBox12",
+                             "GroupBox7",
+                             "GroupBox10",
+                             "GroupBox1",
+                             "GroupBox2",
+                             "GroupBox5",
+                             "CheckGroupBox1",
+                             "imgPreview",
+                             "spdbtnOriginalImagePath",
+                             "spdbtnItURL",
+                             "rdbtn__InternalUse_RootDir_Local_Checked2",
+                             "StatusBar1",
+                             "stctxtHint",
+                             "prgrsbrMainFormBottom"})
         EXPECT_NE(Find(name), nullptr) << name;
     QStringList tags;
-    for (const char *name : {"SpeedButton1", "SpeedButton4", "SpeedButton2", "SpeedButton6", "SpeedButton3",
-                             "SpeedButton13", "SpeedButton24", "SpeedButton19", "SpeedButton8", "SpeedButton28"}) {
+    for (const char *name : {"SpeedButton1", "SpeedButton4", "SpeedButton2", "SpeedButton6", "SpeedButton3", "SpeedButton13",
+                             "SpeedButton24", "SpeedButton19", "SpeedButton8", "SpeedButton28"}) {
         const QWidget *b = Find(name);
         ASSERT_NE(b, nullptr) << name;
         tags << b->property("Tag").toString();

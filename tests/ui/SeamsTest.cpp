@@ -15,8 +15,7 @@ TEST(DesignTree, AbsoluteIndexesArePreOrderLikeTheMemoryTree)
     MemoryItemTree memory;
     tree.ResetToRoot();
     // root, a, a1, a1x, a2, b, b1
-    const std::vector<std::pair<int, const char *>> adds = {{0, "a"}, {1, "a1"}, {2, "a1x"}, {1, "a2"},
-                                                            {0, "b"}, {5, "b1"}};
+    const std::vector<std::pair<int, const char *>> adds = {{0, "a"}, {1, "a1"}, {2, "a1x"}, {1, "a2"}, {0, "b"}, {5, "b1"}};
     for (const auto &[parent, caption] : adds) {
         tree.AddLastChild(parent, QLatin1String(caption));
         memory.AddLastChild(parent, QLatin1String(caption));
@@ -106,7 +105,6 @@ TEST(ErrorBox, EveryKindOfErrorGetsAMessage)
     ReportError(&prompts, std::make_exception_ptr(QmError(QStringLiteral("Cannot open file \"a.qmreel1\"."))));
     ReportError(&prompts, std::make_exception_ptr(std::runtime_error("bad allocation")));
     ReportError(&prompts, std::make_exception_ptr(42));
-    EXPECT_EQ(prompts.calls, (QStringList{QStringLiteral("error: Cannot open file \"a.qmreel1\"."),
-                                          QStringLiteral("error: bad allocation"),
+    EXPECT_EQ(prompts.calls, (QStringList{QStringLiteral("error: Cannot open file \"a.qmreel1\"."), QStringLiteral("error: bad allocation"),
                                           QStringLiteral("error: An unexpected error occurred.")}));
 }

@@ -44,8 +44,7 @@ protected:
     TMainForm &MakeForm()
     {
         form = std::make_unique<TMainForm>(prompts);
-        form->SaveAll = [this](TAppletAgent &document, const QString &folder, const QString &name, IItemTree &tree,
-                               IProgress &) {
+        form->SaveAll = [this](TAppletAgent &document, const QString &folder, const QString &name, IItemTree &tree, IProgress &) {
             saves.push_back({folder, name, document.AppletData, tree.NodeCount()});
             if (saveError)
                 throw QmError(QStringLiteral("The disk is full."));
@@ -54,11 +53,7 @@ protected:
         return *form;
     }
 
-    template <typename T = QWidget>
-    T *Find(const char *name) const
-    {
-        return form->findChild<T *>(QLatin1String(name));
-    }
+    template <typename T = QWidget> T *Find(const char *name) const { return form->findChild<T *>(QLatin1String(name)); }
 
     QString HomePath(const QString &relative) const { return home.path() + QLatin1Char('/') + relative; }
 
