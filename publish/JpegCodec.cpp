@@ -151,6 +151,20 @@ struct JpegCore
                 }
             }
         }
+        // The rows below the needed ones are skipped, not drawn, but their data is still
+        // read, so a file cut short anywhere is refused. (Skipping up to the very end would
+        // not read it: the library then just declares the picture finished.)
+        const JDIMENSION rest = s->cinfo.output_height - s->cinfo.output_scanline;
+        if (rest > 1 && jpeg_skip_scanlines(&s->cinfo, rest - 1) != rest - 1)
+            return false;
+        if (rest > 0) {
+            unsigned char *rowOut = pixels + std::size_t(s->cinfo.output_scanline) * stride;
+            JSAMPROW row = cmykRow ? cmykRow : rowOut;
+            if (jpeg_read_scanlines(&s->cinfo, &row, 1) != 1)
+                return false;
+            std::memset(rowOut, 0, stride); // outside the needed rows the result stays black
+        }
+        jpeg_finish_decompress(&s->cinfo);
         return true;
     }
 };

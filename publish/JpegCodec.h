@@ -34,7 +34,7 @@ public:
     Bitmap decode(int scaleNum);
     // As above, but only the rows of the result that `needed` (in shown, full-size
     // pixels) reaches, widened by `margin` rows or columns of the result, are
-    // decoded; the library skips the others and stops after the last. The rest
+    // decoded; the library skips the others but reads the file to its end. The rest
     // of the result stays black.
     Bitmap decode(int scaleNum, const SourceRect &needed, int margin);
 

@@ -452,3 +452,16 @@ TEST(BmpCodec, RefusesCompressedTruncatedAndOversizedFiles)
 }
 
 } // namespace
+
+TEST(JpegCodec, AFileCutShortInRowsTheCropNeverShowsIsStillRefused)
+{
+    // Mode 1 from 1024 x 768 to 667 x 375 crops the bottom rows away; a file that ends
+    // there would give a complete picture, but a damaged source must not publish silently.
+    const QByteArray jpeg = EncodeJpeg(Gradient(1024, 768));
+    const QByteArray shortened = jpeg.left(jpeg.size() - jpeg.size() / 20);
+    const QString cut = ErrorOf([&] {
+        JpegReader reader(shortened); // reads from these bytes until it goes
+        reader.decode(8, SourceRect{0.0, 96.0, 1024.0, 480.0}, 0);
+    });
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("The JPEG picture cannot be read:"))) << cut.toStdString();
+}
