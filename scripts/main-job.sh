@@ -19,4 +19,4 @@ echo "Sample gallery published: $page"
 if [ -n "${DISPLAY:-}" ]; then
   exec build/bin/quillmere "$sample/sample.qmreel1"
 fi
-bash scripts/screenshot.sh build "$here/build/main-window.png"
+bash scripts/screenshot.sh build "$here/build/main-window.png" "$sample/sample.qmreel1"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes a screenshot of the editor's main window on a virtual X display.
-# Usage: scripts/screenshot.sh [build folder] [output picture]
+# Usage: scripts/screenshot.sh [build folder] [output picture] [project file to open]
 # Builds nothing: the editor must already be built in the build folder (default
 # build/). The picture goes to docs/main-window.png unless another path is given;
 # its path is printed at the end.
@@ -22,13 +22,14 @@ mkdir -p "$(dirname "$out")"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-export EDITOR_BIN="$editor" SHOT_OUT="$out" HOME="$scratch" XDG_DATA_HOME="$scratch/data" \
+project=${3:-}
+export EDITOR_BIN="$editor" SHOT_OUT="$out" PROJECT="$project" HOME="$scratch" XDG_DATA_HOME="$scratch/data" \
        XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 xvfb-run --auto-servernum --server-args="-screen 0 1100x760x24" bash -c '
     set -euo pipefail
-    "$EDITOR_BIN" &
+    "$EDITOR_BIN" ${PROJECT:+"$PROJECT"} &
     pid=$!
     # Wait until the main window is mapped (up to 20 seconds).
     window=""

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev libgif-dev
-          libgtest-dev googletest xvfb xauth imagemagick chromium nodejs npm clang libclang-rt-14-dev)
+          libgtest-dev googletest xvfb xauth x11-utils imagemagick chromium nodejs npm clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
