@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
+#include "ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -94,16 +96,6 @@ protected:
     MemoryItemTree tree;
     MemoryProgress progress;
 };
-
-QString ErrorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const QmError &e) {
-        return e.message();
-    }
-    return QStringLiteral("(no error)");
-}
 
 } // namespace
 

@@ -5,21 +5,9 @@
 
 #include <QDir>
 #include <functional>
+#include "ErrorOf.h"
+
 #include <gtest/gtest.h>
-
-namespace {
-
-QString ErrorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const QmError &e) {
-        return e.message();
-    }
-    return QStringLiteral("(no error)");
-}
-
-} // namespace
 
 TEST(ColourText, RedIsLowByteAndReadsAsFF0000)
 {
