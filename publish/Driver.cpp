@@ -10,6 +10,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 // A name the build itself could have produced: no folder part, no way out of the
@@ -25,6 +27,16 @@ void CopyFromPreview(const QString &preview, const QString &name, const QString 
 {
     if (IsPlainFileName(name) && QFileInfo::exists(preview + name))
         CopyFileOver(preview + name, outputFolder + name);
+}
+
+// Every item's Level from the depth of its node. An item read back from the item
+// pane has none until the build sets it, and a project file saved without levels
+// could not be opened again.
+void RefreshLevels(TAppletAgent &document, const IItemTree &tree)
+{
+    const int count = std::min(tree.NodeCount() - 1, int(document.Items.size()));
+    for (int p = 1; p <= count; ++p)
+        document.Items[size_t(p) - 1].Level = QString::number(tree.Depth(p) - 1);
 }
 
 } // namespace
@@ -76,6 +88,7 @@ bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QSt
         // No edit is lost to a failing build: the project is saved before the
         // error reaches the user; the rest of the output may stay incomplete.
         try {
+            RefreshLevels(document, tree);
             document.SaveProject(projectPath, progress);
         } catch (const QmError &saveError) {
             throw QmError(buildError.message() + QStringLiteral("\n\n") + saveError.message());

@@ -232,3 +232,28 @@ TEST_F(Driver, HandEditedNamesNeverReachOutsideTheFolders)
     EXPECT_FALSE(QFileInfo::exists(Work() + "secret.txt"));
     EXPECT_FALSE(FilesIn(Output()).contains(QStringLiteral("secret.txt")));
 }
+
+TEST_F(Driver, ProjectSavedAfterAFailingPictureOpensAgain)
+{
+    WriteBytes(Work() + "good.bmp", BmpBytes(8, 8, 0, 255, 0));
+    WriteBytes(Work() + "broken.bmp", "BM this is no picture");
+    Gallery gallery;
+    gallery.Add(Work() + "good.bmp");
+    gallery.Add(Work() + "broken.bmp");
+    gallery.Add(Work() + "good.bmp");
+    // The item shown in the editor comes back from its pane without a level;
+    // only the build would have set it again from the tree.
+    gallery.document.Items[0].Level.clear();
+    gallery.document.Items[2].Level.clear();
+    QDir().mkpath(Output());
+    MemoryProgress progress;
+    EXPECT_THROW(SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress), QmError);
+
+    TAppletAgent reopened;
+    MemoryItemTree tree;
+    ASSERT_EQ(reopened.LoadProject(Output() + "gallery.qmreel1", tree, progress), LoadResult::Loaded);
+    ASSERT_EQ(reopened.Items.size(), 3u);
+    for (const TItemData &item : reopened.Items)
+        EXPECT_EQ(item.Level, QStringLiteral("0"));
+    EXPECT_EQ(tree.NodeCount(), 4);
+}
