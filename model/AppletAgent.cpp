@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -153,9 +154,20 @@ QString Native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+// Far more than any slideshow's project file holds; a larger file is not read into memory.
+constexpr qint64 kMaxProjectBytes = qint64(32) << 20;
+
 // The file's lines, without their line ends; QmError naming the path when it cannot be read.
 QStringList ReadLines(const QString &fileName)
 {
+    const QFileInfo info(fileName);
+    // A folder, pipe or device is no project file, and reading a pipe could wait forever.
+    if (info.exists() && !info.isFile())
+        throw QmError(QStringLiteral("Cannot open file \"%1\". It is not a project file.").arg(Native(fileName)));
+    if (info.size() > kMaxProjectBytes)
+        throw QmError(QStringLiteral("Cannot open file \"%1\". At %2 MB it is far too large to be a project file.")
+                          .arg(Native(fileName))
+                          .arg(info.size() >> 20));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw QmError(QStringLiteral("Cannot open file \"%1\". %2").arg(Native(fileName), file.errorString()));

@@ -9,6 +9,16 @@
 #include <functional>
 #include "ErrorOf.h"
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -286,4 +296,46 @@ TEST_F(ProjectFile, AFailedSaveLeavesThePreviousFileIntact)
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("taken.qmreel1")));
     EXPECT_NE(ErrorOf([&] { doc.SaveProject(Path("taken.qmreel1"), progress); }), QStringLiteral("(no error)"));
     EXPECT_EQ(Read("keep.qmreel1"), before);
+}
+
+TEST_F(ProjectFile, OnlyPlainFilesOfAProjectsSizeAreRead)
+{
+    // Far beyond any project: refused before it is read into memory.
+    {
+        QFile huge(Path("huge.qmreel1"));
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(huge.resize(qint64(33) << 20));
+    }
+    TAppletAgent doc = Previous();
+    QString message = ErrorOf([&] { doc.LoadProject(Path("huge.qmreel1"), tree, progress); });
+    EXPECT_TRUE(message.contains(QStringLiteral("huge.qmreel1"))) << message.toStdString();
+    ExpectUnchanged(doc, tree);
+
+    // A folder, or a pipe that would keep the program waiting, is no project file.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.qmreel1")));
+    message = ErrorOf([&] { doc.LoadProject(Path("folder.qmreel1"), tree, progress); });
+    EXPECT_TRUE(message.contains(QStringLiteral("folder.qmreel1"))) << message.toStdString();
+#ifndef Q_OS_WIN
+    const QByteArray fifo = QFile::encodeName(Path("pipe.qmreel1"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    // Should the pipe be opened after all, a writer ends the wait with a project.
+    std::atomic<bool> done{false};
+    std::thread feeder([&] {
+        for (int i = 0; i < 100 && !done; ++i) {
+            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                const QByteArray bytes = Project("Quillmere", "piped#$@", {});
+                [[maybe_unused]] const auto written = ::write(fd, bytes.constData(), size_t(bytes.size()));
+                ::close(fd);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    message = ErrorOf([&] { doc.LoadProject(Path("pipe.qmreel1"), tree, progress); });
+    done = true;
+    feeder.join();
+    EXPECT_TRUE(message.contains(QStringLiteral("pipe.qmreel1"))) << message.toStdString();
+#endif
+    ExpectUnchanged(doc, tree);
 }
