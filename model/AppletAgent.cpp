@@ -113,8 +113,27 @@ QString TAppletAgent::JoinValues(const TStringArray &list) const
     return line;
 }
 
+// A value holding the separator or a line break would shift or split its line, and
+// the file could not be opened again: such a save is refused before anything is written.
+static void CheckStorable(const QString &value, const char *field, const QString &separator, int itemIndex)
+{
+    if (!value.contains(separator) && !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
+        return;
+    const QString where = itemIndex < 0 ? QStringLiteral("The gallery value %1").arg(QLatin1String(field))
+                                        : QStringLiteral("The value %1 of item %2").arg(QLatin1String(field)).arg(itemIndex + 1);
+    throw QmError(QStringLiteral("%1 (\"%2\") holds \"%3\" or a line break, which a project file cannot store. "
+                                 "Please change it and save again.")
+                      .arg(where, value, separator));
+}
+
 void TAppletAgent::SaveProject(const QString &fileName, IProgress &progress) const
 {
+    for (const AppletParam &p : kAppletCatalogue)
+        CheckStorable(AppletData.*p.member, p.field, Separator, -1);
+    for (size_t i = 0; i < Items.size(); ++i)
+        for (const ItemParam &p : kItemCatalogue)
+            CheckStorable(Items[i].*p.member, p.field, Separator, int(i));
+
     const int n = int(Items.size());
     progress.SetMaximum(11 * n + 15);
     progress.SetStage(QStringLiteral("Saving Data ... ..."));

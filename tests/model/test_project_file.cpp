@@ -339,3 +339,28 @@ TEST_F(ProjectFile, OnlyPlainFilesOfAProjectsSizeAreRead)
 #endif
     ExpectUnchanged(doc, tree);
 }
+
+TEST_F(ProjectFile, ValuesAFileCannotCarryAreRefusedBeforeTheOldFileIsTouched)
+{
+    TAppletAgent doc;
+    doc.SetDefaults();
+    TItemData item = TAppletAgent::NewItem();
+    item.Level = QStringLiteral("0");
+    doc.Items.push_back(item);
+    doc.SaveProject(Path("keep.qmreel1"), progress);
+    const QByteArray before = Read("keep.qmreel1");
+
+    // A picture whose name holds the separator would shift every later value of
+    // its line, and a line break would split it: the file could not be opened again.
+    for (const QString &path : {QStringLiteral("/pictures/a#$@b.jpg"), QStringLiteral("/pictures/two\nlines.jpg")}) {
+        doc.Items[0].OriginalImagePath = path;
+        const QString message = ErrorOf([&] { doc.SaveProject(Path("keep.qmreel1"), progress); });
+        EXPECT_TRUE(message.contains(QStringLiteral("OriginalImagePath"))) << message.toStdString();
+        EXPECT_EQ(Read("keep.qmreel1"), before);
+        EXPECT_FALSE(progress.busy);
+    }
+    doc.Items[0].OriginalImagePath.clear();
+    doc.AppletData.ScriptName = QStringLiteral("a\r\nb");
+    EXPECT_TRUE(ErrorOf([&] { doc.SaveProject(Path("keep.qmreel1"), progress); }).contains(QStringLiteral("ScriptName")));
+    EXPECT_EQ(Read("keep.qmreel1"), before);
+}
