@@ -651,8 +651,15 @@ void TMainForm::BuildStatusArea()
     prgrsbrMainFormBottom->setTextVisible(false);
     prgrsbrMainFormBottom->setRange(0, 100);
     prgrsbrMainFormBottom->setValue(0);
-    StatusBar1->addWidget(stctxtHint);
-    StatusBar1->addWidget(prgrsbrMainFormBottom, 1);
+    // The hint line over the first 340 pixels, the bar from x 343 to the right edge:
+    // the two share one row of their own, since the status bar's own spacing is wider.
+    auto *row = new QWidget;
+    auto *rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->setSpacing(3);
+    rowLayout->addWidget(stctxtHint);
+    rowLayout->addWidget(prgrsbrMainFormBottom, 1);
+    StatusBar1->addWidget(row, 1);
     setStatusBar(StatusBar1);
 }
 

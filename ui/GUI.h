@@ -129,6 +129,10 @@ public Q_SLOTS:
     void ContactUs1Click();
     void About1Click();
 
+    // The window has no pop-up of its own over the menu bar: the tool bar is shown
+    // and hidden only through View > Tool Bar, which keeps its check mark in step.
+    QMenu *createPopupMenu() override { return nullptr; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

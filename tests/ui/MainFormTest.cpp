@@ -7,8 +7,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -333,6 +335,22 @@ TEST_F(UiTest, ViewTogglesShowAndHideTheirBars)
     EXPECT_TRUE(Find("tlbr1")->isVisible());
 }
 
+TEST_F(UiTest, ToolBarIsSwitchedOnlyThroughTheViewMenu)
+{
+    TMainForm &form = MakeForm();
+    form.show();
+    // A right click on the menu bar offers no switch of its own that would hide the
+    // tool bar behind the back of View > Tool Bar.
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(400, 5), form.menuBar()->mapToGlobal(QPoint(400, 5)));
+    QApplication::sendEvent(form.menuBar(), &click);
+    QWidget *popup = QApplication::activePopupWidget();
+    EXPECT_EQ(popup, nullptr);
+    if (popup)
+        popup->close();
+    EXPECT_FALSE(Find("tlbr1")->isHidden());
+    EXPECT_TRUE(Find<QAction>("ToolBar1")->isChecked());
+}
+
 TEST_F(UiTest, LayoutKeepsTheTreeWidthAndStretchesTheGroups)
 {
     TMainForm &form = MakeForm();
@@ -380,6 +398,23 @@ TEST_F(UiTest, LayoutKeepsTheTreeWidthAndStretchesTheGroups)
     EXPECT_GE(preview.height(), 185);
     form.resize(form.width(), form.height() + 100);
     EXPECT_EQ(Find("GroupBox2")->height(), preview.height() + 100);
+}
+
+TEST_F(UiTest, StatusAreaHoldsTheHintLineAndTheProgressBarAfterIt)
+{
+    TMainForm &form = MakeForm();
+    form.show();
+    const QWidget *status = Find("StatusBar1");
+    const QWidget *hint = Find("stctxtHint");
+    const QWidget *bar = Find("prgrsbrMainFormBottom");
+    EXPECT_EQ(hint->mapTo(status, QPoint()).x(), 2);
+    EXPECT_EQ(hint->size(), QSize(338, 14));
+    for (int wider : {0, 200}) {
+        form.resize(956 + wider, form.height());
+        EXPECT_EQ(bar->mapTo(status, QPoint()).x(), 343) << wider;
+        EXPECT_EQ(bar->mapTo(status, QPoint()).x() + bar->width(), status->width()) << wider;
+        EXPECT_EQ(bar->height(), 20);
+    }
 }
 
 TEST_F(UiTest, CommandsThatAreNotBuiltSaySo)
