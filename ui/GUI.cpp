@@ -890,7 +890,6 @@ void TMainForm::FormCreate()
     try {
         LoadRecentFiles();
     } catch (const QmError &error) {
-        m_foldersReported = true;
         m_prompts.Error(error.message());
     }
 

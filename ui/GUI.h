@@ -180,7 +180,4 @@ public:
             *StatusBar2 = nullptr, *Insert2 = nullptr, *Delete2 = nullptr, *MoveUp2 = nullptr, *MoveDown2 = nullptr, *Preview1 = nullptr,
             *Topic1 = nullptr, *ViewSample1 = nullptr, *Homepage1 = nullptr, *ContactUs1 = nullptr, *About1 = nullptr;
     QAction *Insert1 = nullptr, *Delete1 = nullptr, *MoveUp1 = nullptr, *MoveDown1 = nullptr;
-
-private:
-    bool m_foldersReported = false;
 };

@@ -14,16 +14,6 @@
 
 using namespace picturetest;
 
-QString picturetest::ErrorOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const QmError &e) {
-        return e.message();
-    }
-    return QStringLiteral("(no error)");
-}
-
 namespace {
 
 constexpr TColor kRed = 0x0000FF;

@@ -2,6 +2,8 @@
 // per-user folder tree (HOME and XDG_DATA_HOME redirected) for one test.
 #pragma once
 
+#include "ErrorOf.h"
+
 #include "publish/Raster.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +100,6 @@ inline QByteArray ReadBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The message of the QmError the call raises, or "(no error)".
-QString ErrorOf(const std::function<void()> &call);
+using ::ErrorOf;
 
 } // namespace picturetest
