@@ -1,4 +1,5 @@
 // quillmere-publish PROJECT_FILE [OUTPUT_FOLDER]: publishes a project without the editor.
+#include "model/Product.h"
 #include "publish/HeadlessPublisher.h"
 
 #include <QCoreApplication>
@@ -17,8 +18,8 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("quillmere-publish"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QCoreApplication::setApplicationName(QLatin1String(kPublisherProgram));
+    QCoreApplication::setApplicationVersion(ProductVersion());
 
     // The publisher keeps its working files in a private folder that goes with it, so a
     // run never touches the preview folder of an editor open at the same time.

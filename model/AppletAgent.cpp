@@ -1,6 +1,7 @@
 #include "model/AppletAgent.h"
 
 #include "model/Error.h"
+#include "model/Product.h"
 #include "model/SaveFile.h"
 #include "model/TextUtils.h"
 
@@ -141,14 +142,14 @@ void TAppletAgent::SaveProject(const QString &fileName, IProgress &progress) con
     ProgressReset reset(progress);
 
     QStringList lines{QStringLiteral("<Warning_Info>"),
-                      QStringLiteral("Note: This file was created and maintained by Quillmere 1.0."),
+                      QStringLiteral("Note: This file was created and maintained by %1.").arg(ProductTitle()),
                       QStringLiteral("Do not modify it or script project may not be opened again!"),
                       QStringLiteral("</Warning_Info>"),
                       QStringLiteral("<Product_Name>"),
-                      QStringLiteral("Quillmere"),
+                      ProductName(),
                       QStringLiteral("</Product_Name>"),
                       QStringLiteral("<Product_Version>"),
-                      QStringLiteral("1.0"),
+                      ProductVersion(),
                       QStringLiteral("</Product_Version>")};
     progress.Step(10);
     lines << QStringLiteral("<Applet_Parameters>") << JoinValues(AppletDataToStrings(AppletData)) << QStringLiteral("</Applet_Parameters>");
@@ -226,7 +227,7 @@ LoadResult TAppletAgent::LoadProject(const QString &fileName, IItemTree &tree, I
     if (at >= lines.size())
         throw truncated("</Product_Name>");
     const QString product = lines.at(at++);
-    if (product != QLatin1String("Quillmere") && product != QLatin1String("Morrowfen"))
+    if (product != ProductName() && product != QLatin1String("Morrowfen"))
         return LoadResult::Refused;
 
     if (!skipTo("<Product_Version>") || at >= lines.size())

@@ -16,7 +16,3 @@ private:
 
 // "'%s' is not a valid integer value": raised wherever a text must be an integer.
 [[noreturn]] void RaiseNotInteger(const QString &text);
-
-// The text as a decimal integer (blanks around it allowed, an optional sign),
-// or QmError with the conversion message.
-int StrToInt(const QString &text);

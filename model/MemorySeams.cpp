@@ -1,5 +1,7 @@
 #include "model/MemorySeams.h"
 
+#include "model/Product.h"
+
 #include <algorithm>
 
 MemoryItemTree::MemoryItemTree()
@@ -44,7 +46,7 @@ void MemoryItemTree::AddLastChild(int parentAbsIndex, const QString &caption)
 
 void MemoryItemTree::ResetToRoot()
 {
-    m_nodes.assign(1, Node{QStringLiteral("Quillmere"), 0, -1});
+    m_nodes.assign(1, Node{ProductName(), 0, -1});
 }
 
 int MemoryItemTree::Parent(int absIndex) const

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QtGlobal>
 
+// The text as a decimal integer (blanks around it allowed, an optional sign),
+// or QmError with the conversion message.
+int StrToInt(const QString &text);
+
 // A colour word as the platform keeps it: 0x00BBGGRR, red in the low byte.
 using TColor = quint32;
 

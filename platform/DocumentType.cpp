@@ -1,6 +1,7 @@
 #include "platform/DocumentType.h"
 
 #include "model/Error.h"
+#include "model/Product.h"
 #include "model/SaveFile.h"
 
 #include <QBuffer>
@@ -25,7 +26,7 @@ QString ProgramPath()
 
 #else
 
-const char *const kIconName = "quillmere";
+const char *const kIconName = kEditorProgram;
 
 // The per-user data folder ($XDG_DATA_HOME, by default ~/.local/share).
 QString UserDataFolder()
@@ -63,12 +64,12 @@ void WriteDesktopEntry(const QString &dataFolder)
     QByteArray text;
     text += "[Desktop Entry]\n";
     text += "Type=Application\n";
-    text += "Name=Quillmere\n";
+    text += QByteArray("Name=") + kProductName + "\n";
     text += "Exec=" + DesktopExecLine(QCoreApplication::applicationFilePath()).toUtf8() + "\n";
     text += QByteArray("Icon=") + kIconName + "\n";
     text += "MimeType=" + DocumentMimeType().toUtf8() + ";\n";
     text += "Terminal=false\n";
-    SaveWholeFile(folder + QStringLiteral("/quillmere.desktop"), text);
+    SaveWholeFile(folder + QLatin1Char('/') + QLatin1String(kEditorProgram) + QStringLiteral(".desktop"), text);
 }
 
 void WriteMimePackage(const QString &dataFolder)
@@ -83,7 +84,7 @@ void WriteMimePackage(const QString &dataFolder)
     xml.writeDefaultNamespace(QStringLiteral("http://www.freedesktop.org/standards/shared-mime-info"));
     xml.writeStartElement(QStringLiteral("mime-type"));
     xml.writeAttribute(QStringLiteral("type"), DocumentMimeType());
-    xml.writeTextElement(QStringLiteral("comment"), QLatin1String(kDocumentTypeId));
+    xml.writeTextElement(QStringLiteral("comment"), DocumentTypeId());
     xml.writeEmptyElement(QStringLiteral("icon"));
     xml.writeAttribute(QStringLiteral("name"), QLatin1String(kIconName));
     xml.writeEmptyElement(QStringLiteral("glob"));
@@ -91,16 +92,21 @@ void WriteMimePackage(const QString &dataFolder)
     xml.writeEndElement();
     xml.writeEndElement();
     xml.writeEndDocument();
-    SaveWholeFile(folder + QLatin1Char('/') + QLatin1String(kDocumentTypeId) + QStringLiteral(".xml"), bytes);
+    SaveWholeFile(folder + QLatin1Char('/') + DocumentTypeId() + QStringLiteral(".xml"), bytes);
 }
 
 #endif
 
 } // namespace
 
+QString DocumentTypeId()
+{
+    return ProductName() + QStringLiteral(".Document");
+}
+
 QString DocumentMimeType()
 {
-    return QStringLiteral("application/x-quillmere.document");
+    return QStringLiteral("application/x-%1.document").arg(QLatin1String(kEditorProgram));
 }
 
 QString DesktopExecLine(const QString &programPath)
@@ -131,7 +137,7 @@ void RegisterDocumentType()
     try {
 #ifdef Q_OS_WIN
         QSettings classes(QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes"), QSettings::NativeFormat);
-        const QString type = QLatin1String(kDocumentTypeId);
+        const QString type = DocumentTypeId();
         const std::pair<QString, QString> rows[] = {
             {type + QStringLiteral("/DefaultIcon/Default"), ProgramPath() + QStringLiteral(",0")},
             {type + QStringLiteral("/shell/open/command/Default"), ProgramPath() + QStringLiteral(" %1")},

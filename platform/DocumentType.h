@@ -4,9 +4,11 @@
 
 #include <QString>
 
-// The programmatic identifier and the extension of project files.
-inline constexpr const char *kDocumentTypeId = "Quillmere.Document";
+// The extension of project files.
 inline constexpr const char *kDocumentExtension = ".qmreel1";
+
+// The programmatic identifier of project files: the product's name + ".Document".
+QString DocumentTypeId();
 
 // Writes the per-user association again, pointing at the running program. On
 // Windows: the three default values under HKEY_CURRENT_USER\Software\Classes. On

@@ -1,6 +1,7 @@
 #include "publish/Folders.h"
 
 #include "model/Error.h"
+#include "model/Product.h"
 #include "model/TextUtils.h"
 
 #include <QCoreApplication>
@@ -27,13 +28,13 @@ bool EnsureOneLevel(const QString &path)
     return IsDirectory(path) || (QDir().mkdir(path) && IsDirectory(path));
 }
 
-// root + Brindlecove/Quillmere/1.0/, each level created singly.
+// root + maker/product/version/, each level created singly.
 QString CompanyTree(const QString &root, const char *rootMissing)
 {
     if (root.isEmpty() || !IsDirectory(root))
         throw QmError(QString::fromLatin1(rootMissing));
     QString path = root;
-    for (const char *level : {"Brindlecove", "Quillmere", "1.0"}) {
+    for (const char *level : {kMakerName, kProductName, kProductVersion}) {
         path = IncludeTrailingBackslash(path) + QLatin1String(level);
         if (!EnsureOneLevel(path))
             throw QmError(QString::fromLatin1(kM2));

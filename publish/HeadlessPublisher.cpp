@@ -4,6 +4,7 @@
 #include "model/Catalogue.h"
 #include "model/Error.h"
 #include "model/MemorySeams.h"
+#include "model/Product.h"
 #include "model/TextUtils.h"
 #include "publish/Driver.h"
 #include "publish/WorkingFiles.h"
@@ -104,6 +105,12 @@ void Print(std::FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+// One line on the error stream, headed by the program's name.
+void Complain(std::FILE *err, const QString &text)
+{
+    Print(err, QLatin1String(kPublisherProgram) + QStringLiteral(": ") + text + QLatin1Char('\n'));
+}
+
 QString Native(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -136,9 +143,9 @@ QString PublishProjectFile(const QString &projectFile, const QString &outputFold
     case LoadResult::Loaded:
         break;
     case LoadResult::NoProject:
-        throw QmError(QStringLiteral("\"%1\" holds no Quillmere project (it is empty or has no product name). "
+        throw QmError(QStringLiteral("\"%1\" holds no %2 project (it is empty or has no product name). "
                                      "Nothing was published.")
-                          .arg(Native(projectFile)));
+                          .arg(Native(projectFile), ProductName()));
     case LoadResult::Refused:
         throw QmError(QString::fromLatin1(kForeignProductMessage));
     }
@@ -173,19 +180,19 @@ int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE
             Print(out, QString::fromLatin1(kUsage));
             return 0;
         } else if (!optionsEnded && (argument == QLatin1String("-v") || argument == QLatin1String("--version"))) {
-            Print(out, QStringLiteral("quillmere-publish 1.0\n"));
+            Print(out, QLatin1String(kPublisherProgram) + QLatin1Char(' ') + ProductVersion() + QLatin1Char('\n'));
             return 0;
         } else if (!optionsEnded && argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-            Print(err, QStringLiteral("quillmere-publish: unknown option \"%1\".\n\n%2").arg(argument, QString::fromLatin1(kUsage)));
+            Complain(err, QStringLiteral("unknown option \"%1\".\n\n%2").arg(argument, QString::fromLatin1(kUsage)));
             return 1;
         } else {
             positional << argument;
         }
     }
     if (positional.isEmpty() || positional.size() > 2) {
-        Print(err, QStringLiteral("quillmere-publish: %1\n\n%2")
-                       .arg(positional.isEmpty() ? QStringLiteral("no project file given.") : QStringLiteral("too many arguments."),
-                            QString::fromLatin1(kUsage)));
+        Complain(err, QStringLiteral("%1\n\n%2")
+                          .arg(positional.isEmpty() ? QStringLiteral("no project file given.") : QStringLiteral("too many arguments."),
+                               QString::fromLatin1(kUsage)));
         return 1;
     }
 
@@ -199,12 +206,12 @@ int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE
     } catch (const QmError &error) {
         progress.SetPosition(0);
         progress.SetStage(QString());
-        Print(err, QStringLiteral("quillmere-publish: %1\n").arg(error.message()));
+        Complain(err, error.message());
         return 1;
     } catch (const std::exception &error) {
         progress.SetPosition(0);
         progress.SetStage(QString());
-        Print(err, QStringLiteral("quillmere-publish: %1\n").arg(QString::fromLocal8Bit(error.what())));
+        Complain(err, QString::fromLocal8Bit(error.what()));
         return 1;
     }
 }

@@ -1,8 +1,9 @@
 #include "publish/Page.h"
 
 #include "model/Error.h"
+#include "model/Product.h"
 #include "model/SaveFile.h"
-#include "publish/Addresses.h"
+#include "model/TextUtils.h"
 
 #include <limits>
 
@@ -75,7 +76,8 @@ QStringList PageLines(const TAppletAgent &document, const QString &prefix, const
     const TAppletData &data = document.AppletData;
     const QString width = QString::number(MovieWidth(data, int(document.Items.size())));
     const QString &height = data.ItemHeight;
-    const QString copyright = QStringLiteral("<!-- Copyright (C) Brindlecove. All rights reserved. -->");
+    const QString signature = QStringLiteral("<!-- %1 -->").arg(ProductTitle());
+    const QString copyright = QStringLiteral("<!-- Copyright (C) %1. All rights reserved. -->").arg(MakerName());
 
     QStringList lines{
         QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
@@ -85,7 +87,7 @@ QStringList PageLines(const TAppletAgent &document, const QString &prefix, const
         QStringLiteral("<head>"),
         QStringLiteral("<title>Preview</title>"),
         QString(),
-        QStringLiteral("<!-- Quillmere 1.0 -->"),
+        signature,
         copyright,
         QStringLiteral("<!-- Please insert the following codes into <head> section of the Web pages. -->"),
         QStringLiteral("<!-- START COPYING FROM HERE -->"),
@@ -101,7 +103,7 @@ QStringList PageLines(const TAppletAgent &document, const QString &prefix, const
           << QStringLiteral("<body bgcolor=\"#%1\">").arg(Html(data.PreviewBgColor)) << QString()
           << QStringLiteral("<!-- Please insert the following codes into <body> section of the Web pages where you "
                             "want to include the flash! -->")
-          << QStringLiteral("<!-- START COPYING FROM HERE -->") << QString() << QStringLiteral("<!-- Quillmere 1.0 -->") << copyright
+          << QStringLiteral("<!-- START COPYING FROM HERE -->") << QString() << signature << copyright
           << QStringLiteral("<!-- Product page: %1 -->").arg(QLatin1String(kProductAddress))
           << QStringLiteral("<!-- Support: %1 -->").arg(QLatin1String(kSupportAddress)) << QStringLiteral("<div>")
           << Tabs(2) + QStringLiteral("<noscript><p>JavaScript is disabled in this browser!</p></noscript>")
