@@ -1,71 +1,30 @@
+// The main window: its construction, the window-wide state routines, start-up and
+// the close query. Layout, bindings and each family of commands live in the
+// GUI*.cpp files beside this one.
 #include "ui/GUI.h"
 
 #include "model/Error.h"
-#include "model/SaveFile.h"
-#include "model/TextUtils.h"
-#include "platform/CheckGroupBox.h"
+#include "model/ItemCommandState.h"
 #include "platform/DocumentType.h"
 #include "publish/Driver.h"
-#include "publish/Folders.h"
 #include "publish/WorkingFiles.h"
 #include "ui/Application.h"
+#include "ui/GUIShared.h"
 #include "ui/Icons.h"
-#include "ui/PaneCodec.h"
+#include "ui/StatusProgress.h"
 
-#include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
+#include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTextStream>
 #include <QToolBar>
 #include <QToolButton>
-#include <QVBoxLayout>
-
-namespace {
-
-const char *const kProjectFilter = "Quillmere Files (*.qmreel1)|*.qmreel1";
-const char *const kTreeHint = "Add, remove or move items by right-clicking the mouse.";
-
-QFont Bold(QFont font)
-{
-    font.setBold(true);
-    return font;
-}
-
-QLabel *Label(const QString &text, QWidget *parent, bool bold = false)
-{
-    auto *label = new QLabel(text, parent);
-    if (bold)
-        label->setFont(Bold(label->font()));
-    return label;
-}
-
-// The folder part of a path (ending in a separator) and its file-name part.
-QString FolderOf(const QString &path)
-{
-    const QString name = ExtractFileName(path);
-    return path.left(path.size() - name.size());
-}
-
-} // namespace
 
 QString JoinCommandLine(const QStringList &arguments)
 {
@@ -73,50 +32,6 @@ QString JoinCommandLine(const QStringList &arguments)
     for (const QString &argument : arguments)
         path += argument + QLatin1Char(' ');
     return path.trimmed();
-}
-
-// ---------------------------------------------------------------- progress
-
-TStatusProgress::~TStatusProgress()
-{
-    SetBusy(false);
-}
-
-void TStatusProgress::SetMaximum(int maximum)
-{
-    m_bar->setMaximum(std::max(maximum, 1));
-    m_bar->repaint();
-}
-
-void TStatusProgress::Step(int by)
-{
-    // A bar that was never set holds minimum - 1: it counts from the minimum.
-    const int at = std::max(m_bar->value(), m_bar->minimum());
-    m_bar->setValue(std::clamp(at + by, m_bar->minimum(), m_bar->maximum()));
-    m_bar->repaint();
-}
-
-void TStatusProgress::SetPosition(int position)
-{
-    m_bar->setValue(std::clamp(position, m_bar->minimum(), m_bar->maximum()));
-    m_bar->repaint();
-}
-
-void TStatusProgress::SetStage(const QString &text)
-{
-    m_hint->setText(text);
-    m_hint->repaint();
-}
-
-void TStatusProgress::SetBusy(bool busy)
-{
-    if (busy == m_busy)
-        return;
-    m_busy = busy;
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
 }
 
 // ---------------------------------------------------------------- window
@@ -167,593 +82,6 @@ TMainForm::TMainForm(IPrompts &prompts, QWidget *parent) : QMainWindow(parent), 
 
 TMainForm::~TMainForm() = default;
 
-void TMainForm::BuildActions()
-{
-    auto make = [this](QAction *&action, const char *name, const QString &caption, const QString &hint, int image = -1,
-                       const QKeySequence &shortcut = {}) {
-        action = new QAction(caption, this);
-        action->setObjectName(QLatin1String(name));
-        action->setProperty("hint", hint);
-        if (image >= 0)
-            action->setIcon(CommandIcon(image));
-        if (!shortcut.isEmpty())
-            action->setShortcut(shortcut);
-    };
-    make(New1, "New1", QStringLiteral("&New..."), QStringLiteral("Create a new project"), 0, QKeySequence(Qt::CTRL | Qt::Key_N));
-    make(Open1, "Open1", QStringLiteral("&Open..."), QStringLiteral("Open a previous saved project"), 1,
-         QKeySequence(Qt::CTRL | Qt::Key_O));
-    make(Save1, "Save1", QStringLiteral("&Save"), QStringLiteral("Save project"), 2, QKeySequence(Qt::CTRL | Qt::Key_S));
-    make(Save2, "Save2", QStringLiteral("Save All Required Files &As..."), QStringLiteral("Save the project with a new name"));
-    make(Exit1, "Exit1", QStringLiteral("E&xit"), QStringLiteral("Quit the application; Prompts to save applet"));
-    make(ToolBar1, "ToolBar1", QStringLiteral("&Tool Bar"), QString());
-    make(StatusBar2, "StatusBar2", QStringLiteral("&Status Bar"), QString());
-    ToolBar1->setCheckable(true);
-    ToolBar1->setChecked(true);
-    StatusBar2->setCheckable(true);
-    StatusBar2->setChecked(true);
-    make(Insert2, "Insert2", QStringLiteral("I&nsert"), QStringLiteral("Insert a new item as a child of selected item."), 6);
-    make(Delete2, "Delete2", QStringLiteral("&Delete"), QStringLiteral("Delete selected item and all its children item if it has."), 7);
-    make(MoveUp2, "MoveUp2", QStringLiteral("Move &Up"), QStringLiteral("move the current selected item position up."), 8);
-    make(MoveDown2, "MoveDown2", QStringLiteral("Move &Down"), QStringLiteral("move the current selected item position down."), 9);
-    make(Preview1, "Preview1", QStringLiteral("&Preview"), QStringLiteral("Preview the design in the web browser"), 11,
-         QKeySequence(Qt::CTRL | Qt::Key_P));
-    make(Topic1, "Topic1", QStringLiteral("Help &Topics"), QStringLiteral("List help topics"), 12);
-    make(ViewSample1, "ViewSample1", QStringLiteral("View &Samples..."), QStringLiteral("Show the sample slideshows"));
-    make(Homepage1, "Homepage1", QStringLiteral("&Homepage"), QString());
-    make(ContactUs1, "ContactUs1", QStringLiteral("&Contact Us"), QString());
-    make(About1, "About1", QStringLiteral("&About"), QStringLiteral("Display version and copyright information"));
-    make(Insert1, "Insert1", QStringLiteral("I&nsert"), QString(), 6);
-    make(Delete1, "Delete1", QStringLiteral("&Delete"), QString(), 7);
-    make(MoveUp1, "MoveUp1", QStringLiteral("Move &Up"), QString(), 8);
-    make(MoveDown1, "MoveDown1", QStringLiteral("Move &Down"), QString(), 9);
-}
-
-void TMainForm::BuildMenus()
-{
-    QMenuBar *bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    QMenu *file = bar->addMenu(QStringLiteral("&File"));
-    file->addActions({New1, Open1, Save1, Save2});
-    file->addSeparator();
-    mnitRecentFiles = file->addMenu(QStringLiteral("&Recent Files"));
-    mnitRecentFiles->setObjectName(QStringLiteral("mnitRecentFiles"));
-    file->addSeparator();
-    file->addAction(Exit1);
-    QMenu *view = bar->addMenu(QStringLiteral("&View"));
-    view->addActions({ToolBar1, StatusBar2});
-    QMenu *item = bar->addMenu(QStringLiteral("&Item"));
-    item->addActions({Insert2, Delete2, MoveUp2, MoveDown2});
-    QMenu *script = bar->addMenu(QStringLiteral("&Script"));
-    script->addAction(Preview1);
-    QMenu *help = bar->addMenu(QStringLiteral("&Help"));
-    help->addActions({Topic1, ViewSample1});
-    help->addSeparator();
-    help->addActions({Homepage1, ContactUs1, About1});
-
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addActions({Insert1, Delete1, MoveUp1, MoveDown1});
-}
-
-void TMainForm::BuildToolBar()
-{
-    tlbr1 = new QToolBar(this);
-    tlbr1->setObjectName(QStringLiteral("tlbr1"));
-    tlbr1->setMovable(false);
-    tlbr1->setFloatable(false);
-    tlbr1->setIconSize(QSize(16, 16));
-    tlbr1->setContextMenuPolicy(Qt::PreventContextMenu);
-    tlbr1->setFixedHeight(26);
-    addToolBar(Qt::TopToolBarArea, tlbr1);
-
-    btnBatchImportImgs = new QPushButton(QStringLiteral("Batch Importing Images"));
-    btnBatchImportImgs->setObjectName(QStringLiteral("btnBatchImportImgs"));
-    btnBatchImportImgs->setFont(Bold(btnBatchImportImgs->font()));
-    btnBatchImportImgs->setFixedSize(185, 22);
-    tlbr1->addWidget(btnBatchImportImgs);
-    tlbr1->addSeparator();
-
-    auto button = [this](QToolButton *&target, const char *name, int image, const char *hint) {
-        target = new QToolButton;
-        target->setObjectName(QLatin1String(name));
-        target->setIcon(CommandIcon(image));
-        target->setToolTip(QLatin1String(hint));
-        target->setAutoRaise(true);
-        target->setFixedSize(23, 22);
-        tlbr1->addWidget(target);
-    };
-    button(tlbtnNew, "tlbtnNew", 0, "Create a new project");
-    button(tlbtnOpen, "tlbtnOpen", 1, "Open a project from the file that you saved before");
-    button(tlbtnSave, "tlbtnSave", 2, "Save the current project to a file");
-    tlbr1->addSeparator();
-    button(tlbtnInsert, "tlbtnInsert", 6, "Insert a new item");
-    button(tlbtnDelete, "tlbtnDelete", 7, "Delete selected item");
-    button(tlbtnMoveUp, "tlbtnMoveUp", 8, "Move the selected item up");
-    button(tlbtnMoveDown, "tlbtnMoveDown", 9, "Move the selected item down");
-    tlbr1->addSeparator();
-    button(tlbtnPreview, "tlbtnPreview", 11, "preview the applet in web browser");
-    tlbr1->addSeparator();
-    button(tlbtnHelp, "tlbtnHelp", 12, "Show help document");
-}
-
-void TMainForm::BuildTreePane()
-{
-    pnlTreeView = new QWidget;
-    pnlTreeView->setObjectName(QStringLiteral("pnlTreeView"));
-    auto *layout = new QVBoxLayout(pnlTreeView);
-    layout->setContentsMargins(3, 4, 4, 0);
-    trvwDesignPanel = new TDesignTree(pnlTreeView);
-    trvwDesignPanel->setObjectName(QStringLiteral("trvwDesignPanel"));
-    trvwDesignPanel->setToolTip(QLatin1String(kTreeHint));
-    trvwDesignPanel->SetNodeIcons(TreeRootIcon(), TreeItemIcon());
-    layout->addWidget(trvwDesignPanel);
-}
-
-namespace {
-
-// A group of a parameter sheet: its contents on a grid, and the help button with
-// its page number in the top-right corner (none for groups without help).
-struct SheetGroup
-{
-    QGroupBox *box;
-    QGridLayout *grid;
-};
-
-} // namespace
-
-static SheetGroup MakeGroup(QGroupBox *box, const char *name, int height, const char *helpName, int helpTag,
-                            QList<QToolButton *> &helpButtons)
-{
-    box->setObjectName(QLatin1String(name));
-    if (height > 0)
-        box->setFixedHeight(height);
-    auto *outer = new QHBoxLayout(box);
-    outer->setContentsMargins(10, 6, 6, 6);
-    outer->setSpacing(6);
-    auto *grid = new QGridLayout;
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(6);
-    outer->addLayout(grid, 1);
-    if (helpName) {
-        auto *help = new QToolButton(box);
-        help->setObjectName(QLatin1String(helpName));
-        help->setProperty("Tag", helpTag);
-        help->setAutoRaise(true);
-        help->setIcon(HelpBookIcon());
-        help->setFixedSize(22, 22);
-        help->setToolTip(QStringLiteral("Help"));
-        outer->addWidget(help, 0, Qt::AlignTop | Qt::AlignRight);
-        helpButtons << help;
-    }
-    return {box, grid};
-}
-
-namespace {
-
-QSpinBox *Spin(const char *name, QWidget *parent)
-{
-    auto *spin = new QSpinBox(parent);
-    spin->setObjectName(QLatin1String(name));
-    // Range from the catalogue, the one place it is written.
-    if (const AppletParam *p = AppletParamOf(QLatin1String(name)))
-        spin->setRange(p->minimum, p->maximum);
-    spin->setMinimumWidth(72);
-    return spin;
-}
-
-TColorPanel *Swatch(const char *name, QWidget *parent)
-{
-    auto *panel = new TColorPanel(parent);
-    panel->setObjectName(QLatin1String(name));
-    return panel;
-}
-
-QLineEdit *Edit(const char *name, QWidget *parent)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    return edit;
-}
-
-QToolButton *Browse(const char *name, QWidget *parent)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoRaise(true);
-    button->setIcon(OpenFolderIcon());
-    button->setFixedSize(22, 22);
-    return button;
-}
-
-} // namespace
-
-void TMainForm::BuildScriptSheet()
-{
-    QList<QToolButton *> help;
-    tbshtScript = new QWidget;
-    tbshtScript->setObjectName(QStringLiteral("tbshtScript"));
-    auto *column = new QVBoxLayout(tbshtScript);
-    column->setContentsMargins(8, 11, 12, 8);
-    column->setSpacing(0);
-
-    // General
-    {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("General"), tbshtScript), "grpbx_Script_Menu", 70, "SpeedButton1", 1, help);
-        g.grid->addWidget(Label(QStringLiteral("Gallery Name"), g.box), 0, 0);
-        g.grid->addWidget(Edit("edt_pScriptName", g.box), 0, 1, 1, 4);
-        g.grid->addWidget(Label(QStringLiteral("Preview BgColor"), g.box), 1, 0);
-        g.grid->addWidget(Swatch("pnl_pPreviewBgColor", g.box), 1, 1);
-        g.grid->addWidget(Label(QStringLiteral("Flash BgColor"), g.box), 1, 2, Qt::AlignRight);
-        g.grid->addWidget(Swatch("pnl_pFlashBgColor", g.box), 1, 3);
-        g.grid->setColumnStretch(4, 1);
-        g.grid->setColumnMinimumWidth(2, 110);
-        column->addWidget(g.box);
-    }
-    column->addSpacing(10);
-    // Items
-    {
-        auto *box = new QGroupBox(QStringLiteral("Items"), tbshtScript);
-        QFont normal = box->font();
-        normal.setBold(false); // stated explicitly, so the children do not inherit the bold caption
-        box->setFont(Bold(normal));
-        auto g = MakeGroup(box, "GroupBox4", 150, "SpeedButton4", 2, help);
-        g.grid->setContentsMargins(0, 6, 0, 0);
-        g.grid->setVerticalSpacing(10);
-        auto normalWidget = [&](QWidget *w) {
-            w->setFont(normal);
-            return w;
-        };
-        g.grid->addWidget(Label(QStringLiteral("Active Item Width"), box, true), 0, 0);
-        g.grid->addWidget(normalWidget(Spin("spnedt_ActiveItemWidth", box)), 0, 1);
-        g.grid->addWidget(Label(QStringLiteral("Inactive Item Width"), box, true), 0, 3);
-        g.grid->addWidget(normalWidget(Spin("spnedt_InactiveItemWidth", box)), 0, 4);
-        g.grid->addWidget(Label(QStringLiteral("Item Height"), box, true), 1, 0);
-        g.grid->addWidget(normalWidget(Spin("spnedt_ItemHeight", box)), 1, 1);
-        g.grid->addWidget(normalWidget(Label(QStringLiteral("Sliding Speed"), box)), 1, 3);
-        g.grid->addWidget(normalWidget(Spin("spnedt_SlidingSpeed", box)), 1, 4);
-        auto *gray = new QCheckBox(QStringLiteral("Inactive Item Gray"), box);
-        gray->setObjectName(QStringLiteral("ckbx_InactiveItemGray"));
-        g.grid->addWidget(normalWidget(gray), 2, 0, 1, 3);
-        g.grid->setColumnMinimumWidth(2, 12);
-        g.grid->setColumnStretch(5, 1);
-        g.grid->setRowStretch(3, 1);
-        for (QToolButton *b : box->findChildren<QToolButton *>())
-            b->setFont(normal);
-        column->addWidget(box);
-    }
-    column->addSpacing(14);
-    // Images
-    {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Images"), tbshtScript), "GroupBox3", 70, "SpeedButton2", 3, help);
-        g.grid->addWidget(Label(QStringLiteral("Resize"), g.box), 0, 0);
-        auto *resize = new QComboBox(g.box);
-        resize->setObjectName(QStringLiteral("cmbx_pThumbProcessType"));
-        for (const char *entry : kThumbProcessTypes)
-            resize->addItem(QLatin1String(entry));
-        resize->setMinimumWidth(190);
-        g.grid->addWidget(resize, 0, 1);
-        g.grid->addWidget(Label(QStringLiteral("Margin Fill Color"), g.box), 0, 2, Qt::AlignRight);
-        g.grid->addWidget(Swatch("pnl_pThumbFillColor", g.box), 0, 3);
-        g.grid->setColumnMinimumWidth(2, 120);
-        g.grid->setColumnStretch(4, 1);
-        column->addWidget(g.box);
-    }
-    column->addSpacing(12);
-    // Autoplay, headed by its check box
-    {
-        CheckGroupBox_AutoPlay = new TCheckGroupBox(tbshtScript);
-        auto g = MakeGroup(CheckGroupBox_AutoPlay, "CheckGroupBox_AutoPlay", 57, "SpeedButton6", 4, help);
-        g.grid->setContentsMargins(0, 8, 0, 0);
-        g.grid->addWidget(Label(QStringLiteral("Delay"), g.box, true), 0, 0);
-        g.grid->addWidget(Spin("spnedt_SwitchImageDelay", g.box), 0, 1);
-        g.grid->setColumnStretch(2, 1);
-        column->addWidget(g.box);
-        auto *autoplay = new QCheckBox(QStringLiteral("Autoplay"), tbshtScript);
-        autoplay->setObjectName(QStringLiteral("ckbx_AutoPlay"));
-        autoplay->setFont(Bold(autoplay->font()));
-        autoplay->setAutoFillBackground(true);
-        autoplay->adjustSize();
-        CheckGroupBox_AutoPlay->SetCheckComponent(autoplay);
-    }
-    column->addSpacing(15);
-    // Title fonts
-    {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Image Title Font Size && Color"), tbshtScript), "GroupBox6", 104, "SpeedButton3",
-                           5, help);
-        g.grid->setContentsMargins(0, 4, 0, 0);
-        g.grid->addWidget(Label(QStringLiteral("Horizontal"), g.box), 0, 0);
-        g.grid->addWidget(Spin("spnedt_HoriTitleFontSize", g.box), 0, 1);
-        g.grid->addWidget(Swatch("pnl_HoriTitleFontColor", g.box), 0, 2);
-        g.grid->addWidget(Label(QStringLiteral("Vertical"), g.box), 1, 0);
-        g.grid->addWidget(Spin("spnedt_VertTitleFontSize", g.box), 1, 1);
-        g.grid->addWidget(Swatch("pnl_VertTitleFontColor", g.box), 1, 2);
-        auto *vertical = new QCheckBox(QStringLiteral("Show Vertical Titles"), g.box);
-        vertical->setObjectName(QStringLiteral("ckbx_EnableVerticalTitles"));
-        g.grid->addWidget(vertical, 1, 3);
-        g.grid->setColumnMinimumWidth(0, 90);
-        g.grid->setColumnStretch(4, 1);
-        column->addWidget(g.box);
-    }
-    column->addStretch(1);
-    pgcntrl1->addTab(tbshtScript, QStringLiteral("Script Parameters"));
-    for (QToolButton *b : help)
-        connect(b, &QToolButton::clicked, this, [this] { Guarded([this] { SpeedButton1Click(); }); });
-}
-
-void TMainForm::BuildItemSheet()
-{
-    QList<QToolButton *> help;
-    tbshtItemGeneral = new QWidget;
-    tbshtItemGeneral->setObjectName(QStringLiteral("tbshtItemGeneral"));
-    auto *column = new QVBoxLayout(tbshtItemGeneral);
-    column->setContentsMargins(8, 16, 13, 8);
-    column->setSpacing(0);
-    {
-        auto g =
-            MakeGroup(new QGroupBox(QStringLiteral("Original Image Path"), tbshtItemGeneral), "GroupBox12", 81, "SpeedButton13", 6, help);
-        g.grid->addWidget(Edit("edtOriginalImagePath", g.box), 0, 0);
-        g.grid->addWidget(Browse("spdbtnOriginalImagePath", g.box), 0, 1);
-        column->addWidget(g.box);
-    }
-    column->addSpacing(6);
-    {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Link"), tbshtItemGeneral), "GroupBox7", 90, "SpeedButton24", 7, help);
-        g.grid->addWidget(Label(QStringLiteral("URL"), g.box, true), 0, 0);
-        auto *link = new QComboBox(g.box);
-        link->setObjectName(QStringLiteral("cmbx_ILink"));
-        link->setEditable(true);
-        link->setInsertPolicy(QComboBox::NoInsert);
-        for (const char *entry : kLinkEntries)
-            link->addItem(QLatin1String(entry));
-        link->setEditText(QString());
-        g.grid->addWidget(link, 0, 1);
-        g.grid->addWidget(Browse("spdbtnItURL", g.box), 0, 2);
-        g.grid->addWidget(Label(QStringLiteral("Target"), g.box, true), 1, 0);
-        auto *target = new QComboBox(g.box);
-        target->setObjectName(QStringLiteral("cmbx_ITarget"));
-        target->setEditable(true);
-        target->setInsertPolicy(QComboBox::NoInsert);
-        for (const char *entry : kTargetEntries)
-            target->addItem(QLatin1String(entry));
-        target->setMinimumWidth(150);
-        g.grid->addWidget(target, 1, 1, Qt::AlignLeft);
-        g.grid->setColumnStretch(1, 1);
-        column->addWidget(g.box);
-    }
-    column->addSpacing(8);
-    {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Image Horizontal Title"), tbshtItemGeneral), "GroupBox10", 61, "SpeedButton19", 8,
-                           help);
-        g.grid->addWidget(Edit("edt_IToolTip", g.box), 0, 0);
-        column->addWidget(g.box);
-    }
-    column->addSpacing(11);
-    {
-        auto g =
-            MakeGroup(new QGroupBox(QStringLiteral("Image Vertical Title"), tbshtItemGeneral), "GroupBox1", 61, "SpeedButton8", 9, help);
-        g.grid->addWidget(Edit("edt_IDesription", g.box), 0, 0);
-        column->addWidget(g.box);
-    }
-    column->addSpacing(10);
-    {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Preview"), tbshtItemGeneral), "GroupBox2", 0, nullptr, 0, help);
-        g.box->setMinimumHeight(185);
-        imgPreview = new QLabel(g.box);
-        imgPreview->setObjectName(QStringLiteral("imgPreview"));
-        imgPreview->setScaledContents(true);
-        imgPreview->setAttribute(Qt::WA_TranslucentBackground);
-        imgPreview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-        imgPreview->hide();
-        g.grid->addWidget(imgPreview, 0, 0);
-        column->addWidget(g.box, 1);
-    }
-    pgcntrl1->addTab(tbshtItemGeneral, QStringLiteral("Item General"));
-    for (QToolButton *b : help)
-        connect(b, &QToolButton::clicked, this, [this] { Guarded([this] { SpeedButton1Click(); }); });
-}
-
-void TMainForm::BuildPathSheet()
-{
-    QList<QToolButton *> help;
-    tbshtPath = new QWidget;
-    tbshtPath->setObjectName(QStringLiteral("tbshtPath"));
-    auto *sheet = new QVBoxLayout(tbshtPath);
-    sheet->setContentsMargins(8, 8, 8, 8);
-
-    auto *box = new QGroupBox(QStringLiteral("Path Replacement for Publishing"), tbshtPath);
-    box->setObjectName(QStringLiteral("GroupBox5"));
-    sheet->addWidget(box, 1);
-    auto *column = new QVBoxLayout(box);
-    column->setContentsMargins(12, 10, 12, 8);
-    column->setSpacing(4);
-
-    auto *note =
-        Label(QStringLiteral("The local and Web path prefixes will be replaced one by another acoording to the choices below."), box);
-    note->setWordWrap(true);
-    note->setStyleSheet(QStringLiteral("color: gray;"));
-    column->addWidget(note);
-    column->addSpacing(8);
-
-    column->addWidget(Label(QStringLiteral("Local Path Prefix"), box, true));
-    column->addWidget(Label(QStringLiteral("e.g. file:///C|/My Web Site/"), box, true));
-    column->addWidget(Edit("edt__InternalUse_RootDir_Local", box));
-    column->addSpacing(8);
-    column->addWidget(Label(QStringLiteral("Web Path Prefix"), box, true));
-    column->addWidget(Label(QStringLiteral("e.g. http://www.example.com/"), box, true));
-    column->addWidget(Edit("edt__InternalUse_RootDir_Remote", box));
-    column->addSpacing(8);
-
-    auto *local = new QRadioButton(QStringLiteral("Local Path (to test on local computer)"), box);
-    local->setObjectName(QStringLiteral("rdbtn__InternalUse_RootDir_Local_Checked"));
-    local->setFont(Bold(local->font()));
-    local->setChecked(true);
-    auto *web = new QRadioButton(QStringLiteral("Web Path (to upload to Web server)"), box);
-    web->setObjectName(QStringLiteral("rdbtn__InternalUse_RootDir_Local_Checked2"));
-    web->setFont(Bold(web->font()));
-    column->addWidget(local);
-    column->addWidget(web);
-    auto *warning =
-        Label(QStringLiteral("Check this ONLY IF you generate files to upload. Uncheck this to preview or test locally."), box, true);
-    warning->setWordWrap(true);
-    column->addWidget(warning);
-    column->addSpacing(14);
-
-    CheckGroupBox1 = new TCheckGroupBox(box);
-    CheckGroupBox1->setObjectName(QStringLiteral("CheckGroupBox1"));
-    auto *leading = new QVBoxLayout(CheckGroupBox1);
-    leading->setContentsMargins(10, 14, 10, 8);
-    auto *explain = Label(QStringLiteral("The leading path is put before the thumbnail image file names within the "
-                                         "generated HTML files, e.g. http://www.example.com/images/"),
-                          CheckGroupBox1);
-    explain->setWordWrap(true);
-    leading->addWidget(explain);
-    leading->addWidget(Edit("edt__pImageLeadingPath", CheckGroupBox1));
-    column->addWidget(CheckGroupBox1);
-    auto *leadingCheck = new QCheckBox(QStringLiteral("Leading Image Path"), box);
-    leadingCheck->setObjectName(QStringLiteral("ckbx__pImageLeadingPathEnabled"));
-    leadingCheck->setAutoFillBackground(true);
-    leadingCheck->setChecked(true);
-    leadingCheck->adjustSize();
-    CheckGroupBox1->SetCheckComponent(leadingCheck);
-
-    column->addStretch(1);
-    auto *corner = new QHBoxLayout;
-    corner->addStretch(1);
-    auto *helpButton = new QToolButton(box);
-    helpButton->setObjectName(QStringLiteral("SpeedButton28"));
-    helpButton->setProperty("Tag", 10);
-    helpButton->setAutoRaise(true);
-    helpButton->setIcon(HelpBookIcon());
-    helpButton->setFixedSize(22, 22);
-    helpButton->setToolTip(QStringLiteral("Help"));
-    corner->addWidget(helpButton);
-    column->addLayout(corner);
-    help << helpButton;
-
-    pgcntrl1->addTab(tbshtPath, QStringLiteral("Path"));
-    for (QToolButton *b : help)
-        connect(b, &QToolButton::clicked, this, [this] { Guarded([this] { SpeedButton1Click(); }); });
-}
-
-void TMainForm::BuildStatusArea()
-{
-    StatusBar1 = new QStatusBar(this);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFixedHeight(24);
-    StatusBar1->setSizeGripEnabled(false);
-    stctxtHint = new QLabel;
-    stctxtHint->setObjectName(QStringLiteral("stctxtHint"));
-    stctxtHint->setFixedSize(338, 14);
-    stctxtHint->setContentsMargins(2, 0, 0, 0);
-    prgrsbrMainFormBottom = new QProgressBar;
-    prgrsbrMainFormBottom->setObjectName(QStringLiteral("prgrsbrMainFormBottom"));
-    prgrsbrMainFormBottom->setFixedHeight(20);
-    prgrsbrMainFormBottom->setTextVisible(false);
-    prgrsbrMainFormBottom->setRange(0, 100);
-    prgrsbrMainFormBottom->setValue(0);
-    // The hint line over the first 340 pixels, the bar from x 343 to the right edge:
-    // the two share one row of their own, since the status bar's own spacing is wider.
-    auto *row = new QWidget;
-    auto *rowLayout = new QHBoxLayout(row);
-    rowLayout->setContentsMargins(0, 0, 0, 0);
-    rowLayout->setSpacing(3);
-    rowLayout->addWidget(stctxtHint);
-    rowLayout->addWidget(prgrsbrMainFormBottom, 1);
-    StatusBar1->addWidget(row, 1);
-    setStatusBar(StatusBar1);
-}
-
-void TMainForm::ConnectHandlers()
-{
-    auto bind = [this](auto *source, auto signal, void (TMainForm::*handler)()) {
-        connect(source, signal, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-    };
-    bind(New1, &QAction::triggered, &TMainForm::New1Click);
-    bind(tlbtnNew, &QToolButton::clicked, &TMainForm::New1Click);
-    bind(Open1, &QAction::triggered, &TMainForm::Open1Click);
-    bind(tlbtnOpen, &QToolButton::clicked, &TMainForm::Open1Click);
-    bind(Save1, &QAction::triggered, &TMainForm::Save1Click);
-    bind(tlbtnSave, &QToolButton::clicked, &TMainForm::Save1Click);
-    bind(Save2, &QAction::triggered, &TMainForm::Save2Click);
-    bind(Exit1, &QAction::triggered, &TMainForm::Exit1Click);
-    // The View items flip their own check mark in their handlers.
-    connect(ToolBar1, &QAction::triggered, this, [this] {
-        ToolBar1->setChecked(!ToolBar1->isChecked()); // undo Qt's own flip; the handler flips it
-        Guarded([this] { ToolBar1Click(); });
-    });
-    connect(StatusBar2, &QAction::triggered, this, [this] {
-        StatusBar2->setChecked(!StatusBar2->isChecked());
-        Guarded([this] { StatusBar2Click(); });
-    });
-    for (QAction *a : {Insert1, Insert2})
-        bind(a, &QAction::triggered, &TMainForm::Insert1Click);
-    bind(tlbtnInsert, &QToolButton::clicked, &TMainForm::Insert1Click);
-    for (QAction *a : {Delete1, Delete2})
-        bind(a, &QAction::triggered, &TMainForm::Delete1Click);
-    bind(tlbtnDelete, &QToolButton::clicked, &TMainForm::Delete1Click);
-    for (QAction *a : {MoveUp1, MoveUp2})
-        bind(a, &QAction::triggered, &TMainForm::MoveUp1Click);
-    bind(tlbtnMoveUp, &QToolButton::clicked, &TMainForm::MoveUp1Click);
-    for (QAction *a : {MoveDown1, MoveDown2})
-        bind(a, &QAction::triggered, &TMainForm::MoveDown1Click);
-    bind(tlbtnMoveDown, &QToolButton::clicked, &TMainForm::MoveDown1Click);
-    bind(Preview1, &QAction::triggered, &TMainForm::Preview1Click);
-    bind(tlbtnPreview, &QToolButton::clicked, &TMainForm::Preview1Click);
-    bind(Topic1, &QAction::triggered, &TMainForm::Topic1Click);
-    bind(tlbtnHelp, &QToolButton::clicked, &TMainForm::Topic1Click);
-    bind(ViewSample1, &QAction::triggered, &TMainForm::ViewSample1Click);
-    bind(Homepage1, &QAction::triggered, &TMainForm::Homepage1Click);
-    bind(ContactUs1, &QAction::triggered, &TMainForm::ContactUs1Click);
-    bind(About1, &QAction::triggered, &TMainForm::About1Click);
-    bind(btnBatchImportImgs, &QPushButton::clicked, &TMainForm::btnBatchImportImgsClick);
-
-    bind(trvwDesignPanel, &QTreeWidget::currentItemChanged, &TMainForm::trvwDesignPanelChange);
-    bind(trvwDesignPanel, &TDesignTree::MouseDown, &TMainForm::trvwDesignPanelMouseDown);
-    connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &at) { PopupMenu1->popup(trvwDesignPanel->viewport()->mapToGlobal(at)); });
-
-    // The common change handler of fourteen pane controls.
-    for (const char *name : {"edt_pScriptName", "cmbx_ILink", "cmbx_ITarget", "edt_IToolTip", "edt_IDesription",
-                             "edt__InternalUse_RootDir_Local", "edt__InternalUse_RootDir_Remote"}) {
-        QWidget *w = findChild<QWidget *>(QLatin1String(name));
-        if (auto *edit = qobject_cast<QLineEdit *>(w))
-            bind(edit, &QLineEdit::textChanged, &TMainForm::spnedtApWidthChange);
-        else if (auto *combo = qobject_cast<QComboBox *>(w))
-            bind(combo, &QComboBox::editTextChanged, &TMainForm::spnedtApWidthChange);
-    }
-    for (const char *name : {"spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_SlidingSpeed", "spnedt_ItemHeight",
-                             "spnedt_SwitchImageDelay", "spnedt_HoriTitleFontSize", "spnedt_VertTitleFontSize"})
-        bind(findChild<QSpinBox *>(QLatin1String(name)), &QSpinBox::textChanged, &TMainForm::spnedtApWidthChange);
-
-    // The separator guard of the nine text fields.
-    for (const char *name : {"edt_pScriptName", "edtOriginalImagePath", "cmbx_ILink", "cmbx_ITarget", "edt_IToolTip", "edt_IDesription",
-                             "edt__InternalUse_RootDir_Local", "edt__InternalUse_RootDir_Remote", "edt__pImageLeadingPath"}) {
-        QWidget *w = findChild<QWidget *>(QLatin1String(name));
-        if (auto *edit = qobject_cast<QLineEdit *>(w))
-            bind(edit, &QLineEdit::textChanged, &TMainForm::CheckSeparatorFree);
-        else if (auto *combo = qobject_cast<QComboBox *>(w))
-            bind(combo, &QComboBox::editTextChanged, &TMainForm::CheckSeparatorFree);
-    }
-
-    for (TColorPanel *panel : findChildren<TColorPanel *>())
-        bind(panel, &TColorPanel::clicked, &TMainForm::pnlApBgClrClick);
-    bind(findChild<QToolButton *>(QStringLiteral("spdbtnOriginalImagePath")), &QToolButton::clicked,
-         &TMainForm::spdbtnItemImageNormalClick);
-    bind(findChild<QToolButton *>(QStringLiteral("spdbtnItURL")), &QToolButton::clicked, &TMainForm::spdbtnItURLClick);
-
-    // The hint line follows the mouse over these controls.
-    QList<QWidget *> hinted{tbshtScript, pnlTreeView, trvwDesignPanel, trvwDesignPanel->viewport(),
-                            findChild<QWidget *>(QStringLiteral("GroupBox7"))};
-    for (TColorPanel *panel : findChildren<TColorPanel *>())
-        hinted << panel;
-    for (QToolButton *b : {tlbtnNew, tlbtnOpen, tlbtnSave, tlbtnInsert, tlbtnDelete, tlbtnMoveUp, tlbtnMoveDown, tlbtnPreview, tlbtnHelp})
-        hinted << b;
-    for (QWidget *w : hinted) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
-    }
-}
-
 // ---------------------------------------------------------------- errors
 
 void TMainForm::Guarded(const std::function<void()> &handler)
@@ -784,7 +112,6 @@ void TMainForm::ClearModified()
 void TMainForm::UpdateItemCommands()
 {
     QTreeWidgetItem *selected = trvwDesignPanel->Selected();
-    const int index = trvwDesignPanel->AbsoluteIndex(selected);
     bool hasPrevious = false;
     bool hasNext = false;
     if (selected) {
@@ -794,20 +121,21 @@ void TMainForm::UpdateItemCommands()
         hasPrevious = position > 0;
         hasNext = position + 1 < siblings;
     }
-    Insert1->setEnabled(index == 0);
-    Delete1->setEnabled(index != 0);
-    MoveUp1->setEnabled(hasPrevious && index != 0);
-    MoveDown1->setEnabled(hasNext && index != 0);
-
-    tlbtnInsert->setEnabled(Insert1->isEnabled());
-    Insert2->setEnabled(Insert1->isEnabled());
-    tlbtnDelete->setEnabled(Delete1->isEnabled());
-    Delete2->setEnabled(Delete1->isEnabled());
-    tlbtnMoveUp->setEnabled(MoveUp1->isEnabled());
-    MoveUp2->setEnabled(MoveUp1->isEnabled());
-    tlbtnMoveDown->setEnabled(MoveDown1->isEnabled());
-    MoveDown2->setEnabled(MoveDown1->isEnabled());
-    btnBatchImportImgs->setEnabled(index == 0);
+    const TItemCommandState state = ItemCommandState(trvwDesignPanel->AbsoluteIndex(selected), hasPrevious, hasNext);
+    // The pop-up item, the Item menu item and the tool button of a command are one.
+    const auto apply = [](bool enabled, std::initializer_list<QObject *> controls) {
+        for (QObject *control : controls) {
+            if (auto *action = qobject_cast<QAction *>(control))
+                action->setEnabled(enabled);
+            else if (auto *widget = qobject_cast<QWidget *>(control))
+                widget->setEnabled(enabled);
+        }
+    };
+    apply(state.insert, {Insert1, Insert2, tlbtnInsert});
+    apply(state.remove, {Delete1, Delete2, tlbtnDelete});
+    apply(state.moveUp, {MoveUp1, MoveUp2, tlbtnMoveUp});
+    apply(state.moveDown, {MoveDown1, MoveDown2, tlbtnMoveDown});
+    apply(state.batchImport, {btnBatchImportImgs});
 
     UpdatePaneLayout();
 }
@@ -816,7 +144,7 @@ void TMainForm::UpdatePaneLayout()
 {
     const int s = trvwDesignPanel->SelectedIndex();
     const int p = PaneLayoutIndex;
-    if (p != -2009 && (s == p || (s > 0 && p > 0)))
+    if (p != kNoPaneLayout && (s == p || (s > 0 && p > 0)))
         return;
     const int script = pgcntrl1->indexOf(tbshtScript);
     const int item = pgcntrl1->indexOf(tbshtItemGeneral);
@@ -833,35 +161,6 @@ void TMainForm::UpdatePaneLayout()
         pgcntrl1->setTabVisible(path, false);
     }
     PaneLayoutIndex = s;
-}
-
-// ---------------------------------------------------------------- panes
-
-void TMainForm::ReadAppletPane()
-{
-    Document->SetAppletData(ReadAppletControls(this));
-}
-
-void TMainForm::ShowAppletPane()
-{
-    ShowAppletControls(Document->GetAppletData(), this);
-}
-
-void TMainForm::ReadItemPane(int index)
-{
-    Document->SetItem(ReadItemControls(this), index);
-}
-
-void TMainForm::ShowItemPane(int index)
-{
-    ShowItemControls(Document->GetItem(index), this);
-}
-
-void TMainForm::TakePaneValues()
-{
-    ReadAppletPane();
-    if (CurrentItemNode)
-        ReadItemPane(trvwDesignPanel->AbsoluteIndex(CurrentItemNode) - 1);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -895,100 +194,8 @@ void TMainForm::FormCreate()
 
     ClearModified();
 
-    PaneLayoutIndex = -2009;
+    PaneLayoutIndex = kNoPaneLayout;
     UpdatePaneLayout();
-}
-
-void TMainForm::LoadRecentFiles()
-{
-    const QString path = TempFolder() + QStringLiteral("recentfile.dat");
-    if (!QFileInfo::exists(path))
-        SaveTextFile(path, {});
-    QStringList lines;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw QmError(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    while (lines.size() < 4 && !file.atEnd())
-        lines << QString::fromLocal8Bit(file.readLine()).remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
-    mnitRecentFiles->clear();
-    for (const QString &line : std::as_const(lines)) {
-        if (line.isEmpty())
-            continue;
-        QAction *entry = mnitRecentFiles->addAction(line);
-        connect(entry, &QAction::triggered, this, [this] { Guarded([this] { RecentFileClick(); }); });
-    }
-}
-
-void TMainForm::ResetToEmptyProject()
-{
-    CurrentItemNode = nullptr;
-    DescendantCount = 0;
-    Loading = true;
-    trvwDesignPanel->ResetToRoot();
-    Loading = false;
-    trvwDesignPanel->setCurrentItem(trvwDesignPanel->Root());
-    Document->SetDefaults();
-    ShowAppletPane();
-    ProjectFileName.clear();
-    UpdatePaneLayout();
-    ClearModified();
-}
-
-void TMainForm::OpenProjectFile(const QString &path)
-{
-    if (path.isEmpty())
-        return;
-    // Asking to save a modified project arrives with the project commands; the
-    // window only opens a project at start-up so far, when nothing is modified.
-    CleanupWorkingFiles(*Document);
-
-    try {
-        CurrentItemNode = nullptr;
-        DescendantCount = 0;
-        Loading = true;
-        trvwDesignPanel->ResetToRoot();
-        Loading = false;
-        trvwDesignPanel->setCurrentItem(trvwDesignPanel->Root());
-
-        Loading = true;
-        const LoadResult result = Document->LoadProject(path, *trvwDesignPanel, *m_progress);
-        Loading = false;
-        if (result == LoadResult::Refused) {
-            ResetToEmptyProject();
-            m_prompts.Error(QLatin1String(kForeignProductMessage));
-            return;
-        }
-        if (result == LoadResult::NoProject) {
-            // Nothing was read: the tree is empty again, so the document must be too.
-            ResetToEmptyProject();
-            return;
-        }
-
-        ShowAppletPane();
-        ProjectFileName = path;
-        CopyResourceFiles(*Document, FolderOf(path), *m_progress);
-
-        trvwDesignPanel->setCurrentItem(trvwDesignPanel->Root());
-        trvwDesignPanel->expandAll();
-        UpdatePaneLayout();
-        ClearModified();
-    } catch (...) {
-        Loading = false;
-        ResetToEmptyProject();
-        throw;
-    }
-}
-
-void TMainForm::OpenCommandLineProject(const QString &path)
-{
-    if (path.isEmpty())
-        return;
-    ClearModified();
-    try {
-        OpenProjectFile(path);
-    } catch (const std::exception &) {
-        // A project named on the command line that cannot be opened is passed over quietly.
-    }
 }
 
 // ---------------------------------------------------------------- closing
@@ -1074,122 +281,9 @@ void TMainForm::StatusBar2Click()
     StatusBar2->setChecked(on);
 }
 
-// ---------------------------------------------------------------- tree
-
-void TMainForm::trvwDesignPanelChange()
-{
-    if (Loading)
-        return;
-    UpdatePaneLayout();
-    // Carrying the item pane along with the selection comes with the tree commands.
-}
-
-void TMainForm::trvwDesignPanelMouseDown()
-{
-    if (Loading || !trvwDesignPanel->Selected())
-        return;
-    UpdateItemCommands();
-}
-
-// ---------------------------------------------------------------- panes
-
-void TMainForm::spnedtApWidthChange()
-{
-    MarkModified();
-}
-
-bool TMainForm::eventFilter(QObject *watched, QEvent *event)
-{
-    // The hint line following the mouse comes with the pane behaviour.
-    return QMainWindow::eventFilter(watched, event);
-}
-
 // ---------------------------------------------------------------- not built yet
 
 void TMainForm::NotAvailableYet()
 {
     stctxtHint->setText(QStringLiteral("Not available yet."));
-}
-
-void TMainForm::New1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::Open1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::Save1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::Save2Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::RecentFileClick()
-{
-    NotAvailableYet();
-}
-void TMainForm::Insert1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::Delete1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::MoveUp1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::MoveDown1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::Preview1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::CheckSeparatorFree()
-{}
-void TMainForm::pnlApBgClrClick()
-{
-    NotAvailableYet();
-}
-void TMainForm::spdbtnItemImageNormalClick()
-{
-    NotAvailableYet();
-}
-void TMainForm::spdbtnItURLClick()
-{
-    NotAvailableYet();
-}
-void TMainForm::btnBatchImportImgsClick()
-{
-    NotAvailableYet();
-}
-void TMainForm::SpeedButton1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::Topic1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::ViewSample1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::Homepage1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::ContactUs1Click()
-{
-    NotAvailableYet();
-}
-void TMainForm::About1Click()
-{
-    NotAvailableYet();
 }

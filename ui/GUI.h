@@ -6,6 +6,7 @@
 #include "model/Seams.h"
 #include "ui/DesignTree.h"
 #include "ui/Prompts.h"
+#include "ui/StatusProgress.h"
 
 #include <QMainWindow>
 
@@ -23,26 +24,6 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class TCheckGroupBox;
-
-// The hint line, progress bar and busy cursor of the status area. Both repaint at
-// once, since a long operation runs without returning to the event loop.
-class TStatusProgress : public IProgress
-{
-public:
-    TStatusProgress(QProgressBar *bar, QLabel *hint) : m_bar(bar), m_hint(hint) {}
-    ~TStatusProgress() override;
-
-    void SetMaximum(int maximum) override;
-    void Step(int by) override;
-    void SetPosition(int position) override;
-    void SetStage(const QString &text) override;
-    void SetBusy(bool busy) override;
-
-private:
-    QProgressBar *m_bar;
-    QLabel *m_hint;
-    bool m_busy = false;
-};
 
 // Publishing seam of the window: SaveAllFiles unless a test puts another in.
 using TSaveAllFiles = std::function<bool(TAppletAgent &, const QString &outputFolder, const QString &fileName, IItemTree &, IProgress &)>;
@@ -65,7 +46,9 @@ public:
     QString ProjectFileName;
     QTreeWidgetItem *CurrentItemNode = nullptr;
     bool Loading = false;
-    int PaneLayoutIndex = -2009;
+    // No layout shown yet: the next UpdatePaneLayout lays the pane out whatever is selected.
+    static constexpr int kNoPaneLayout = -2009;
+    int PaneLayoutIndex = kNoPaneLayout;
     int DescendantCount = 0;
 
     TSaveAllFiles SaveAll;
@@ -74,54 +57,60 @@ public:
     IProgress &Progress() { return *m_progress; }
     IPrompts &Prompts() { return m_prompts; }
 
-    // ---- state routines
+    // ---- state routines (GUI.cpp)
     void MarkModified();
     // Clears Modified and disables Save.
     void ClearModified();
     void UpdateItemCommands();
     void UpdatePaneLayout();
+    // The close query: whether the window may close.
+    void FormCloseQuery(QObject *sender, bool &canClose);
+    // Runs a handler; an error that escapes it is shown in the error box.
+    void Guarded(const std::function<void()> &handler);
 
-    // ---- pane transfer
+    // ---- pane transfer (GUIPanes.cpp)
     void ReadAppletPane();
     void ShowAppletPane();
     void ReadItemPane(int index);
     void ShowItemPane(int index);
 
+    // ---- opening (GUIFileCommands.cpp)
     // Opens the project at `path` (nothing for an empty path). After a failed or
     // refused load the window holds the empty project, in step with its tree.
     void OpenProjectFile(const QString &path);
     // Start-up with a path from the command line: Modified cleared, errors unreported.
     void OpenCommandLineProject(const QString &path);
 
-    // The close query: whether the window may close.
-    void FormCloseQuery(QObject *sender, bool &canClose);
-
-    // Runs a handler; an error that escapes it is shown in the error box.
-    void Guarded(const std::function<void()> &handler);
-
 public Q_SLOTS:
+    // GUI.cpp: start, exit, view
     void FormCreate();
+    void Exit1Click();
+    void ToolBar1Click();
+    void StatusBar2Click();
+    // GUIFileCommands.cpp
     void New1Click();
     void Open1Click();
     void Save1Click();
     void Save2Click();
     void RecentFileClick();
-    void Exit1Click();
-    void ToolBar1Click();
-    void StatusBar2Click();
+    // GUITreeCommands.cpp
+    void trvwDesignPanelChange();
+    void trvwDesignPanelMouseDown();
     void Insert1Click();
     void Delete1Click();
     void MoveUp1Click();
     void MoveDown1Click();
-    void trvwDesignPanelChange();
-    void trvwDesignPanelMouseDown();
+    // GUIBatchImport.cpp
+    void btnBatchImportImgsClick();
+    // GUIPreview.cpp
     void Preview1Click();
+    // GUIPanes.cpp
     void spnedtApWidthChange();
     void CheckSeparatorFree();
     void pnlApBgClrClick();
     void spdbtnItemImageNormalClick();
     void spdbtnItURLClick();
-    void btnBatchImportImgsClick();
+    // GUIHelp.cpp
     void SpeedButton1Click();
     void Topic1Click();
     void ViewSample1Click();
@@ -138,6 +127,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // GUILayout.cpp
     void BuildActions();
     void BuildMenus();
     void BuildToolBar();
@@ -146,15 +136,18 @@ private:
     void BuildItemSheet();
     void BuildPathSheet();
     void BuildStatusArea();
+    // GUIBindings.cpp
     void ConnectHandlers();
 
-    void LoadRecentFiles();
+    // GUI.cpp
     void ResetToEmptyProject();
     // Working files of the run removed; a folder that cannot be reached leaves nothing to remove.
     void CleanupQuietly();
-    // Pane values into the document, as Save does.
-    void TakePaneValues();
     void NotAvailableYet();
+    // GUIFileCommands.cpp
+    void LoadRecentFiles();
+    // GUIPanes.cpp: pane values into the document, as Save does.
+    void TakePaneValues();
 
     IPrompts &m_prompts;
     std::unique_ptr<TStatusProgress> m_progress;

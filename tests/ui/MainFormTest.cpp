@@ -2,6 +2,7 @@
 
 #include "model/Catalogue.h"
 #include "platform/CheckGroupBox.h"
+#include "ui/ColorPanel.h"
 #include "ui/PaneCodec.h"
 
 #include <QAction>

@@ -1,5 +1,6 @@
 #include "model/Catalogue.h"
 #include "model/Error.h"
+#include "ui/ColorPanel.h"
 #include "ui/PaneCodec.h"
 
 #include <QCheckBox>

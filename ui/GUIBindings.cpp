@@ -1,0 +1,96 @@
+// Every control and command of the main window bound to its handler. Each handler
+// runs through Guarded, so an error that escapes it reaches the error box.
+#include "ui/GUI.h"
+
+#include "ui/ColorPanel.h"
+#include "ui/ControlTables.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QToolButton>
+
+void TMainForm::ConnectHandlers()
+{
+    auto bind = [this](auto *source, auto signal, void (TMainForm::*handler)()) {
+        connect(source, signal, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    };
+    // A command runs from its menu items and its tool button alike.
+    auto command = [&](std::initializer_list<QAction *> actions, QToolButton *button, void (TMainForm::*handler)()) {
+        for (QAction *action : actions)
+            bind(action, &QAction::triggered, handler);
+        if (button)
+            bind(button, &QToolButton::clicked, handler);
+    };
+    // A text field's edits, whether it is a line edit or an editable combo box.
+    auto onTextOf = [&](const char *name, void (TMainForm::*handler)()) {
+        QWidget *w = findChild<QWidget *>(QLatin1String(name));
+        if (auto *edit = qobject_cast<QLineEdit *>(w))
+            bind(edit, &QLineEdit::textChanged, handler);
+        else if (auto *combo = qobject_cast<QComboBox *>(w))
+            bind(combo, &QComboBox::editTextChanged, handler);
+        else if (auto *spin = qobject_cast<QSpinBox *>(w))
+            bind(spin, &QSpinBox::textChanged, handler);
+    };
+
+    command({New1}, tlbtnNew, &TMainForm::New1Click);
+    command({Open1}, tlbtnOpen, &TMainForm::Open1Click);
+    command({Save1}, tlbtnSave, &TMainForm::Save1Click);
+    command({Save2}, nullptr, &TMainForm::Save2Click);
+    command({Exit1}, nullptr, &TMainForm::Exit1Click);
+    // The View items flip their own check mark in their handlers.
+    connect(ToolBar1, &QAction::triggered, this, [this] {
+        ToolBar1->setChecked(!ToolBar1->isChecked()); // undo Qt's own flip; the handler flips it
+        Guarded([this] { ToolBar1Click(); });
+    });
+    connect(StatusBar2, &QAction::triggered, this, [this] {
+        StatusBar2->setChecked(!StatusBar2->isChecked());
+        Guarded([this] { StatusBar2Click(); });
+    });
+    command({Insert1, Insert2}, tlbtnInsert, &TMainForm::Insert1Click);
+    command({Delete1, Delete2}, tlbtnDelete, &TMainForm::Delete1Click);
+    command({MoveUp1, MoveUp2}, tlbtnMoveUp, &TMainForm::MoveUp1Click);
+    command({MoveDown1, MoveDown2}, tlbtnMoveDown, &TMainForm::MoveDown1Click);
+    command({Preview1}, tlbtnPreview, &TMainForm::Preview1Click);
+    command({Topic1}, tlbtnHelp, &TMainForm::Topic1Click);
+    command({ViewSample1}, nullptr, &TMainForm::ViewSample1Click);
+    command({Homepage1}, nullptr, &TMainForm::Homepage1Click);
+    command({ContactUs1}, nullptr, &TMainForm::ContactUs1Click);
+    command({About1}, nullptr, &TMainForm::About1Click);
+    bind(btnBatchImportImgs, &QPushButton::clicked, &TMainForm::btnBatchImportImgsClick);
+
+    bind(trvwDesignPanel, &QTreeWidget::currentItemChanged, &TMainForm::trvwDesignPanelChange);
+    bind(trvwDesignPanel, &TDesignTree::MouseDown, &TMainForm::trvwDesignPanelMouseDown);
+    connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { PopupMenu1->popup(trvwDesignPanel->viewport()->mapToGlobal(at)); });
+
+    for (const char *name : kChangeHandledControls)
+        onTextOf(name, &TMainForm::spnedtApWidthChange);
+    // Bound after the change handler, so the guard runs once the field's other handling is done.
+    for (const char *name : kSeparatorGuardedFields)
+        onTextOf(name, &TMainForm::CheckSeparatorFree);
+
+    for (const char *name : kSwatches)
+        bind(findChild<TColorPanel *>(QLatin1String(name)), &TColorPanel::clicked, &TMainForm::pnlApBgClrClick);
+    bind(findChild<QToolButton *>(QStringLiteral("spdbtnOriginalImagePath")), &QToolButton::clicked,
+         &TMainForm::spdbtnItemImageNormalClick);
+    bind(findChild<QToolButton *>(QStringLiteral("spdbtnItURL")), &QToolButton::clicked, &TMainForm::spdbtnItURLClick);
+    // The help buttons are the tool buttons with a page number.
+    for (QToolButton *button : findChildren<QToolButton *>())
+        if (button->property("Tag").isValid())
+            bind(button, &QToolButton::clicked, &TMainForm::SpeedButton1Click);
+
+    // The hint line follows the mouse over these controls (the tree's own viewport too,
+    // since the mouse moves over it rather than over the tree).
+    QList<QWidget *> hinted{trvwDesignPanel->viewport()};
+    for (const char *name : kHintLineControls)
+        if (QWidget *w = findChild<QWidget *>(QLatin1String(name)))
+            hinted << w;
+    for (QWidget *w : hinted) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+}
