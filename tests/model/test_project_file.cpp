@@ -1,4 +1,7 @@
 // The project file: byte-exact writing, reading back, tolerated extras, refusals and repairs.
+#include "ErrorOf.h"
+#include "Golden.h"
+
 #include "model/AppletAgent.h"
 #include "model/Error.h"
 #include "model/MemorySeams.h"
@@ -6,8 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <functional>
-#include "ErrorOf.h"
 
 #include <atomic>
 #include <chrono>
@@ -22,24 +23,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const char *const kNewProjectFile =
-    "<Warning_Info>\r\n"
-    "Note: This file was created and maintained by Quillmere 1.0.\r\n"
-    "Do not modify it or script project may not be opened again!\r\n"
-    "</Warning_Info>\r\n"
-    "<Product_Name>\r\n"
-    "Quillmere\r\n"
-    "</Product_Name>\r\n"
-    "<Product_Version>\r\n"
-    "1.0\r\n"
-    "</Product_Version>\r\n"
-    "<Applet_Parameters>\r\n"
-    "slideshow1#$@667#$@75#$@375#$@6#$@1#$@#$@1#$@1#$@1#$@24#$@FFFFFF#$@24#$@FFFFFF#$@000000#$@000000#$@1#$@000000#$@0#$@"
-    "#$@#$@#$@1#$@\r\n"
-    "</Applet_Parameters>\r\n"
-    "<Item_Parameters>\r\n"
-    "</Item_Parameters>\r\n";
 
 class ProjectFile : public ::testing::Test
 {
@@ -115,7 +98,7 @@ TEST_F(ProjectFile, NewProjectIsFifteenLinesByteForByte)
     doc.SetDefaults();
     doc.AppletData.InactiveItemAlpha.clear(); // Save reads the gallery pane first, which has no control for it
     doc.SaveProject(Path("new.qmreel1"), progress);
-    EXPECT_EQ(Read("new.qmreel1"), QByteArray(kNewProjectFile));
+    EXPECT_EQ(Read("new.qmreel1"), Golden("model/data/new-project.qmreel1"));
     EXPECT_EQ(progress.maximum, 15);
     EXPECT_EQ(progress.highest, 15);
     EXPECT_EQ(progress.stages, QStringList{QStringLiteral("Saving Data ... ...")});

@@ -1,4 +1,5 @@
-// The web page: the whole default page line by line, and the values it carries.
+// The web page: the whole default page byte for byte, and the values it carries.
+#include "Golden.h"
 #include "test_driver_fixture.h"
 
 #include "model/Error.h"
@@ -9,54 +10,10 @@ using namespace publishtest;
 
 namespace {
 
-// The page as the default gallery gives it; %2 is the width, %3 the image.
-QStringList ExpectedPage(const QString &width, const QString &image)
+// The page of the default gallery with one item: 667 pixels wide, showing p0_t.jpg.
+QByteArray DefaultPage()
 {
-    return {
-        QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" \"http://www.w3.org/TR/html4/loose.dtd\">"),
-        QStringLiteral("<!-- saved from url=(0013)about:internet -->"),
-        QStringLiteral("<html lang=\"en\">"),
-        QStringLiteral("<head>"),
-        QStringLiteral("<title>Preview</title>"),
-        QString(),
-        QStringLiteral("<!-- Quillmere 1.0 -->"),
-        QStringLiteral("<!-- Copyright (C) Brindlecove. All rights reserved. -->"),
-        QStringLiteral("<!-- Please insert the following codes into <head> section of the Web pages. -->"),
-        QStringLiteral("<!-- START COPYING FROM HERE -->"),
-        QStringLiteral("<SCRIPT language=\"javascript\" type=\"text/javascript\" src=\"./swfobject.js\"></SCRIPT>"),
-        QStringLiteral("<!-- END OF COPYING -->"),
-        QString(),
-        QStringLiteral("</head>"),
-        QString(),
-        QStringLiteral("<body bgcolor=\"#000000\">"),
-        QString(),
-        QStringLiteral("<!-- Please insert the following codes into <body> section of the Web pages where you want to include "
-                       "the flash! -->"),
-        QStringLiteral("<!-- START COPYING FROM HERE -->"),
-        QString(),
-        QStringLiteral("<!-- Quillmere 1.0 -->"),
-        QStringLiteral("<!-- Copyright (C) Brindlecove. All rights reserved. -->"),
-        QStringLiteral("<!-- Product page: https://brindlecove.example/quillmere/ -->"),
-        QStringLiteral("<!-- Support: https://brindlecove.example/support/ -->"),
-        QStringLiteral("<div>"),
-        QStringLiteral("\t\t<noscript><p>JavaScript is disabled in this browser!</p></noscript>"),
-        QStringLiteral("\t\t<div id=\"slideshow1_img_alt\"><img src=\"%2\" width=\"%1\" height=\"375\" border=\"0\" /></div>")
-            .arg(width, image),
-        QStringLiteral("\t\t<script type=\"text/javascript\">"),
-        QStringLiteral("\t\t\t\tvar flashvars = { width: \"%1\", height: \"375\", xmlPath: \"slideshow1config.xml\" };").arg(width),
-        QStringLiteral("\t\t\t\tvar params = { bgcolor: \"000000\" };"),
-        QStringLiteral("\t\t\t\tvar attributes = { id: \"slideshow1\" };"),
-        QStringLiteral("\t\t\t\tswfobject.embedSWF(\"./foldreel.swf\", \"slideshow1_img_alt\", \"%1\", \"375\", \"9.0.0\", "
-                       "\"./expressinstall.swf\", flashvars, params, attributes);")
-            .arg(width),
-        QStringLiteral("\t\t</script>"),
-        QStringLiteral("</div>"),
-        QString(),
-        QStringLiteral("<!-- END OF COPYING -->"),
-        QString(),
-        QStringLiteral("</body>"),
-        QStringLiteral("</html>"),
-    };
+    return Golden("publish/data/default-page.html");
 }
 
 TAppletAgent WithImages(int count)
@@ -78,21 +35,20 @@ TEST_F(Page, DefaultPageIsExactOnDisk)
     const TAppletAgent document = WithImages(1);
     const QString path = Work() + QStringLiteral("gallery.html");
     WritePage(document, path, FilePrefix(document.AppletData), QStringLiteral("p0_t.jpg"));
-    const QStringList expected = ExpectedPage(QStringLiteral("667"), QStringLiteral("p0_t.jpg"));
-    EXPECT_EQ(expected.size(), 39);
-    EXPECT_EQ(ReadBytes(path), CrLf(expected));
+    EXPECT_EQ(CrLfLines(DefaultPage()).size(), 39);
+    EXPECT_EQ(ReadBytes(path), DefaultPage());
 }
 
 TEST_F(Page, FourItemsAndNoItems)
 {
+    // Only the movie's width and the first picture change.
     const TAppletAgent four = WithImages(4);
-    EXPECT_EQ(PageLines(four, QStringLiteral("slideshow1"), QStringLiteral("p0_t.jpg")),
-              ExpectedPage(QStringLiteral("892"), QStringLiteral("p0_t.jpg")));
+    EXPECT_EQ(CrLf(PageLines(four, QStringLiteral("slideshow1"), QStringLiteral("p0_t.jpg"))), DefaultPage().replace("\"667\"", "\"892\""));
 
     const TAppletAgent none = WithImages(0);
     const QString path = Work() + QStringLiteral("empty.html");
     WritePage(none, path, QStringLiteral("slideshow1"), QString());
-    EXPECT_EQ(ReadBytes(path), CrLf(ExpectedPage(QStringLiteral("0"), QString())));
+    EXPECT_EQ(ReadBytes(path), DefaultPage().replace("\"667\"", "\"0\"").replace("src=\"p0_t.jpg\"", "src=\"\""));
 }
 
 TEST(PageValues, ColoursPrefixAndLinkedFiles)
