@@ -74,6 +74,11 @@ public:
     void ReadItemPane(int index);
     void ShowItemPane(int index);
 
+    // ---- the item's picture (GUITreeCommands.cpp)
+    // Shows the picture named by edtOriginalImagePath in imgPreview when that file
+    // exists, and hides imgPreview otherwise.
+    void ShowImagePreview();
+
     // ---- opening (GUIFileCommands.cpp)
     // Opens the project at `path` (nothing for an empty path). After a failed or
     // refused load the window holds the empty project, in step with its tree.

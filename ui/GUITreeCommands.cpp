@@ -1,6 +1,11 @@
 // The item tree commands: the selection handling, Insert, Delete, Move Up and Move Down.
 #include "ui/GUI.h"
 
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+
 void TMainForm::trvwDesignPanelChange()
 {
     if (Loading)
@@ -34,4 +39,16 @@ void TMainForm::MoveUp1Click()
 void TMainForm::MoveDown1Click()
 {
     NotAvailableYet();
+}
+
+void TMainForm::ShowImagePreview()
+{
+    const auto *path = findChild<QLineEdit *>(QStringLiteral("edtOriginalImagePath"));
+    const QString file = path ? path->text() : QString();
+    if (file.isEmpty() || !QFileInfo(file).isFile()) {
+        imgPreview->hide();
+        return;
+    }
+    imgPreview->setPixmap(QPixmap(file));
+    imgPreview->show();
 }
