@@ -45,6 +45,8 @@ const std::array<ItemParam, 9> kItemCatalogue = {{
     {9, "Reserved", "", K::None, 0, 0, "", &TItemData::Reserved},
 }};
 
+// The entries read exactly as they always have, spelling included: users and the
+// help pages know them by these words.
 const std::array<const char *, 2> kThumbProcessTypes = {"Keep Origianl Aspect Ratio", "Best Fit to Specified Size"};
 const std::array<const char *, 5> kLinkEntries = {"http://", "mailto://", "javascript:", "ftp://", "news://"};
 const std::array<const char *, 6> kTargetEntries = {"_self", "_blank", "_parent", "_top", "_search", "_media"};

@@ -35,7 +35,8 @@ void OnTerminationSignal(int)
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
-    // The name the desktop shows for the program outside its window.
+    // The name the desktop shows for the program outside its window. It is not the
+    // window caption "Quillmere" on purpose: the program has always gone by this name there.
     setApplicationName(QStringLiteral("Tarnwick"));
     setWindowIcon(ProgramIcon());
     // Without a desktop session there is no theme; the freedesktop default theme

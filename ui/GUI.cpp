@@ -5,6 +5,7 @@
 
 #include "model/Error.h"
 #include "model/ItemCommandState.h"
+#include "model/Product.h"
 #include "platform/DocumentType.h"
 #include "publish/Driver.h"
 #include "publish/WorkingFiles.h"
@@ -180,7 +181,7 @@ void TMainForm::FormCreate()
     Document->SetDefaults();
     ShowAppletPane();
 
-    setWindowTitle(QStringLiteral("Quillmere"));
+    setWindowTitle(ProductName());
 
     RegisterDocumentType();
 
@@ -226,6 +227,8 @@ void TMainForm::FormCloseQuery(QObject *, bool &canClose)
         CleanupQuietly();
         return;
     }
+    // Saving to the known file returns without the clean-up: the window closes anyway,
+    // and the preview of what was just saved stays viewable until the next run clears it.
     if (!ProjectFileName.isEmpty()) {
         TakePaneValues();
         canClose = SaveAll(*Document, FolderOf(ProjectFileName), ExtractFileName(ProjectFileName), *trvwDesignPanel, *m_progress);

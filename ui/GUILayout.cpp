@@ -433,6 +433,7 @@ void TMainForm::BuildPathSheet()
     column->setContentsMargins(12, 10, 12, 8);
     column->setSpacing(4);
 
+    // The note keeps its long-standing wording, "acoording" included, as users know it.
     auto *note =
         Label(QStringLiteral("The local and Web path prefixes will be replaced one by another acoording to the choices below."), box);
     note->setWordWrap(true);
