@@ -4,67 +4,38 @@
 
 #include <array>
 
+// clang-format off
+
 // The fourteen controls whose edits mark the project modified (`spnedtApWidthChange`).
 // Check boxes, radio buttons, the resize list, the picture path and the leading path
 // are left out on purpose: changing them alone does not make a project unsaved.
-inline constexpr std::array<const char *, 14> kChangeHandledControls = {"edt_pScriptName",
-                                                                        "spnedt_ActiveItemWidth",
-                                                                        "spnedt_InactiveItemWidth",
-                                                                        "spnedt_SlidingSpeed",
-                                                                        "spnedt_ItemHeight",
-                                                                        "spnedt_SwitchImageDelay",
-                                                                        "spnedt_HoriTitleFontSize",
-                                                                        "spnedt_VertTitleFontSize",
-                                                                        "cmbx_ILink",
-                                                                        "cmbx_ITarget",
-                                                                        "edt_IToolTip",
-                                                                        "edt_IDesription",
-                                                                        "edt__InternalUse_RootDir_Local",
-                                                                        "edt__InternalUse_RootDir_Remote"};
+inline constexpr std::array<const char *, 14> kChangeHandledControls = {
+    "edt_pScriptName",
+    "spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_SlidingSpeed", "spnedt_ItemHeight",
+    "spnedt_SwitchImageDelay", "spnedt_HoriTitleFontSize", "spnedt_VertTitleFontSize",
+    "cmbx_ILink", "cmbx_ITarget", "edt_IToolTip", "edt_IDesription",
+    "edt__InternalUse_RootDir_Local", "edt__InternalUse_RootDir_Remote"};
 
 // The nine text fields that may not hold the project file's separator (`CheckSeparatorFree`).
-inline constexpr std::array<const char *, 9> kSeparatorGuardedFields = {"edt_pScriptName",
-                                                                        "edtOriginalImagePath",
-                                                                        "cmbx_ILink",
-                                                                        "cmbx_ITarget",
-                                                                        "edt_IToolTip",
-                                                                        "edt_IDesription",
-                                                                        "edt__InternalUse_RootDir_Local",
-                                                                        "edt__InternalUse_RootDir_Remote",
-                                                                        "edt__pImageLeadingPath"};
+inline constexpr std::array<const char *, 9> kSeparatorGuardedFields = {
+    "edt_pScriptName", "edtOriginalImagePath",
+    "cmbx_ILink", "cmbx_ITarget", "edt_IToolTip", "edt_IDesription",
+    "edt__InternalUse_RootDir_Local", "edt__InternalUse_RootDir_Remote", "edt__pImageLeadingPath"};
+
+// The five colour swatches (`pnlApBgClrClick`).
+inline constexpr std::array<const char *, 5> kSwatches = {
+    "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor", "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor"};
 
 // The 29 controls over which the hint line follows the mouse (`spnedtApWidthMouseMove`).
 // Only the tree and the tool buttons have a hint; the others empty the line.
-inline constexpr std::array<const char *, 29> kHintLineControls = {"tbshtScript",
-                                                                   "pnl_pPreviewBgColor",
-                                                                   "pnl_pFlashBgColor",
-                                                                   "pnl_pThumbFillColor",
-                                                                   "pnl_HoriTitleFontColor",
-                                                                   "pnl_VertTitleFontColor",
-                                                                   "spnedt_ActiveItemWidth",
-                                                                   "spnedt_InactiveItemWidth",
-                                                                   "spnedt_SlidingSpeed",
-                                                                   "spnedt_ItemHeight",
-                                                                   "spnedt_SwitchImageDelay",
-                                                                   "spnedt_HoriTitleFontSize",
-                                                                   "spnedt_VertTitleFontSize",
-                                                                   "spdbtnOriginalImagePath",
-                                                                   "spdbtnItURL",
-                                                                   "GroupBox7",
-                                                                   "edt_IToolTip",
-                                                                   "edt_IDesription",
-                                                                   "pnlTreeView",
-                                                                   "trvwDesignPanel",
-                                                                   "tlbtnNew",
-                                                                   "tlbtnOpen",
-                                                                   "tlbtnSave",
-                                                                   "tlbtnInsert",
-                                                                   "tlbtnDelete",
-                                                                   "tlbtnMoveUp",
-                                                                   "tlbtnMoveDown",
-                                                                   "tlbtnPreview",
-                                                                   "tlbtnHelp"};
+inline constexpr std::array<const char *, 29> kHintLineControls = {
+    "tbshtScript",
+    "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor", "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor",
+    "spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_SlidingSpeed", "spnedt_ItemHeight",
+    "spnedt_SwitchImageDelay", "spnedt_HoriTitleFontSize", "spnedt_VertTitleFontSize",
+    "spdbtnOriginalImagePath", "spdbtnItURL", "GroupBox7", "edt_IToolTip", "edt_IDesription",
+    "pnlTreeView", "trvwDesignPanel",
+    "tlbtnNew", "tlbtnOpen", "tlbtnSave", "tlbtnInsert", "tlbtnDelete", "tlbtnMoveUp", "tlbtnMoveDown", "tlbtnPreview",
+    "tlbtnHelp"};
 
-// The five colour swatches (`pnlApBgClrClick`).
-inline constexpr std::array<const char *, 5> kSwatches = {"pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor",
-                                                          "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor"};
+// clang-format on
