@@ -2,8 +2,10 @@
 # Installs what the build and the tests need on Debian 12, as root. Quick when all is there.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libjpeg-dev libgif-dev
-          libgtest-dev googletest xvfb xauth x11-utils imagemagick chromium nodejs npm clang libclang-rt-14-dev)
+# qt6-httpserver-dev's CMake files need qt6-websockets-dev, which Debian does not pull in.
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
+          libjpeg-dev libgif-dev libgtest-dev googletest xvfb xauth x11-utils imagemagick chromium nodejs npm
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
