@@ -1,3 +1,5 @@
+#include "ScratchHome.h"
+
 #include "platform/DocumentType.h"
 
 #include <QCoreApplication>
@@ -8,7 +10,6 @@
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -27,25 +28,15 @@ class DocumentType : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_home.isValid());
-        m_savedData = qgetenv("XDG_DATA_HOME");
-        m_savedHome = qgetenv("HOME");
-        qputenv("HOME", m_home.path().toUtf8());
-        qputenv("XDG_DATA_HOME", (m_home.path() + QStringLiteral("/data")).toUtf8());
+        ASSERT_TRUE(m_scratch.isValid());
         QPixmap icon(32, 32);
         icon.fill(Qt::darkCyan);
         QGuiApplication::setWindowIcon(QIcon(icon));
     }
-    void TearDown() override
-    {
-        qputenv("XDG_DATA_HOME", m_savedData);
-        qputenv("HOME", m_savedHome);
-    }
 
-    QString Data(const QString &relative) const { return m_home.path() + QStringLiteral("/data/") + relative; }
+    QString Data(const QString &relative) const { return m_scratch.DataHome() + QLatin1Char('/') + relative; }
 
-    QTemporaryDir m_home;
-    QByteArray m_savedData, m_savedHome;
+    ScratchHome m_scratch;
 };
 
 } // namespace
@@ -115,7 +106,7 @@ TEST_F(DocumentType, FailuresAreSilentAndEndTheRegistration)
     EXPECT_FALSE(QFile::exists(Data(QStringLiteral("mime/packages/Quillmere.Document.xml"))));
 
     // A data folder that cannot exist at all.
-    qputenv("XDG_DATA_HOME", Data(QStringLiteral("applications/below-a-file")).toUtf8());
+    m_scratch.SetDataHome(Data(QStringLiteral("applications/below-a-file")));
     EXPECT_NO_THROW(RegisterDocumentType());
 }
 

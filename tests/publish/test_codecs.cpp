@@ -89,7 +89,7 @@ QByteArray WithOrientation(const QByteArray &jpeg, int orientation, bool bigEndi
     return jpeg.left(2) + segment + payload + jpeg.mid(2);
 }
 
-TEST(JpegCodec, WritesBaselineColourAtQuality90)
+TEST(CodecsJpeg, WritesBaselineColourAtQuality90)
 {
     const Bitmap picture = Gradient(64, 48);
     const QByteArray jpeg = EncodeJpeg(picture);
@@ -110,7 +110,7 @@ TEST(JpegCodec, WritesBaselineColourAtQuality90)
     EXPECT_GT(Psnr(picture, back), 38.0);
 }
 
-TEST(JpegCodec, DecodesAtReducedDctScales)
+TEST(CodecsJpeg, DecodesAtReducedDctScales)
 {
     const QByteArray jpeg = EncodeJpeg(Gradient(64, 48));
     JpegReader reader(jpeg);
@@ -144,7 +144,7 @@ TEST(JpegCodec, DecodesAtReducedDctScales)
     EXPECT_EQ(ChooseJpegScale(8000, 100, 100, 100), 8);
 }
 
-TEST(JpegCodec, GreyscaleAndCmykSourcesBecomeRgb)
+TEST(CodecsJpeg, GreyscaleAndCmykSourcesBecomeRgb)
 {
     std::vector<std::uint8_t> grey(32 * 16);
     for (std::size_t i = 0; i < grey.size(); ++i)
@@ -167,7 +167,7 @@ TEST(JpegCodec, GreyscaleAndCmykSourcesBecomeRgb)
     EXPECT_EQ(DecodeJpeg(ForeignJpeg(24, 24, JCS_RGB, 3, rgb, true)).width(), 24) << "progressive source";
 }
 
-TEST(JpegCodec, ExifOrientationTurnsThePictureUpright)
+TEST(CodecsJpeg, ExifOrientationTurnsThePictureUpright)
 {
     // Stored 40 x 20: left half red, right half blue.
     Bitmap stored = Solid(40, 20, 0x0000FF);
@@ -203,7 +203,7 @@ TEST(JpegCodec, ExifOrientationTurnsThePictureUpright)
     EXPECT_EQ(ExifOrientation(shortExif, 3), 1);
 }
 
-TEST(JpegCodec, MalformedFilesRaiseTheLibrarysMessage)
+TEST(CodecsJpeg, MalformedFilesRaiseTheLibrarysMessage)
 {
     const QByteArray jpeg = EncodeJpeg(Gradient(64, 64));
     EXPECT_THROW(DecodeJpeg(QByteArray()), QmError);
@@ -281,7 +281,7 @@ QByteArray WriteForeignGif(int width, int height, bool interlace, int transparen
     return bytes;
 }
 
-TEST(GifCodec, ReadsInterlacedImagesWithLocalColoursAndTransparency)
+TEST(CodecsGif, ReadsInterlacedImagesWithLocalColoursAndTransparency)
 {
     // Row y uses colour y % 4; colour 3 is transparent.
     const QByteArray gif = WriteForeignGif(
@@ -301,7 +301,7 @@ TEST(GifCodec, ReadsInterlacedImagesWithLocalColoursAndTransparency)
     EXPECT_EQ(plain.pixel(2, 1), 0xFF0000u);
 }
 
-TEST(GifCodec, WritesOneImageWith256ColoursAndNoTransparency)
+TEST(CodecsGif, WritesOneImageWith256ColoursAndNoTransparency)
 {
     Bitmap few(40, 30);
     for (int y = 0; y < 30; ++y)
@@ -320,7 +320,7 @@ TEST(GifCodec, WritesOneImageWith256ColoursAndNoTransparency)
     EXPECT_GT(Psnr(many, back), 34.0);
 }
 
-TEST(Octree, PaletteFitsAndEveryPixelTakesItsNearestEntry)
+TEST(CodecsOctree, PaletteFitsAndEveryPixelTakesItsNearestEntry)
 {
     const Bitmap picture = Gradient(50, 40);
     const IndexedPicture indexed = Quantise(picture, 256);
@@ -338,7 +338,7 @@ TEST(Octree, PaletteFitsAndEveryPixelTakesItsNearestEntry)
     EXPECT_LE(OctreePalette(picture, 16).size(), 16u);
 }
 
-TEST(GifCodec, MalformedFilesRaiseErrors)
+TEST(CodecsGif, MalformedFilesRaiseErrors)
 {
     const QByteArray gif = EncodeGif(Gradient(64, 64));
     EXPECT_THROW(DecodeGif(QByteArray(), 0), QmError);
@@ -379,7 +379,7 @@ QByteArray MakeBmp(int width, int height, int bits, std::uint32_t compression, c
     return file;
 }
 
-TEST(BmpCodec, RoundTripIs24BitBottomUpAndExact)
+TEST(CodecsBmp, RoundTripIs24BitBottomUpAndExact)
 {
     const Bitmap picture = Gradient(5, 3); // 15 bytes a row: padded to 16
     const QByteArray bmp = EncodeBmp(picture);
@@ -390,7 +390,7 @@ TEST(BmpCodec, RoundTripIs24BitBottomUpAndExact)
     EXPECT_EQ(Psnr(picture, DecodeBmp(bmp)), 99.0);
 }
 
-TEST(BmpCodec, ReadsPalettesMasksAndTopDownRows)
+TEST(CodecsBmp, ReadsPalettesMasksAndTopDownRows)
 {
     const QByteArray palette("\x00\x00\xFF\x00"
                              "\xFF\x00\x00\x00",
@@ -436,7 +436,7 @@ TEST(BmpCodec, ReadsPalettesMasksAndTopDownRows)
     EXPECT_EQ(DecodeBmp(v4).pixel(0, 0), 0x302010u);
 }
 
-TEST(BmpCodec, RefusesCompressedTruncatedAndOversizedFiles)
+TEST(CodecsBmp, RefusesCompressedTruncatedAndOversizedFiles)
 {
     const QByteArray palette(1024, '\0');
     const QString rle = ErrorOf([&] { DecodeBmp(MakeBmp(4, 4, 8, 1, palette, QByteArray(16, '\0'))); });
@@ -453,7 +453,7 @@ TEST(BmpCodec, RefusesCompressedTruncatedAndOversizedFiles)
 
 } // namespace
 
-TEST(JpegCodec, AFileCutShortInRowsTheCropNeverShowsIsStillRefused)
+TEST(CodecsJpeg, AFileCutShortInRowsTheCropNeverShowsIsStillRefused)
 {
     // Mode 1 from 1024 x 768 to 667 x 375 crops the bottom rows away; a file that ends
     // there would give a complete picture, but a damaged source must not publish silently.

@@ -48,7 +48,7 @@ bool ExpectedToFail(const QString &path)
     return name.startsWith(QLatin1String("truncated")) || name.startsWith(QLatin1String("rle"));
 }
 
-TEST(CodecCorpus, JpegSeedsDecodeAtEveryScaleOrRaise)
+TEST(CodecsCorpus, JpegSeedsDecodeAtEveryScaleOrRaise)
 {
     const QStringList files = CorpusFiles(QStringLiteral("jpeg"));
     ASSERT_FALSE(files.isEmpty()) << CorpusFolder(QStringLiteral("jpeg")).toStdString();
@@ -63,7 +63,7 @@ TEST(CodecCorpus, JpegSeedsDecodeAtEveryScaleOrRaise)
     }
 }
 
-TEST(CodecCorpus, GifSeedsDecodeOrRaise)
+TEST(CodecsCorpus, GifSeedsDecodeOrRaise)
 {
     const QStringList files = CorpusFiles(QStringLiteral("gif"));
     ASSERT_FALSE(files.isEmpty());
@@ -76,7 +76,7 @@ TEST(CodecCorpus, GifSeedsDecodeOrRaise)
     }
 }
 
-TEST(CodecCorpus, BmpSeedsDecodeOrRaise)
+TEST(CodecsCorpus, BmpSeedsDecodeOrRaise)
 {
     const QStringList files = CorpusFiles(QStringLiteral("bmp"));
     ASSERT_FALSE(files.isEmpty());

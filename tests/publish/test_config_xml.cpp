@@ -152,7 +152,7 @@ TEST(ConfigXml, PrefixDropsBlanksAndRefusesUnsafeNames)
     }
 }
 
-TEST(PrepareItems, LevelsComeFromTheTree)
+TEST(ConfigXmlPrepareItems, LevelsComeFromTheTree)
 {
     MemoryItemTree tree;
     tree.AddLastChild(0, QStringLiteral("a"));   // 1
@@ -169,7 +169,7 @@ TEST(PrepareItems, LevelsComeFromTheTree)
     EXPECT_EQ(levels, (QStringList{"0", "1", "2", "0"}));
 }
 
-TEST(PrepareItems, LinkPrefixSwitchBothWaysIgnoringCase)
+TEST(ConfigXmlPrepareItems, LinkPrefixSwitchBothWaysIgnoringCase)
 {
     MemoryItemTree tree;
     tree.AddLastChild(0, QStringLiteral("a"));
@@ -194,7 +194,7 @@ TEST(PrepareItems, LinkPrefixSwitchBothWaysIgnoringCase)
     EXPECT_EQ(document.Items[1].Link, QStringLiteral("file:///C:/Site/x?u=file:///C:/Site/y"));
 }
 
-TEST(PrepareItems, LinksStayWhenOnePrefixIsBlank)
+TEST(ConfigXmlPrepareItems, LinksStayWhenOnePrefixIsBlank)
 {
     MemoryItemTree tree;
     tree.AddLastChild(0, QStringLiteral("a"));
@@ -215,11 +215,11 @@ TEST(PrepareItems, LinksStayWhenOnePrefixIsBlank)
     EXPECT_EQ(document.Items[0].Link, QStringLiteral("http://www.example.com/a.html"));
 }
 
-class ConfigFiles : public PublishTest
+class ConfigXmlFiles : public PublishTest
 {
 };
 
-TEST_F(ConfigFiles, PlacedInThePreviewFolderAndRepeatable)
+TEST_F(ConfigXmlFiles, PlacedInThePreviewFolderAndRepeatable)
 {
     TAppletAgent document = DefaultDocument();
     document.AppletData.ScriptName = QStringLiteral("my gallery 2");

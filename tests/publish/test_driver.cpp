@@ -38,7 +38,7 @@ QStringList Sorted(QStringList list)
 
 } // namespace
 
-TEST(SaveBaseName, ExtensionRemovedIgnoringCase)
+TEST(DriverSaveBaseName, ExtensionRemovedIgnoringCase)
 {
     EXPECT_EQ(SaveBaseName(QStringLiteral("gallery.qmreel1")), QStringLiteral("gallery"));
     EXPECT_EQ(SaveBaseName(QStringLiteral("gallery.QMREEL1")), QStringLiteral("gallery"));
@@ -49,11 +49,11 @@ TEST(SaveBaseName, ExtensionRemovedIgnoringCase)
     EXPECT_EQ(SavedPagePath(QStringLiteral("/out/"), QStringLiteral("g.qmreel1")), QStringLiteral("/out/g.html"));
 }
 
-class WorkingFiles : public PublishTest
+class DriverWorkingFiles : public PublishTest
 {
 };
 
-TEST_F(WorkingFiles, AddCopiesIntoThePreviewFolderUnlessAlreadyThere)
+TEST_F(DriverWorkingFiles, AddCopiesIntoThePreviewFolderUnlessAlreadyThere)
 {
     TAppletAgent document = DefaultDocument();
     WriteBytes(Work() + "a.txt", "outside");
@@ -71,7 +71,7 @@ TEST_F(WorkingFiles, AddCopiesIntoThePreviewFolderUnlessAlreadyThere)
     EXPECT_EQ(document.WorkingFiles, (QStringList{"a.txt", "b.txt", "B.TXT", "missing.txt"}));
 }
 
-TEST_F(WorkingFiles, CleanupAfterSeveralBuildsRemovesTheFolder)
+TEST_F(DriverWorkingFiles, CleanupAfterSeveralBuildsRemovesTheFolder)
 {
     Gallery gallery;
     MemoryProgress progress;

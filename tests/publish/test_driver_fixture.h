@@ -2,6 +2,8 @@
 // every test, small pictures written byte by byte, and file comparisons.
 #pragma once
 
+#include "ScratchHome.h"
+
 #include "model/AppletAgent.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +13,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 
-#include <memory>
 #include <ostream>
 
 // Readable test failures for Qt texts.
@@ -29,38 +29,18 @@ namespace publishtest {
 class PublishTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_root = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(m_root->isValid());
-        QDir(m_root->path()).mkpath(QStringLiteral("data"));
-        QDir(m_root->path()).mkpath(QStringLiteral("home"));
-        QDir(m_root->path()).mkpath(QStringLiteral("work"));
-        m_oldData = qgetenv("XDG_DATA_HOME");
-        m_oldHome = qgetenv("HOME");
-        qputenv("XDG_DATA_HOME", DataHome().toLocal8Bit());
-        qputenv("HOME", Home().toLocal8Bit());
-    }
+    void SetUp() override { ASSERT_TRUE(m_scratch.isValid()); }
 
-    void TearDown() override
-    {
-        qputenv("XDG_DATA_HOME", m_oldData);
-        qputenv("HOME", m_oldHome);
-        m_root.reset();
-    }
-
-    QString DataHome() const { return m_root->path() + QStringLiteral("/data"); }
-    QString Home() const { return m_root->path() + QStringLiteral("/home"); }
+    QString DataHome() const { return m_scratch.DataHome(); }
+    QString Home() const { return m_scratch.Home(); }
     // A scratch folder of the test, ending in a separator.
-    QString Work() const { return m_root->path() + QStringLiteral("/work/"); }
+    QString Work() const { return m_scratch.Work(); }
     QString AppFolder() const { return DataHome() + QStringLiteral("/Brindlecove/Quillmere/1.0/"); }
     QString Preview() const { return AppFolder() + QStringLiteral("Preview/"); }
     QString Temp() const { return AppFolder() + QStringLiteral("Temp/"); }
 
 private:
-    std::unique_ptr<QTemporaryDir> m_root;
-    QByteArray m_oldData;
-    QByteArray m_oldHome;
+    ScratchHome m_scratch;
 };
 
 // A 24-bit uncompressed Windows bitmap of one colour.

@@ -1,5 +1,7 @@
 // The per-user folders, with HOME and the XDG folders pointed at a scratch tree:
 // no test here touches the real home folder.
+#include "ScratchHome.h"
+
 #include "model/AppletAgent.h"
 #include "model/Error.h"
 #include "publish/Folders.h"
@@ -10,10 +12,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <functional>
-#include <vector>
 
 namespace {
 
@@ -23,35 +23,20 @@ const char *const kM3 = "Failed to create preview folder at application data pat
 const char *const kM4 = "Failed to create temp folder at application data path! Please contact vendor for help! Thank you!";
 const char *const kM5 = "Failed to retrieve my documents path! Please contact vendor for help! Thank you!";
 
-class FoldersTest : public ::testing::Test
+class Folders : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_root.isValid());
-        for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            m_saved.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
-        home = m_root.filePath(QStringLiteral("home"));
-        ASSERT_TRUE(QDir().mkpath(home));
-        qputenv("HOME", QFile::encodeName(home));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/.config")));
-        setDataHome(m_root.filePath(QStringLiteral("data")));
-    }
-
-    void TearDown() override
-    {
-        for (const auto &s : m_saved) {
-            if (s.wasSet)
-                qputenv(s.name, s.value);
-            else
-                qunsetenv(s.name);
-        }
+        ASSERT_TRUE(scratch.isValid());
+        home = scratch.Home();
+        dataHome = scratch.DataHome();
     }
 
     void setDataHome(const QString &path)
     {
         dataHome = path;
-        qputenv("XDG_DATA_HOME", QFile::encodeName(path));
+        scratch.SetDataHome(path);
     }
 
     QString company(const QString &root) const { return root + QStringLiteral("/Brindlecove/Quillmere/1.0/"); }
@@ -73,18 +58,9 @@ protected:
         return QStringLiteral("(no error)");
     }
 
+    ScratchHome scratch;
     QString home;
     QString dataHome;
-
-private:
-    struct Saved
-    {
-        const char *name;
-        QByteArray value;
-        bool wasSet;
-    };
-    QTemporaryDir m_root;
-    std::vector<Saved> m_saved;
 };
 
 bool EndsInOneSeparator(const QString &path)
@@ -92,7 +68,7 @@ bool EndsInOneSeparator(const QString &path)
     return path.endsWith(QLatin1Char('/')) && !path.endsWith(QStringLiteral("//"));
 }
 
-TEST_F(FoldersTest, FreshAccountGetsThePrivateDataFolderAndEveryLevel)
+TEST_F(Folders, FreshAccountGetsThePrivateDataFolderAndEveryLevel)
 {
     ASSERT_FALSE(QFileInfo::exists(dataHome));
     EXPECT_EQ(PreviewFolder(), company(dataHome) + QStringLiteral("Preview/"));
@@ -104,7 +80,7 @@ TEST_F(FoldersTest, FreshAccountGetsThePrivateDataFolderAndEveryLevel)
     EXPECT_EQ(DataFolder(), company(dataHome));
 }
 
-TEST_F(FoldersTest, EveryFolderEndsInExactlyOneSeparator)
+TEST_F(Folders, EveryFolderEndsInExactlyOneSeparator)
 {
     setDataHome(dataHome + QStringLiteral("/"));
     for (const QString &path : {DataFolder(), PreviewFolder(), TempFolder(), DocumentsFolder()})
@@ -112,7 +88,7 @@ TEST_F(FoldersTest, EveryFolderEndsInExactlyOneSeparator)
     EXPECT_FALSE(MyPicturesFolder().endsWith(QLatin1Char('/')));
 }
 
-TEST_F(FoldersTest, DataFolderThatCannotBeMadeGivesM1)
+TEST_F(Folders, DataFolderThatCannotBeMadeGivesM1)
 {
     const QString blocker = home + QStringLiteral("/plain");
     writeFile(blocker);
@@ -121,7 +97,7 @@ TEST_F(FoldersTest, DataFolderThatCannotBeMadeGivesM1)
     EXPECT_EQ(messageOf([] { return PreviewFolder(); }), QString::fromLatin1(kM1));
 }
 
-TEST_F(FoldersTest, PlainFileInPlaceOfALevelGivesM2)
+TEST_F(Folders, PlainFileInPlaceOfALevelGivesM2)
 {
     ASSERT_TRUE(QDir().mkpath(dataHome));
     writeFile(dataHome + QStringLiteral("/Brindlecove"));
@@ -133,7 +109,7 @@ TEST_F(FoldersTest, PlainFileInPlaceOfALevelGivesM2)
     EXPECT_EQ(messageOf([] { return DocumentsFolder(); }), QString::fromLatin1(kM2));
 }
 
-TEST_F(FoldersTest, PlainFilesInPlaceOfPreviewAndTempGiveM3AndM4)
+TEST_F(Folders, PlainFilesInPlaceOfPreviewAndTempGiveM3AndM4)
 {
     const QString data = DataFolder();
     writeFile(data + QStringLiteral("Preview"));
@@ -142,24 +118,23 @@ TEST_F(FoldersTest, PlainFilesInPlaceOfPreviewAndTempGiveM3AndM4)
     EXPECT_EQ(messageOf([] { return TempFolder(); }), QString::fromLatin1(kM4));
 }
 
-TEST_F(FoldersTest, DocumentsFolderFallsBackToHomeAndFailsWithM5WithoutOne)
+TEST_F(Folders, DocumentsFolderFallsBackToHomeAndFailsWithM5WithoutOne)
 {
     EXPECT_EQ(DocumentsFolder(), company(home));
     ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/Documents")));
     EXPECT_EQ(DocumentsFolder(), company(home + QStringLiteral("/Documents")));
 
-    qputenv("HOME", QFile::encodeName(home + QStringLiteral("/gone")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/gone/.config")));
+    scratch.SetHome(home + QStringLiteral("/gone"));
     EXPECT_EQ(messageOf([] { return DocumentsFolder(); }), QString::fromLatin1(kM5));
 }
 
-TEST_F(FoldersTest, MyPicturesIsReportedButNeverCreated)
+TEST_F(Folders, MyPicturesIsReportedButNeverCreated)
 {
     EXPECT_EQ(MyPicturesFolder(), home + QStringLiteral("/Pictures"));
     EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/Pictures")));
 }
 
-TEST_F(FoldersTest, PreviewFolderIsMadeAgainAfterCleanUp)
+TEST_F(Folders, PreviewFolderIsMadeAgainAfterCleanUp)
 {
     const QString scratch = TempFolder() + QStringLiteral("page.html");
     writeFile(scratch);

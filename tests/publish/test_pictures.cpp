@@ -29,7 +29,7 @@ struct Example
     bool filled;
 };
 
-TEST(PictureGeometry, WorkedExamplesForA667By375Target)
+TEST(PicturesGeometry, WorkedExamplesForA667By375Target)
 {
     const Example examples[] = {
         {1024, 768, 0, 768.0f / 375, 500, 375, {0, 0, 500, 375}, {84, 0, 583, 375}, true},
@@ -50,7 +50,7 @@ TEST(PictureGeometry, WorkedExamplesForA667By375Target)
     }
 }
 
-TEST(PictureGeometry, SquareTargetsUseTheWidthInBothModes)
+TEST(PicturesGeometry, SquareTargetsUseTheWidthInBothModes)
 {
     for (int mode : {0, 1}) {
         const PictureGeometry g = ComputeGeometry(1000, 400, 200, 200, mode);
@@ -65,7 +65,7 @@ TEST(PictureGeometry, SquareTargetsUseTheWidthInBothModes)
     EXPECT_EQ(ComputeGeometry(400, 1000, 200, 200, 0).scale, 2.0f);
 }
 
-TEST(PictureGeometry, TheTwoStretchesMapOntoTheSourceArea)
+TEST(PicturesGeometry, TheTwoStretchesMapOntoTheSourceArea)
 {
     const PictureGeometry g = ComputeGeometry(1024, 768, 667, 375, 1);
     const SourceRect area = g.sourceArea(1024, 768);
@@ -179,7 +179,7 @@ TEST_F(Pictures, BrokenSourcesRaiseErrorsNamingTheFile)
 
 // ---- the per-build pass ----
 
-class ItemPass : public UserFolders
+class PicturesItemPass : public UserFolders
 {
 protected:
     void SetUp() override
@@ -206,7 +206,7 @@ protected:
     MemoryProgress progress;
 };
 
-TEST_F(ItemPass, MissingSourceIsSkippedWithAWarningCaption)
+TEST_F(PicturesItemPass, MissingSourceIsSkippedWithAWarningCaption)
 {
     WriteBytes(work(QStringLiteral("first.jpg")), EncodeJpeg(Gradient(80, 60)));
     WriteBytes(work(QStringLiteral("third.gif")), EncodeGif(Gradient(40, 80)));
@@ -241,7 +241,7 @@ TEST_F(ItemPass, MissingSourceIsSkippedWithAWarningCaption)
     EXPECT_FALSE(progress.busy);
 }
 
-TEST_F(ItemPass, ADecodingErrorAbandonsThePassAndRestoresTheProgress)
+TEST_F(PicturesItemPass, ADecodingErrorAbandonsThePassAndRestoresTheProgress)
 {
     WriteBytes(work(QStringLiteral("good.bmp")), EncodeBmp(Gradient(30, 30)));
     WriteBytes(work(QStringLiteral("bad.jpg")), QByteArray("\xFF\xD8\xFF\xE0 garbage", 11));
@@ -260,7 +260,7 @@ TEST_F(ItemPass, ADecodingErrorAbandonsThePassAndRestoresTheProgress)
     EXPECT_FALSE(progress.busy);
 }
 
-TEST_F(ItemPass, StoredValuesAreConvertedAsNumbers)
+TEST_F(PicturesItemPass, StoredValuesAreConvertedAsNumbers)
 {
     WriteBytes(work(QStringLiteral("wide.bmp")), EncodeBmp(Solid(200, 50, kBlue)));
     addItem(work(QStringLiteral("wide.bmp")));

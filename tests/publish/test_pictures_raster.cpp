@@ -8,7 +8,7 @@ using namespace picturetest;
 
 namespace {
 
-TEST(Raster, SameSizeStretchIsAnExactCopy)
+TEST(PicturesRaster, SameSizeStretchIsAnExactCopy)
 {
     const Bitmap source = Gradient(37, 23);
     Bitmap target(37, 23);
@@ -16,7 +16,7 @@ TEST(Raster, SameSizeStretchIsAnExactCopy)
     EXPECT_EQ(Psnr(source, target), 99.0);
 }
 
-TEST(Raster, FlatColourStaysFlatWhenShrunkOrEnlarged)
+TEST(PicturesRaster, FlatColourStaysFlatWhenShrunkOrEnlarged)
 {
     const Bitmap source = Solid(90, 60, 0x204080);
     for (auto [w, h] : {std::pair{7, 5}, std::pair{300, 11}, std::pair{1, 1}}) {
@@ -28,7 +28,7 @@ TEST(Raster, FlatColourStaysFlatWhenShrunkOrEnlarged)
     }
 }
 
-TEST(Raster, OnlyTheDestinationRectangleIsDrawn)
+TEST(PicturesRaster, OnlyTheDestinationRectangleIsDrawn)
 {
     const Bitmap source = Solid(50, 50, 0x0000FF);
     Bitmap target = Solid(20, 10, 0x00FF00);
@@ -46,7 +46,7 @@ TEST(Raster, OnlyTheDestinationRectangleIsDrawn)
     EXPECT_EQ(untouched.pixel(2, 2), 0u);
 }
 
-TEST(Raster, SourceAreaSelectsThePartDrawn)
+TEST(PicturesRaster, SourceAreaSelectsThePartDrawn)
 {
     // Left half red, right half blue: drawing the right 40 % gives blue only.
     Bitmap source = Solid(100, 20, 0x0000FF);
@@ -57,7 +57,7 @@ TEST(Raster, SourceAreaSelectsThePartDrawn)
         EXPECT_EQ(target.pixel(x, 2), 0xFF0000u) << x;
 }
 
-TEST(Raster, OrientationsTurnAndMirror)
+TEST(PicturesRaster, OrientationsTurnAndMirror)
 {
     // 3 x 2, marked at its stored top-left corner.
     Bitmap stored = Solid(3, 2, 0);
@@ -74,7 +74,7 @@ TEST(Raster, OrientationsTurnAndMirror)
     }
 }
 
-TEST(Raster, SizesOutsideTheLimitsAreRefused)
+TEST(PicturesRaster, SizesOutsideTheLimitsAreRefused)
 {
     EXPECT_THROW(Bitmap(0, 5), QmError);
     EXPECT_THROW(Bitmap(5, -1), QmError);

@@ -1,8 +1,9 @@
 // Helpers of the picture tests: generated pictures, comparisons, and a private
-// per-user folder tree (HOME and XDG_DATA_HOME redirected) for one test.
+// per-user folder tree for one test.
 #pragma once
 
 #include "ErrorOf.h"
+#include "ScratchHome.h"
 
 #include "publish/Raster.h"
 
@@ -12,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <cmath>
 #include <functional>
@@ -22,27 +22,12 @@ namespace picturetest {
 class UserFolders : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_root.isValid());
-        m_oldHome = qgetenv("HOME");
-        m_oldData = qgetenv("XDG_DATA_HOME");
-        QDir(m_root.path()).mkpath(QStringLiteral("home"));
-        QDir(m_root.path()).mkpath(QStringLiteral("work"));
-        qputenv("HOME", QFile::encodeName(m_root.filePath(QStringLiteral("home"))));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_root.filePath(QStringLiteral("data"))));
-    }
-    void TearDown() override
-    {
-        qputenv("HOME", m_oldHome);
-        qputenv("XDG_DATA_HOME", m_oldData);
-    }
-    QString work(const QString &name) const { return m_root.filePath(QStringLiteral("work/") + name); }
-    QString appFolder() const { return m_root.filePath(QStringLiteral("data/Brindlecove/Quillmere/1.0/")); }
+    void SetUp() override { ASSERT_TRUE(m_scratch.isValid()); }
+    QString work(const QString &name) const { return m_scratch.Work() + name; }
+    QString appFolder() const { return m_scratch.DataHome() + QStringLiteral("/Brindlecove/Quillmere/1.0/"); }
 
 private:
-    QTemporaryDir m_root;
-    QByteArray m_oldHome, m_oldData;
+    ScratchHome m_scratch;
 };
 
 inline Bitmap Solid(int w, int h, TColor color)

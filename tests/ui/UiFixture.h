@@ -2,12 +2,13 @@
 // scripted prompts, and a publishing stand-in that records what it was given.
 #pragma once
 
+#include "ScratchHome.h"
+
 #include "model/Error.h"
 #include "ui/GUI.h"
 #include "ui/Prompts.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -27,19 +28,10 @@ class UiTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(home.isValid());
-        savedHome = qgetenv("HOME");
-        savedData = qgetenv("XDG_DATA_HOME");
-        qputenv("HOME", home.path().toUtf8());
-        qputenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toUtf8());
+        ASSERT_TRUE(scratch.isValid());
         QApplication::setQuitOnLastWindowClosed(false);
     }
-    void TearDown() override
-    {
-        form.reset();
-        qputenv("HOME", savedHome);
-        qputenv("XDG_DATA_HOME", savedData);
-    }
+    void TearDown() override { form.reset(); }
 
     TMainForm &MakeForm()
     {
@@ -55,10 +47,7 @@ protected:
 
     template <typename T = QWidget> T *Find(const char *name) const { return form->findChild<T *>(QLatin1String(name)); }
 
-    QString HomePath(const QString &relative) const { return home.path() + QLatin1Char('/') + relative; }
-
-    QTemporaryDir home;
-    QByteArray savedHome, savedData;
+    ScratchHome scratch;
     TScriptedPrompts prompts;
     std::unique_ptr<TMainForm> form;
     std::vector<SaveCall> saves;

@@ -41,7 +41,11 @@ void WriteFile(const QString &path, const QByteArray &bytes)
 
 } // namespace
 
-TEST(CommandLine, ArgumentsAreJoinedWithSingleBlanksAndTrimmed)
+class Lifecycle : public UiTest
+{
+};
+
+TEST(LifecycleCommandLine, ArgumentsAreJoinedWithSingleBlanksAndTrimmed)
 {
     EXPECT_EQ(JoinCommandLine({QStringLiteral("/home/ann/My"), QStringLiteral("Gallery.qmreel1")}),
               QStringLiteral("/home/ann/My Gallery.qmreel1"));
@@ -51,9 +55,9 @@ TEST(CommandLine, ArgumentsAreJoinedWithSingleBlanksAndTrimmed)
     EXPECT_EQ(JoinCommandLine({QStringLiteral(" a "), QStringLiteral("b ")}), QStringLiteral("a  b"));
 }
 
-TEST_F(UiTest, CommandLineProjectSplitAtItsBlankOpensWhole)
+TEST_F(Lifecycle, CommandLineProjectSplitAtItsBlankOpensWhole)
 {
-    const QString path = HomePath(QStringLiteral("My Harbour.qmreel1"));
+    const QString path = scratch.Work() + QStringLiteral("My Harbour.qmreel1");
     WriteProject(path);
     TMainForm &form = MakeForm();
     form.MarkModified();
@@ -73,11 +77,11 @@ TEST_F(UiTest, CommandLineProjectSplitAtItsBlankOpensWhole)
     EXPECT_TRUE(prompts.calls.isEmpty()) << prompts.calls.join(QLatin1Char('\n')).toStdString();
 }
 
-TEST_F(UiTest, CommandLineOfBlanksOrAMissingFileOpensNothingQuietly)
+TEST_F(Lifecycle, CommandLineOfBlanksOrAMissingFileOpensNothingQuietly)
 {
     TMainForm &form = MakeForm();
     form.OpenCommandLineProject(JoinCommandLine({QStringLiteral("   ")}));
-    form.OpenCommandLineProject(HomePath(QStringLiteral("nowhere/none.qmreel1")));
+    form.OpenCommandLineProject(scratch.Work() + QStringLiteral("nowhere/none.qmreel1"));
     EXPECT_TRUE(prompts.calls.isEmpty()) << prompts.calls.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(form.Tree()->NodeCount(), 1);
     EXPECT_TRUE(form.Document->Items.empty());
@@ -85,11 +89,11 @@ TEST_F(UiTest, CommandLineOfBlanksOrAMissingFileOpensNothingQuietly)
     EXPECT_FALSE(form.Loading);
 }
 
-TEST_F(UiTest, ForeignProjectIsRefusedWithItsMessageAndLeavesTheEmptyProject)
+TEST_F(Lifecycle, ForeignProjectIsRefusedWithItsMessageAndLeavesTheEmptyProject)
 {
-    const QString own = HomePath(QStringLiteral("own.qmreel1"));
+    const QString own = scratch.Work() + QStringLiteral("own.qmreel1");
     WriteProject(own);
-    const QString foreign = HomePath(QStringLiteral("foreign.qmreel1"));
+    const QString foreign = scratch.Work() + QStringLiteral("foreign.qmreel1");
     WriteFile(foreign, "<Product_Name>\r\nSomebody Else\r\n</Product_Name>\r\n");
 
     TMainForm &form = MakeForm();
@@ -103,11 +107,11 @@ TEST_F(UiTest, ForeignProjectIsRefusedWithItsMessageAndLeavesTheEmptyProject)
     EXPECT_TRUE(form.ProjectFileName.isEmpty());
 }
 
-TEST_F(UiTest, UnreadableProjectLeavesTreeAndDocumentInStep)
+TEST_F(Lifecycle, UnreadableProjectLeavesTreeAndDocumentInStep)
 {
-    const QString own = HomePath(QStringLiteral("own.qmreel1"));
+    const QString own = scratch.Work() + QStringLiteral("own.qmreel1");
     WriteProject(own);
-    const QString broken = HomePath(QStringLiteral("broken.qmreel1"));
+    const QString broken = scratch.Work() + QStringLiteral("broken.qmreel1");
     WriteFile(broken, "<Product_Name>\r\nQuillmere\r\n");
 
     TMainForm &form = MakeForm();
@@ -137,7 +141,7 @@ QString PlaceWorkingFile(TMainForm &form)
 
 } // namespace
 
-TEST_F(UiTest, CloseWithoutChangesAsksNothingAndCleansUp)
+TEST_F(Lifecycle, CloseWithoutChangesAsksNothingAndCleansUp)
 {
     TMainForm &form = MakeForm();
     const QString working = PlaceWorkingFile(form);
@@ -147,7 +151,7 @@ TEST_F(UiTest, CloseWithoutChangesAsksNothingAndCleansUp)
     EXPECT_TRUE(saves.empty());
 }
 
-TEST_F(UiTest, CloseCancelledStaysOpenButCleansUp)
+TEST_F(Lifecycle, CloseCancelledStaysOpenButCleansUp)
 {
     TMainForm &form = MakeForm();
     form.show();
@@ -161,7 +165,7 @@ TEST_F(UiTest, CloseCancelledStaysOpenButCleansUp)
     EXPECT_TRUE(form.Modified);
 }
 
-TEST_F(UiTest, CloseAnsweredNoClosesWithoutSaving)
+TEST_F(Lifecycle, CloseAnsweredNoClosesWithoutSaving)
 {
     TMainForm &form = MakeForm();
     form.MarkModified();
@@ -172,17 +176,17 @@ TEST_F(UiTest, CloseAnsweredNoClosesWithoutSaving)
     EXPECT_FALSE(QFile::exists(working));
 }
 
-TEST_F(UiTest, CloseAnsweredYesSavesThePaneValuesToTheKnownFile)
+TEST_F(Lifecycle, CloseAnsweredYesSavesThePaneValuesToTheKnownFile)
 {
     TMainForm &form = MakeForm();
-    form.ProjectFileName = HomePath(QStringLiteral("site/harbour.qmreel1"));
+    form.ProjectFileName = scratch.Work() + QStringLiteral("site/harbour.qmreel1");
     Find<QLineEdit>("edt_pScriptName")->setText(QStringLiteral("Harbour Lights"));
     Find<QSpinBox>("spnedt_ItemHeight")->setValue(420);
     const QString working = PlaceWorkingFile(form);
     prompts.answers.push_back(TAnswer::Yes);
     EXPECT_TRUE(form.close());
     ASSERT_EQ(saves.size(), 1u);
-    EXPECT_EQ(saves[0].folder, HomePath(QStringLiteral("site/")));
+    EXPECT_EQ(saves[0].folder, scratch.Work() + QStringLiteral("site/"));
     EXPECT_EQ(saves[0].fileName, QStringLiteral("harbour.qmreel1"));
     EXPECT_EQ(saves[0].gallery.ScriptName, QStringLiteral("Harbour Lights"));
     EXPECT_EQ(saves[0].gallery.ItemHeight, QStringLiteral("420"));
@@ -190,29 +194,29 @@ TEST_F(UiTest, CloseAnsweredYesSavesThePaneValuesToTheKnownFile)
     // The close path keeps the working files of a save, and changes no state.
     EXPECT_TRUE(QFile::exists(working));
     EXPECT_TRUE(form.Modified);
-    EXPECT_EQ(form.ProjectFileName, HomePath(QStringLiteral("site/harbour.qmreel1")));
+    EXPECT_EQ(form.ProjectFileName, scratch.Work() + QStringLiteral("site/harbour.qmreel1"));
 }
 
-TEST_F(UiTest, CloseAnsweredYesPublishesTheEditedProject)
+TEST_F(Lifecycle, CloseAnsweredYesPublishesTheEditedProject)
 {
     TMainForm &form = MakeForm();
     form.SaveAll = SaveAllFiles; // the real publishing driver
-    ASSERT_TRUE(QDir().mkpath(HomePath(QStringLiteral("site"))));
-    form.ProjectFileName = HomePath(QStringLiteral("site/harbour.qmreel1"));
+    ASSERT_TRUE(QDir().mkpath(scratch.Work() + QStringLiteral("site")));
+    form.ProjectFileName = scratch.Work() + QStringLiteral("site/harbour.qmreel1");
     Find<QLineEdit>("edt_pScriptName")->setText(QStringLiteral("Harbour Lights"));
     prompts.answers.push_back(TAnswer::Yes);
     EXPECT_TRUE(form.close()) << prompts.calls.join(QLatin1Char('\n')).toStdString();
 
-    QFile project(HomePath(QStringLiteral("site/harbour.qmreel1")));
+    QFile project(scratch.Work() + QStringLiteral("site/harbour.qmreel1"));
     ASSERT_TRUE(project.open(QIODevice::ReadOnly));
     EXPECT_TRUE(project.readAll().contains("\r\nHarbour Lights#$@667#$@"));
-    EXPECT_TRUE(QFile::exists(HomePath(QStringLiteral("site/harbour.html"))));
+    EXPECT_TRUE(QFile::exists(scratch.Work() + QStringLiteral("site/harbour.html")));
 }
 
-TEST_F(UiTest, CloseAnsweredYesKeepsTheWindowWhenTheSaveFails)
+TEST_F(Lifecycle, CloseAnsweredYesKeepsTheWindowWhenTheSaveFails)
 {
     TMainForm &form = MakeForm();
-    form.ProjectFileName = HomePath(QStringLiteral("harbour.qmreel1"));
+    form.ProjectFileName = scratch.Work() + QStringLiteral("harbour.qmreel1");
     form.MarkModified();
     prompts.answers.push_back(TAnswer::Yes);
     saveResult = false;
@@ -224,7 +228,7 @@ TEST_F(UiTest, CloseAnsweredYesKeepsTheWindowWhenTheSaveFails)
     EXPECT_EQ(prompts.calls.last(), QStringLiteral("error: The disk is full."));
 }
 
-TEST_F(UiTest, CloseOfANeverSavedProjectAsksForAFile)
+TEST_F(Lifecycle, CloseOfANeverSavedProjectAsksForAFile)
 {
     TMainForm &form = MakeForm();
     form.MarkModified();
@@ -239,15 +243,15 @@ TEST_F(UiTest, CloseOfANeverSavedProjectAsksForAFile)
 
     // Chosen: saved there, and the window closes.
     prompts.answers.push_back(TAnswer::Yes);
-    prompts.files.push_back(HomePath(QStringLiteral("out/new gallery")));
+    prompts.files.push_back(scratch.Work() + QStringLiteral("out/new gallery"));
     EXPECT_TRUE(form.close());
     ASSERT_EQ(saves.size(), 1u);
-    EXPECT_EQ(saves[0].folder, HomePath(QStringLiteral("out/")));
+    EXPECT_EQ(saves[0].folder, scratch.Work() + QStringLiteral("out/"));
     EXPECT_EQ(saves[0].fileName, QStringLiteral("new gallery"));
     EXPECT_TRUE(form.ProjectFileName.isEmpty());
 }
 
-TEST_F(UiTest, ExitRunsTheCloseQuery)
+TEST_F(Lifecycle, ExitRunsTheCloseQuery)
 {
     TMainForm &form = MakeForm();
     form.show();
@@ -260,11 +264,11 @@ TEST_F(UiTest, ExitRunsTheCloseQuery)
 
 // ---------------------------------------------------------------- folders
 
-TEST_F(UiTest, StartsUsableWithoutItsPerUserFolders)
+TEST_F(Lifecycle, StartsUsableWithoutItsPerUserFolders)
 {
     // The data folder would have to live below a plain file.
-    WriteFile(HomePath(QStringLiteral("blocker")), "x");
-    qputenv("XDG_DATA_HOME", HomePath(QStringLiteral("blocker/data")).toUtf8());
+    WriteFile(scratch.Path(QStringLiteral("blocker")), "x");
+    scratch.SetDataHome(scratch.Path(QStringLiteral("blocker/data")));
 
     TMainForm &form = MakeForm();
     ASSERT_EQ(prompts.calls.size(), 1);
@@ -276,14 +280,14 @@ TEST_F(UiTest, StartsUsableWithoutItsPerUserFolders)
     EXPECT_EQ(form.PaneLayoutIndex, 0);
 
     // Neither a command-line project nor closing repeats the message.
-    form.OpenCommandLineProject(HomePath(QStringLiteral("a.qmreel1")));
+    form.OpenCommandLineProject(scratch.Work() + QStringLiteral("a.qmreel1"));
     EXPECT_TRUE(form.close());
     EXPECT_EQ(prompts.calls.size(), 1);
 }
 
-TEST_F(UiTest, RecentFilesListIsCreatedAndShown)
+TEST_F(Lifecycle, RecentFilesListIsCreatedAndShown)
 {
-    const QString list = HomePath(QStringLiteral("data/Brindlecove/Quillmere/1.0/Temp/recentfile.dat"));
+    const QString list = scratch.DataHome() + QStringLiteral("/Brindlecove/Quillmere/1.0/Temp/recentfile.dat");
     {
         TMainForm &form = MakeForm();
         EXPECT_TRUE(QFile::exists(list));
@@ -297,7 +301,7 @@ TEST_F(UiTest, RecentFilesListIsCreatedAndShown)
 
 // ---------------------------------------------------------------- errors
 
-TEST_F(UiTest, ErrorsOfAHandlerReachTheErrorBox)
+TEST_F(Lifecycle, ErrorsOfAHandlerReachTheErrorBox)
 {
     TMainForm &form = MakeForm();
     form.Guarded([] { throw QmError(QStringLiteral("'x' is not a valid integer value")); });

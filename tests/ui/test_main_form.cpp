@@ -46,7 +46,11 @@ void AddItems(TMainForm &form, int count)
 
 } // namespace
 
-TEST_F(UiTest, StartsWithTheSelectedRootAndTheGalleryTabs)
+class MainForm : public UiTest
+{
+};
+
+TEST_F(MainForm, StartsWithTheSelectedRootAndTheGalleryTabs)
 {
     TMainForm &form = MakeForm();
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Quillmere"));
@@ -71,7 +75,7 @@ TEST_F(UiTest, StartsWithTheSelectedRootAndTheGalleryTabs)
     EXPECT_TRUE(form.Document->Items.empty());
 }
 
-TEST_F(UiTest, EveryCataloguedControlExistsWithTheClassOfItsKind)
+TEST_F(MainForm, EveryCataloguedControlExistsWithTheClassOfItsKind)
 {
     MakeForm();
     auto expectedClass = [](ControlKind kind) -> const char * {
@@ -160,7 +164,7 @@ TEST_F(UiTest, EveryCataloguedControlExistsWithTheClassOfItsKind)
     EXPECT_EQ(Find<QComboBox>("cmbx_ITarget")->count(), int(kTargetEntries.size()));
 }
 
-TEST_F(UiTest, NewProjectGalleryPaneReadsBackTheDefaults)
+TEST_F(MainForm, NewProjectGalleryPaneReadsBackTheDefaults)
 {
     TMainForm &form = MakeForm();
     form.ReadAppletPane();
@@ -171,7 +175,7 @@ TEST_F(UiTest, NewProjectGalleryPaneReadsBackTheDefaults)
     EXPECT_EQ(form.Document->AppletData, expected);
 }
 
-TEST_F(UiTest, GalleryPaneStopsAtAValueThatIsNoNumber)
+TEST_F(MainForm, GalleryPaneStopsAtAValueThatIsNoNumber)
 {
     TMainForm &form = MakeForm();
     TAppletData data = form.Document->AppletData;
@@ -196,7 +200,7 @@ TEST_F(UiTest, GalleryPaneStopsAtAValueThatIsNoNumber)
     EXPECT_TRUE(Find("edt__pImageLeadingPath")->isEnabled());
 }
 
-TEST_F(UiTest, ItemPaneMovesFiveValuesAndEmptiesTheRest)
+TEST_F(MainForm, ItemPaneMovesFiveValuesAndEmptiesTheRest)
 {
     TMainForm &form = MakeForm();
     AddItems(form, 2);
@@ -223,7 +227,7 @@ TEST_F(UiTest, ItemPaneMovesFiveValuesAndEmptiesTheRest)
     EXPECT_TRUE(read.Level.isEmpty());
 }
 
-TEST_F(UiTest, TabsChangeOnlyBetweenRootAndItems)
+TEST_F(MainForm, TabsChangeOnlyBetweenRootAndItems)
 {
     TMainForm &form = MakeForm();
     AddItems(form, 3);
@@ -264,7 +268,7 @@ TEST_F(UiTest, TabsChangeOnlyBetweenRootAndItems)
     form.Loading = false;
 }
 
-TEST_F(UiTest, ItemCommandsFollowTheSelection)
+TEST_F(MainForm, ItemCommandsFollowTheSelection)
 {
     TMainForm &form = MakeForm();
     AddItems(form, 3);
@@ -292,7 +296,7 @@ TEST_F(UiTest, ItemCommandsFollowTheSelection)
     EXPECT_FALSE(Find<QAction>("MoveDown2")->isEnabled());
 }
 
-TEST_F(UiTest, PaneEditsMarkTheProjectModified)
+TEST_F(MainForm, PaneEditsMarkTheProjectModified)
 {
     TMainForm &form = MakeForm();
     Find<QSpinBox>("spnedt_ItemHeight")->setValue(300);
@@ -309,7 +313,7 @@ TEST_F(UiTest, PaneEditsMarkTheProjectModified)
     EXPECT_TRUE(form.Modified);
 }
 
-TEST_F(UiTest, ViewTogglesShowAndHideTheirBars)
+TEST_F(MainForm, ViewTogglesShowAndHideTheirBars)
 {
     TMainForm &form = MakeForm();
     form.show();
@@ -336,7 +340,7 @@ TEST_F(UiTest, ViewTogglesShowAndHideTheirBars)
     EXPECT_TRUE(Find("tlbr1")->isVisible());
 }
 
-TEST_F(UiTest, ToolBarIsSwitchedOnlyThroughTheViewMenu)
+TEST_F(MainForm, ToolBarIsSwitchedOnlyThroughTheViewMenu)
 {
     TMainForm &form = MakeForm();
     form.show();
@@ -352,7 +356,7 @@ TEST_F(UiTest, ToolBarIsSwitchedOnlyThroughTheViewMenu)
     EXPECT_TRUE(Find<QAction>("ToolBar1")->isChecked());
 }
 
-TEST_F(UiTest, LayoutKeepsTheTreeWidthAndStretchesTheGroups)
+TEST_F(MainForm, LayoutKeepsTheTreeWidthAndStretchesTheGroups)
 {
     TMainForm &form = MakeForm();
     form.show();
@@ -401,7 +405,7 @@ TEST_F(UiTest, LayoutKeepsTheTreeWidthAndStretchesTheGroups)
     EXPECT_EQ(Find("GroupBox2")->height(), preview.height() + 100);
 }
 
-TEST_F(UiTest, StatusAreaHoldsTheHintLineAndTheProgressBarAfterIt)
+TEST_F(MainForm, StatusAreaHoldsTheHintLineAndTheProgressBarAfterIt)
 {
     TMainForm &form = MakeForm();
     form.show();
@@ -418,7 +422,7 @@ TEST_F(UiTest, StatusAreaHoldsTheHintLineAndTheProgressBarAfterIt)
     }
 }
 
-TEST_F(UiTest, CommandsThatAreNotBuiltSaySo)
+TEST_F(MainForm, CommandsThatAreNotBuiltSaySo)
 {
     TMainForm &form = MakeForm();
     Find<QToolButton>("tlbtnPreview")->click();

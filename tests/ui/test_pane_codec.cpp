@@ -153,4 +153,4 @@ TEST(PaneCodec, RadioPairAlwaysShowsOneChoice)
     EXPECT_FALSE(lone.isChecked());
 }
 
-#include "PaneCodecTest.moc"
+#include "test_pane_codec.moc"
