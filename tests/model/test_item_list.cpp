@@ -31,7 +31,7 @@ TAppletAgent WithItems(std::initializer_list<const char *> names)
 
 } // namespace
 
-TEST(DocumentSetup, ConstructionFillsTheFiveLinkedFiles)
+TEST(ItemListSetup, ConstructionFillsTheFiveLinkedFiles)
 {
     const TAppletAgent doc;
     ASSERT_EQ(doc.LinkedFiles.size(), 5u);
@@ -43,7 +43,7 @@ TEST(DocumentSetup, ConstructionFillsTheFiveLinkedFiles)
     EXPECT_EQ(doc.AppletData, TAppletData{});
 }
 
-TEST(DocumentSetup, DefaultsInCatalogueOrderKeepTheFileVersion)
+TEST(ItemListSetup, DefaultsInCatalogueOrderKeepTheFileVersion)
 {
     TAppletAgent doc;
     doc.FileVersion = QStringLiteral("0.9");
@@ -56,7 +56,7 @@ TEST(DocumentSetup, DefaultsInCatalogueOrderKeepTheFileVersion)
     EXPECT_EQ(doc.FileVersion, QStringLiteral("0.9"));
 }
 
-TEST(DocumentSetup, NewItemListHasElevenEntries)
+TEST(ItemListSetup, NewItemListHasElevenEntries)
 {
     TItemData item = TAppletAgent::NewItem();
     item.Level = QStringLiteral("0");
@@ -65,7 +65,7 @@ TEST(DocumentSetup, NewItemListHasElevenEntries)
     EXPECT_EQ(TAppletAgent::StringsToItem(list, QString()), item);
 }
 
-TEST(DocumentSetup, ValueListsRoundTrip)
+TEST(ItemListSetup, ValueListsRoundTrip)
 {
     TAppletAgent doc;
     doc.SetDefaults();

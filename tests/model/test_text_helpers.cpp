@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(ColourText, RedIsLowByteAndReadsAsFF0000)
+TEST(TextHelpersColour, RedIsLowByteAndReadsAsFF0000)
 {
     EXPECT_EQ(ColorToHex(0x000000FF), QStringLiteral("FF0000"));
     EXPECT_EQ(ColorToHex(0x00FF0000), QStringLiteral("0000FF"));
@@ -18,31 +18,31 @@ TEST(ColourText, RedIsLowByteAndReadsAsFF0000)
     EXPECT_EQ(HexToColor(QStringLiteral("563412")), 0x00123456u);
 }
 
-TEST(ColourText, LowerCaseReadsAndComesBackUpper)
+TEST(TextHelpersColour, LowerCaseReadsAndComesBackUpper)
 {
     EXPECT_EQ(ColorToHex(HexToColor(QStringLiteral("a0b1c2"))), QStringLiteral("A0B1C2"));
 }
 
-TEST(ColourText, TransparentInAnyCaseAndEmptyAreBlack)
+TEST(TextHelpersColour, TransparentInAnyCaseAndEmptyAreBlack)
 {
     for (const char *text : {"Transparent", "TRANSPARENT", "transparent", ""})
         EXPECT_EQ(HexToColor(QString::fromLatin1(text)), 0u) << text;
 }
 
-TEST(ColourText, ShortTextUsesOnlyTheCharactersThatExist)
+TEST(TextHelpersColour, ShortTextUsesOnlyTheCharactersThatExist)
 {
     // "FF" is characters 1-2 only: the red byte.
     EXPECT_EQ(HexToColor(QStringLiteral("FF")), 0xFFu);
     EXPECT_EQ(HexToColor(QStringLiteral("FF00")), 0x00FFu);
 }
 
-TEST(ColourText, NonHexCharactersRaiseTheConversionErrorOnTheBuiltText)
+TEST(TextHelpersColour, NonHexCharactersRaiseTheConversionErrorOnTheBuiltText)
 {
     EXPECT_EQ(ErrorOf([] { HexToColor(QStringLiteral("GG0000")); }), QStringLiteral("'$000000GG' is not a valid integer value"));
     EXPECT_EQ(ErrorOf([] { HexToColor(QStringLiteral("0x1234")); }), QStringLiteral("'$0034120x' is not a valid integer value"));
 }
 
-TEST(IntegerText, ConversionMessageNamesTheText)
+TEST(TextHelpersInteger, ConversionMessageNamesTheText)
 {
     EXPECT_EQ(StrToInt(QStringLiteral("42")), 42);
     EXPECT_EQ(StrToInt(QStringLiteral("-1")), -1);
@@ -50,7 +50,7 @@ TEST(IntegerText, ConversionMessageNamesTheText)
     EXPECT_EQ(ErrorOf([] { StrToInt(QString()); }), QStringLiteral("'' is not a valid integer value"));
 }
 
-TEST(GetFieldTest, ValuesCountOnlyWhenASeparatorFollows)
+TEST(TextHelpersGetField, ValuesCountOnlyWhenASeparatorFollows)
 {
     const QString sep = QStringLiteral("#$@");
     EXPECT_EQ(GetField(QStringLiteral("a#$@b#$@"), 2, sep), QStringLiteral("b"));
@@ -61,7 +61,7 @@ TEST(GetFieldTest, ValuesCountOnlyWhenASeparatorFollows)
     EXPECT_EQ(GetField(QStringLiteral("#$@#$@x#$@"), 3, sep), QStringLiteral("x"));
 }
 
-TEST(Paths, TrailingSeparatorIsAddedOnce)
+TEST(TextHelpersPaths, TrailingSeparatorIsAddedOnce)
 {
     const QString sep = QDir::separator();
     EXPECT_EQ(IncludeTrailingBackslash(QStringLiteral("out")), QStringLiteral("out") + sep);
@@ -69,7 +69,7 @@ TEST(Paths, TrailingSeparatorIsAddedOnce)
     EXPECT_EQ(IncludeTrailingBackslash(QString()), QString(sep));
 }
 
-TEST(Paths, FileNamePartAfterLastSeparatorOrDrive)
+TEST(TextHelpersPaths, FileNamePartAfterLastSeparatorOrDrive)
 {
     EXPECT_EQ(ExtractFileName(QStringLiteral("C:\\pics\\a.jpg")), QStringLiteral("a.jpg"));
     EXPECT_EQ(ExtractFileName(QStringLiteral("/home/u/b.gif")), QStringLiteral("b.gif"));
@@ -77,13 +77,13 @@ TEST(Paths, FileNamePartAfterLastSeparatorOrDrive)
     EXPECT_EQ(ExtractFileName(QStringLiteral("plain")), QStringLiteral("plain"));
 }
 
-TEST(Trimming, BlanksAndControlCharactersGoFromBothEnds)
+TEST(TextHelpersTrimming, BlanksAndControlCharactersGoFromBothEnds)
 {
     EXPECT_EQ(TrimText(QStringLiteral("  a b  ")), QStringLiteral("a b"));
     EXPECT_EQ(TrimText(QStringLiteral("\t\x01x\r\n")), QStringLiteral("x"));
 }
 
-TEST(Normalise, PaneRoundTripOfTheDefaultsEmptiesOnlyPositionSeven)
+TEST(TextHelpersNormalise, PaneRoundTripOfTheDefaultsEmptiesOnlyPositionSeven)
 {
     TAppletData defaults;
     for (const AppletParam &p : kAppletCatalogue)
@@ -93,7 +93,7 @@ TEST(Normalise, PaneRoundTripOfTheDefaultsEmptiesOnlyPositionSeven)
     EXPECT_EQ(NormaliseAppletData(defaults), expected);
 }
 
-TEST(Normalise, ClampsSpinsCasesColoursAndFlagsLikeThePanes)
+TEST(TextHelpersNormalise, ClampsSpinsCasesColoursAndFlagsLikeThePanes)
 {
     TAppletData data;
     for (const AppletParam &p : kAppletCatalogue)
@@ -118,7 +118,7 @@ TEST(Normalise, ClampsSpinsCasesColoursAndFlagsLikeThePanes)
     EXPECT_EQ(ErrorOf([&] { NormaliseAppletData(data); }), QStringLiteral("'fast' is not a valid integer value"));
 }
 
-TEST(Catalogue, PositionsAreInOrderAndControlsUnique)
+TEST(TextHelpersCatalogue, PositionsAreInOrderAndControlsUnique)
 {
     QStringList controls;
     for (size_t i = 0; i < kAppletCatalogue.size(); ++i) {
