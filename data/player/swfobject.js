@@ -1,90 +1,61 @@
 /*
- * Quillmere 1.0 web player.
+ * Quillmere 1.0 web player. A published page calls
+ *   swfobject.embedSWF(movie, fallbackId, width, height, version, expressInstall,
+ *                      flashvars, params, attributes, callback)
+ * No plug-in is used: the script reads the configuration named by flashvars.xmlPath
+ * and the items file it names, and puts an HTML slideshow in place of the fallback.
+ * If either file cannot be read the fallback stays and the console says why.
  *
- * A published Quillmere page loads this one script and calls
- *
- *   swfobject.embedSWF(movieUrl, fallbackId, width, height, version,
- *                      expressInstallUrl, flashvars, params, attributes, callback)
- *
- * The movie arguments are kept for the pages' sake but no plug-in is used: once the
- * page has loaded, the script reads the gallery configuration named by
- * flashvars.xmlPath, then the items file that the configuration names, and puts an
- * HTML slideshow in place of the fallback element. The pictures stand side by side,
- * the open one at its full width and the others closed to narrow strips, and slide
- * open on hover, focus, touch, keys or by themselves (autoplay).
- *
- * When either file cannot be read the fallback picture stays where it is and the
- * reason is written to the browser console; nothing on the page breaks.
+ * The gallery element (id = attributes.id) is driven through el.quillmere: open(i)
+ * opens item i (0-based); next(); previous(); play(); pause(); state() gives
+ * { active, count, sliding, playing, rotating, widths }. It sends bubbling events:
+ *   "quillmere:open"   an item opens, the first one at load too;
+ *                      detail { index, title, link, byItself }
+ *   "quillmere:play"   autoplay starts (at load too when it is on)
+ *   "quillmere:pause"  autoplay stops: the control, pause() or reduced motion
+ * The fragment "#<id>-<n>" opens item n (1-based) at load; it follows the open item
+ * without adding history entries.
  *
  * No dependencies, no build step. Copyright (c) Brindlecove. All rights reserved.
  */
 (function (window, document) {
   'use strict';
 
-  var FRAME_MS = 1000 / 60;        // sliding speed is given per 60 Hz frame
-  var SETTLE_PX = 0.75;            // a panel this close to its width has arrived
+  var SETTLE_PX = 0.75;            // the old per-frame easing stopped this close
   var SWIPE_PX = 40;               // least horizontal travel of a swipe
-  var STYLE_ID = 'qm-player-style';
-
-  // Gallery values the configuration file may leave out.
-  var DEFAULTS = {
-    ActiveItemWidth: 667,
-    InactiveItemWidth: 75,
-    SlidingSpeed: 6,
-    InactiveItemGray: 1,
-    InactiveItemAlpha: 100,
-    EnableVerticalTitles: 1,
-    AutoPlay: 1,
-    SwitchImageDelay: 1
-  };
+  var MIN_TITLE_PX = 12;           // least on-screen size of a title
+  var MIN_CONTROL_PX = 24;         // least on-screen size of the play/pause control
+  var NEAR = 2;                    // pictures this close to the open one load first
+  var EASE = 'cubic-bezier(.35,0,.2,1)';
 
   function report(message) {
-    if (window.console && window.console.error) {
-      window.console.error('Quillmere player: ' + message);
-    }
+    window.console && window.console.error('Quillmere player: ' + message);
   }
 
-  /* ------------------------------------------------------------------ */
-  /* Reading the two files                                               */
-  /* ------------------------------------------------------------------ */
-
-  function resolveUrl(path) {
-    try {
-      return new URL(path, document.baseURI).href;
-    } catch (e) {
-      return path;
-    }
-  }
-
-  // Reads a text file relative to the page; done(error, text).
+  // Reads a file relative to the page as text (an error page is never parsed as
+  // XML); done(error, text).
   function readText(path, done) {
-    var url = resolveUrl(path);
-    var local = /^file:/i.test(url);
-    var refused = local
-      ? 'the browser refused to read ' + path + ' from a local folder; ' +
-        'open the page through a web server'
-      : 'could not read ' + path + ' (network error)';
-    var xhr;
+    var url = path;
+    var xhr = new XMLHttpRequest();
     try {
-      xhr = new XMLHttpRequest();
-      xhr.open('GET', url, true);
-      xhr.overrideMimeType && xhr.overrideMimeType('text/xml; charset=utf-8');
-    } catch (e) {
-      done(refused + ': ' + e.message);
-      return;
-    }
+      url = new URL(path, document.baseURI).href;
+    } catch (e) { /* keep the path as it is */ }
+    var refused = /^file:/i.test(url)
+      ? 'the browser refused to read ' + path + ' from a local folder; open the page through a web server'
+      : 'could not read ' + path + ' (network error)';
     xhr.onload = function () {
       // Local files answer with status 0 where the browser allows reading them.
       if ((xhr.status >= 200 && xhr.status < 300) || (xhr.status === 0 && xhr.responseText)) {
         done(null, xhr.responseText);
-      } else if (xhr.status === 0) {
-        done(refused);
       } else {
-        done('could not read ' + path + ' (HTTP ' + xhr.status + ')');
+        done(xhr.status ? 'could not read ' + path + ' (HTTP ' + xhr.status + ')' : refused);
       }
     };
     xhr.onerror = function () { done(refused); };
     try {
+      xhr.open('GET', url, true);
+      xhr.responseType = 'text';
+      xhr.overrideMimeType('text/plain; charset=utf-8');
       xhr.send();
     } catch (e) {
       done(refused + ': ' + e.message);
@@ -92,16 +63,11 @@
   }
 
   function parseXml(text, path) {
-    var doc;
-    try {
-      doc = new DOMParser().parseFromString(text, 'application/xml');
-    } catch (e) {
-      throw new Error(path + ' is not valid XML: ' + e.message);
-    }
-    if (!doc || !doc.documentElement || doc.getElementsByTagName('parsererror').length) {
+    var doc = new DOMParser().parseFromString(text, 'application/xml');
+    if (!doc.documentElement || doc.getElementsByTagName('parsererror').length) {
       throw new Error(path + ' is not valid XML');
     }
-    return doc;
+    return doc.documentElement;
   }
 
   function childText(root, name) {
@@ -111,51 +77,45 @@
 
   function toInt(text, fallback, min, max) {
     var n = parseInt(text, 10);
-    if (isNaN(n)) {
-      n = fallback;
-    }
-    return Math.min(max, Math.max(min, n));
+    return Math.min(max, Math.max(min, isNaN(n) ? fallback : n));
   }
 
-  function readConfig(doc) {
-    var root = doc.documentElement;
+  // The gallery values, with defaults for those the file leaves out.
+  function readConfig(root) {
     var itemsFile = childText(root, 'ItemsConfigFile');
     if (!itemsFile) {
       throw new Error('the configuration names no items file (ItemsConfigFile)');
     }
-    function num(name, min, max) {
-      return toInt(childText(root, name), DEFAULTS[name], min, max);
+    function num(name, fallback, min, max) {
+      return toInt(childText(root, name), fallback, min, max);
     }
     function flag(name) {
       var text = childText(root, name);
-      return text === null ? DEFAULTS[name] === 1 : text === '1';
+      return text === null || text === '1';
     }
     return {
       itemsFile: itemsFile,
-      activeWidth: num('ActiveItemWidth', 1, 100000),
-      inactiveWidth: num('InactiveItemWidth', 0, 100000),
-      slidingSpeed: num('SlidingSpeed', 1, 100000),
+      activeWidth: num('ActiveItemWidth', 667, 1, 1e5),
+      inactiveWidth: num('InactiveItemWidth', 75, 0, 1e5),
+      slidingSpeed: num('SlidingSpeed', 6, 1, 1e5),
       inactiveGray: flag('InactiveItemGray'),
-      inactiveAlpha: num('InactiveItemAlpha', 0, 100),
+      inactiveAlpha: num('InactiveItemAlpha', 100, 0, 100),
       verticalTitles: flag('EnableVerticalTitles'),
       autoPlay: flag('AutoPlay'),
-      delaySeconds: num('SwitchImageDelay', 0, 86400)
+      delaySeconds: num('SwitchImageDelay', 1, 0, 86400)
     };
   }
 
-  // "0xRRGGBB", "RRGGBB" or "#RRGGBB" to a CSS colour; anything else gives the fallback.
+  // "0xRRGGBB", "RRGGBB" or "#RRGGBB" to a CSS colour, else the fallback.
   function cssColor(text, fallback) {
     var m = /^\s*(?:0x|#)?([0-9a-f]{6})\s*$/i.exec(text || '');
     return m ? '#' + m[1] : fallback;
   }
 
-  function readItems(doc) {
-    var nodes = doc.getElementsByTagName('item');
-    var items = [];
-    for (var i = 0; i < nodes.length; i++) {
-      var node = nodes[i];
+  function readItems(root) {
+    return Array.prototype.map.call(root.getElementsByTagName('item'), function (node) {
       var get = function (name) { return node.getAttribute(name) || ''; };
-      items.push({
+      return {
         image: get('largeimage'),
         link: get('link').trim(),
         target: get('target').trim(),
@@ -165,82 +125,96 @@
         vtitle: get('vtitle'),
         vtitleColor: cssColor(get('vtitlecolor'), '#ffffff'),
         vtitleSize: toInt(get('vtitlesize'), 24, 0, 1000)
-      });
-    }
-    return items;
+      };
+    });
   }
 
-  /* ------------------------------------------------------------------ */
-  /* Look                                                                */
-  /* ------------------------------------------------------------------ */
-
+  // Panels are all as wide as an open one, placed by transforms and covering one
+  // another; strips at rest are clipped. A slide moves transforms only, which the
+  // compositor animates. --qm-k: stage pixels per screen pixel; --qm-z: page pixels
+  // per screen pixel (a zoomed-out phone page).
+  var FONT = 'font-family:"Segoe UI",Helvetica,Arial,sans-serif;';
   var CSS = [
-    '.qm-player{position:relative;overflow:hidden;max-width:100%;outline:none;',
-    '  touch-action:pan-y;-webkit-user-select:none;user-select:none;-webkit-tap-highlight-color:transparent}',
+    '.qm-player{position:relative;overflow:hidden;max-width:100%;outline:none;touch-action:pan-y;',
+    '-webkit-user-select:none;user-select:none;-webkit-tap-highlight-color:transparent}',
     '.qm-player:focus-visible{box-shadow:0 0 0 3px #4d90fe}',
     '.qm-stage{position:absolute;left:0;top:0;transform-origin:0 0}',
-    '.qm-panel{position:absolute;top:0;height:100%;overflow:hidden;cursor:pointer;outline:none}',
-    '.qm-panel+.qm-panel{box-shadow:inset 1px 0 0 rgba(0,0,0,.45)}',
-    '.qm-panel:focus-visible{box-shadow:inset 0 0 0 3px #4d90fe}',
-    '.qm-panel.qm-open.qm-nolink{cursor:default}',
+    '.qm-panel{position:absolute;left:0;top:0;height:100%;overflow:hidden;background:var(--qm-bg)}',
+    '.qm-strip{clip-path:inset(0 calc(100% - var(--qm-strip)) 0 0)}',
+    '.qm-link{position:absolute;left:0;top:0;width:100%;height:100%;outline:none;z-index:1}',
+    '.qm-link:focus-visible,.qm-panel:focus-visible{box-shadow:inset 0 0 0 3px #4d90fe}',
     '.qm-image{position:absolute;left:0;top:0;max-width:none;border:0;margin:0;padding:0;display:block;',
-    '  transition:filter .45s ease,opacity .45s ease;pointer-events:none}',
+    'transition:filter .45s,opacity .45s;pointer-events:none}',
     '.qm-gray .qm-closed .qm-image{filter:grayscale(1)}',
+    '.qm-missing .qm-image{display:none}',
+    '.qm-missing .qm-htitle{bottom:auto;top:45%;text-align:center}',
     '.qm-shade{position:absolute;left:0;right:0;bottom:0;height:45%;pointer-events:none;',
-    '  background:linear-gradient(rgba(0,0,0,0),rgba(0,0,0,.55));opacity:0;transition:opacity .45s ease}',
-    '.qm-open .qm-shade.qm-has-htitle,.qm-closed .qm-shade.qm-has-vtitle{opacity:1}',
-    '.qm-htitle{position:absolute;left:18px;bottom:14px;margin:0;white-space:nowrap;font-weight:bold;',
-    '  font-family:"Segoe UI",Helvetica,Arial,sans-serif;line-height:1.2;pointer-events:none;',
-    '  text-shadow:0 1px 3px rgba(0,0,0,.8);opacity:0;transform:translateY(8px);',
-    '  transition:opacity .35s ease,transform .35s ease}',
-    '.qm-open .qm-htitle{opacity:1;transform:none}',
-    '.qm-vtitle{position:absolute;left:50%;bottom:14px;margin:0;white-space:nowrap;pointer-events:none;font-weight:600;',
-    '  font-family:"Segoe UI",Helvetica,Arial,sans-serif;line-height:1;',
-    '  writing-mode:vertical-rl;transform:translateX(-50%) rotate(180deg);',
-    '  text-shadow:0 1px 3px rgba(0,0,0,.8);opacity:1;transition:opacity .3s ease}',
-    '.qm-open .qm-vtitle,.qm-novtitles .qm-vtitle{opacity:0}',
-    '.qm-control{position:absolute;right:10px;top:10px;width:30px;height:30px;padding:0;margin:0;',
-    '  border:1px solid rgba(255,255,255,.75);border-radius:50%;background:rgba(0,0,0,.55);color:#fff;',
-    '  cursor:pointer;display:flex;align-items:center;justify-content:center;opacity:.8;z-index:2}',
+    'background:linear-gradient(rgba(0,0,0,0),rgba(0,0,0,.55));opacity:0;transition:opacity .45s}',
+    '.qm-settled .qm-shade.qm-has-htitle,.qm-closed .qm-shade.qm-has-vtitle{opacity:1}',
+    '.qm-htitle{position:absolute;left:18px;right:18px;bottom:14px;margin:0;white-space:nowrap;overflow:hidden;',
+    'text-overflow:ellipsis;font-weight:bold;' + FONT + 'line-height:1.2;pointer-events:none;',
+    'text-shadow:0 1px 3px rgba(0,0,0,.8);opacity:0;transform:translateY(8px)}',
+    '.qm-settled .qm-htitle{opacity:1;transform:none;transition:opacity .35s,transform .35s}',
+    '.qm-vtitle{position:absolute;left:calc(var(--qm-strip) / 2);bottom:14px;margin:0;white-space:nowrap;',
+    'pointer-events:none;font-weight:600;' + FONT + 'line-height:1;writing-mode:vertical-rl;',
+    'transform:translateX(-50%) rotate(180deg);text-shadow:0 1px 3px rgba(0,0,0,.8);opacity:0}',
+    '.qm-closed .qm-vtitle{opacity:1;transition:opacity .25s var(--qm-vdelay,0s)}',
+    '.qm-novtitles .qm-vtitle{display:none}',
+    '.qm-control{position:absolute;right:10px;top:10px;width:max(30px,calc(' + MIN_CONTROL_PX +
+      'px * var(--qm-z,1)));height:max(30px,calc(' + MIN_CONTROL_PX + 'px * var(--qm-z,1)));',
+    'padding:0;margin:0;border:1px solid rgba(255,255,255,.75);border-radius:50%;background:rgba(0,0,0,.55);',
+    'color:#fff;cursor:pointer;display:flex;align-items:center;justify-content:center;opacity:.8;z-index:2}',
     '.qm-control:hover,.qm-control:focus-visible{opacity:1;outline:2px solid #4d90fe;outline-offset:1px}',
-    '.qm-control svg{width:14px;height:14px;fill:currentColor;display:block}',
-    '.qm-sr{position:absolute;width:1px;height:1px;margin:-1px;padding:0;overflow:hidden;',
-    '  clip:rect(0 0 0 0);white-space:nowrap;border:0}',
-    '.qm-still .qm-image,.qm-still .qm-shade,.qm-still .qm-htitle,.qm-still .qm-vtitle{transition:none}'
-  ].join('\n');
+    '.qm-control svg{width:46%;height:46%;fill:currentColor;display:block}',
+    '.qm-sr{position:absolute;width:1px;height:1px;overflow:hidden;clip-path:inset(50%);white-space:nowrap}',
+    '.qm-still *{transition:none!important}'
+  ].join('');
 
   function addStyle() {
-    if (document.getElementById(STYLE_ID)) {
-      return;
+    if (!document.getElementById('qm-player-style')) {
+      el('style', '', document.head || document.documentElement, { id: 'qm-player-style' }).textContent = CSS;
     }
-    var style = document.createElement('style');
-    style.id = STYLE_ID;
-    style.appendChild(document.createTextNode(CSS));
-    (document.head || document.getElementsByTagName('head')[0] || document.documentElement).appendChild(style);
   }
 
-  function el(tag, className, parent) {
+  function el(tag, className, parent, attributes) {
     var node = document.createElement(tag);
-    if (className) {
-      node.className = className;
+    node.className = className;
+    for (var name in attributes) {
+      node.setAttribute(name, attributes[name]);
     }
-    if (parent) {
-      parent.appendChild(node);
-    }
+    return parent ? parent.appendChild(node) : node;
+  }
+
+  // A title, its size with a floor on screen (vertical ones no wider than a strip).
+  function text(className, parent, words, color, px) {
+    var node = el('p', 'qm-' + className, parent, { 'aria-hidden': 'true' });
+    var size = 'max(' + px + 'px,calc(' + MIN_TITLE_PX + 'px * var(--qm-k,1)))';
+    node.textContent = words;
+    node.style.color = color;
+    node.style.fontSize = px + 'px';
+    node.style.fontSize = className === 'vtitle' ? 'min(' + size + ',calc(var(--qm-strip) * .8))' : size;
     return node;
   }
 
-  var SVG_NS = 'http://www.w3.org/2000/svg';
-  var ICON_PAUSE = 'M3 2h3.5v12H3zM9.5 2H13v12H9.5z';
-  var ICON_PLAY = 'M4 2l10 6-10 6z';
-
-  function prefersReducedMotion() {
-    return !!(window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)').matches);
+  // An item's link. Old browsers' side-bar names ("_search", "_media") open a new
+  // window; the author's "javascript:" links run in this page.
+  function linkAttributes(item, name) {
+    var a = { href: item.link, draggable: 'false', 'aria-label': name };
+    var target = item.target || '_self';
+    var keyword = target.toLowerCase();
+    if (!/^\s*javascript:/i.test(item.link)) {
+      if (/^_(self|parent|top)$/.test(keyword)) {
+        a.target = keyword;
+      } else {
+        a.target = keyword.charAt(0) === '_' ? '_blank' : target;
+        a.rel = 'noopener';
+      }
+    }
+    return a;
   }
 
-  /* ------------------------------------------------------------------ */
-  /* The player                                                          */
-  /* ------------------------------------------------------------------ */
+  var ICON_PAUSE = 'M3 2h3.5v12H3zM9.5 2H13v12H9.5z';
+  var ICON_PLAY = 'M4 2l10 6-10 6z';
 
   // Builds the player element; it is not in the document yet.
   function Player(options) {
@@ -249,239 +223,268 @@
     var count = items.length;
     var width = options.width;
     var height = options.height;
-    var reduced = prefersReducedMotion();
+    var id = options.id;
+    var motion = window.matchMedia ? window.matchMedia('(prefers-reduced-motion: reduce)') : null;
+    var reduced = !!(motion && motion.matches);
 
-    // Widths from the configuration, scaled to the page's width when they disagree.
+    // Widths from the configuration, scaled to the page's width.
     var natural = cfg.activeWidth + cfg.inactiveWidth * (count - 1);
     var fit = natural > 0 ? width / natural : 1;
     var openWidth = count === 1 ? width : cfg.activeWidth * fit;
     var closedWidth = count === 1 ? 0 : (width - openWidth) / (count - 1);
 
-    var speed = reduced ? 1 : cfg.slidingSpeed;
-    var active = 0;                 // the panel that is open or opening
-    var current = [];               // widths on screen
-    var wanted = [];                // widths being eased towards
+    var active = linkedIndex(window.location.hash);
+    if (active < 0) {
+      active = 0;
+    }
+    var places = [];                // panel positions at rest
+    var moves = [];                 // running animations
     var sliding = false;
-    var lastFrame = 0;
-    var frameRequest = 0;
     var timer = 0;
 
     // Autoplay: runs while none of the reasons to hold it applies.
     var rotating = cfg.autoPlay && count > 1;
-    var stopped = reduced;          // the play/pause control, or reduced motion
+    var stopped = reduced;          // by the control, pause() or reduced motion
+    var motionHeld = reduced;       // by reduced motion, not by the visitor
     var hovered = false;
     var focused = false;
+    var playing = false;            // as last announced
 
-    var root = el('div', 'qm-player');
-    root.id = options.id;
-    root.setAttribute('role', 'region');
-    root.setAttribute('aria-roledescription', 'carousel');
-    root.setAttribute('aria-label', options.label);
-    root.tabIndex = 0;
+    var root = el('div', 'qm-player', null, {
+      id: id, role: 'region', 'aria-roledescription': 'carousel', 'aria-label': options.label, tabindex: 0
+    });
     root.style.width = width + 'px';
     // The height follows the width, so a narrow container shrinks the player whole.
     root.style.aspectRatio = width + ' / ' + height;
-    if (!root.style.aspectRatio) {
-      root.style.height = height + 'px';
-    }
     root.style.backgroundColor = options.background;
-    if (cfg.inactiveGray) {
-      root.className += ' qm-gray';
-    }
-    if (!cfg.verticalTitles) {
-      root.className += ' qm-novtitles';
-    }
-    if (reduced) {
-      root.className += ' qm-still';
-    }
+    root.style.setProperty('--qm-bg', options.background);
+    root.style.setProperty('--qm-strip', closedWidth + 'px');
+    root.classList.toggle('qm-gray', cfg.inactiveGray);
+    root.classList.toggle('qm-novtitles', !cfg.verticalTitles);
+    root.classList.toggle('qm-still', reduced);
 
     var stage = el('div', 'qm-stage', root);
-    stage.style.width = width + 'px';
-    stage.style.height = height + 'px';
+    stage.style.cssText = 'width:' + width + 'px;height:' + height + 'px';
 
-    var status = el('div', 'qm-sr', root);
-    status.setAttribute('aria-atomic', 'true');
+    var status = el('div', 'qm-sr', root, { 'aria-atomic': 'true' });
 
     var panels = items.map(function (item, index) {
-      var panel = el('div', 'qm-panel qm-closed', stage);
-      panel.tabIndex = -1;
-      panel.setAttribute('role', 'group');
-      panel.setAttribute('aria-roledescription', 'slide');
-      panel.setAttribute('aria-label', item.htitle || item.vtitle || 'Picture ' + (index + 1) + ' of ' + count);
-      if (!item.link) {
-        panel.className += ' qm-nolink';
-      }
+      var name = item.htitle || item.vtitle || 'Picture ' + (index + 1) + ' of ' + count;
+      var htitle = null;
+      var panel = el('div', 'qm-panel', stage,
+        { tabindex: -1, role: 'group', 'aria-roledescription': 'slide', 'aria-label': name });
+      panel.style.width = openWidth + 'px';
+      panel.qmIndex = index;
 
-      var image = el('img', 'qm-image', panel);
-      image.alt = '';
-      image.draggable = false;
-      image.width = Math.round(cfg.activeWidth * fit);
-      image.height = height;
-      image.style.width = image.width + 'px';
-      image.style.height = height + 'px';
+      var image = el('img', 'qm-image', panel,
+        { alt: '', draggable: 'false', decoding: 'async', width: Math.round(openWidth), height: height });
+      image.style.cssText = 'width:' + image.width + 'px;height:' + height + 'px';
       image.onerror = function () {
         report('picture ' + item.image + ' could not be loaded');
+        // A neutral gap in the gallery's colour, with the item's title.
+        panel.classList.add('qm-missing');
+        if (!htitle) {
+          htitle = text('htitle', panel, item.vtitle, item.htitleColor, item.htitleSize || 24);
+        }
       };
-      image.src = item.image;
 
       var shade = el('div', 'qm-shade', panel);
       if (item.htitle && item.htitleSize > 0) {
-        shade.className += ' qm-has-htitle';
-        var htitle = el('p', 'qm-htitle', panel);
-        htitle.textContent = item.htitle;
-        htitle.style.color = item.htitleColor;
-        htitle.style.fontSize = item.htitleSize + 'px';
-        htitle.setAttribute('aria-hidden', 'true');
+        shade.classList.add('qm-has-htitle');
+        htitle = text('htitle', panel, item.htitle, item.htitleColor, item.htitleSize);
       }
       if (cfg.verticalTitles && item.vtitle && item.vtitleSize > 0) {
-        shade.className += ' qm-has-vtitle';
-        var vtitle = el('p', 'qm-vtitle', panel);
-        vtitle.textContent = item.vtitle;
-        vtitle.style.color = item.vtitleColor;
-        vtitle.style.fontSize = item.vtitleSize + 'px';
-        vtitle.setAttribute('aria-hidden', 'true');
+        shade.classList.add('qm-has-vtitle');
+        text('vtitle', panel, item.vtitle, item.vtitleColor, item.vtitleSize);
       }
-      return { node: panel, image: image, item: item };
+
+      var link = item.link ? el('a', 'qm-link', panel, linkAttributes(item, name)) : null;
+      return { node: panel, image: image, link: link, item: item };
     });
 
     var control = null;
     var controlIcon = null;
     if (rotating) {
-      control = el('button', 'qm-control', root);
-      control.type = 'button';
-      var svg = document.createElementNS(SVG_NS, 'svg');
-      svg.setAttribute('viewBox', '0 0 16 16');
-      svg.setAttribute('aria-hidden', 'true');
-      svg.setAttribute('focusable', 'false');
-      controlIcon = document.createElementNS(SVG_NS, 'path');
-      svg.appendChild(controlIcon);
-      control.appendChild(svg);
+      control = el('button', 'qm-control', root, { type: 'button' });
+      control.innerHTML = '<svg viewBox="0 0 16 16" aria-hidden="true" focusable="false"><path/></svg>';
+      controlIcon = control.firstChild.firstChild;
     }
 
-    /* ---- layout and sliding ---- */
-
-    function targetWidths() {
-      return panels.map(function (p, i) { return i === active ? openWidth : closedWidth; });
+    function emit(name, detail) {
+      root.dispatchEvent(new window.CustomEvent('quillmere:' + name, { bubbles: true, detail: detail || {} }));
     }
 
-    function layout() {
-      var left = 0;
-      for (var i = 0; i < count; i++) {
-        var w = current[i];
-        var p = panels[i];
-        p.node.style.left = left + 'px';
-        p.node.style.width = w + 'px';
-        left += w;
+    // The item a "#<id>-<n>" fragment names, or -1.
+    function linkedIndex(hash) {
+      var m = /^#(.+)-(\d+)$/.exec(hash || '');
+      var name = m && m[1];
+      try {
+        name = decodeURIComponent(name);
+      } catch (e) { /* compared as it is */ }
+      var n = m && name === id ? parseInt(m[2], 10) : 0;
+      return n >= 1 && n <= count ? n - 1 : -1;
+    }
+
+    // Keeps the open item in the address; a fragment the page uses itself stays.
+    function remember() {
+      var hash = window.location.hash;
+      if (hash && hash !== '#' && linkedIndex(hash) < 0) {
+        return;
+      }
+      try {
+        window.history.replaceState(window.history.state, '', '#' + id + '-' + (active + 1));
+      } catch (e) { /* an address that cannot change keeps its fragment */ }
+    }
+
+    function load(i) {
+      var p = panels[i];
+      if (p && !p.image.getAttribute('src')) {
+        p.image.src = p.item.image;
       }
     }
 
-    function markPanels() {
-      panels.forEach(function (p, i) {
-        var open = i === active;
-        p.node.classList.toggle('qm-open', open);
-        p.node.classList.toggle('qm-closed', !open);
-        if (open) {
-          p.node.setAttribute('aria-current', 'true');
-        } else {
-          p.node.removeAttribute('aria-current');
+    // The open picture and its neighbours load first, the rest once the open one
+    // has come and the gallery is near the view.
+    function loadRange(from, to) {
+      for (var d = from; d <= to; d++) {
+        load(active + d);
+        load(active - d);
+      }
+    }
+
+    function loadLater() {
+      var watch = new window.IntersectionObserver(function (entries) {
+        if (entries[entries.length - 1].isIntersecting) {
+          watch.disconnect();
+          loadRange(NEAR + 1, count);
         }
-        p.image.style.opacity = open || cfg.inactiveAlpha >= 100 ? '' : String(cfg.inactiveAlpha / 100);
+      }, { rootMargin: '50%' });
+      watch.observe(root);
+    }
+
+    function shift(x) {
+      return 'translateX(' + x + 'px)';
+    }
+
+    function targets() {
+      return panels.map(function (p, i) {
+        return i * closedWidth + (i > active ? openWidth - closedWidth : 0);
       });
     }
 
-    function frame(now) {
-      frameRequest = 0;
-      var elapsed = lastFrame ? Math.min(now - lastFrame, 250) : FRAME_MS;
-      lastFrame = now;
-      // Each 60 Hz frame closes 1/speed of the remaining distance.
-      var keep = speed <= 1 ? 0 : Math.pow(1 - 1 / speed, elapsed / FRAME_MS);
-      var moving = false;
-      for (var i = 0; i < count; i++) {
-        var rest = (current[i] - wanted[i]) * keep;
-        if (Math.abs(rest) < SETTLE_PX) {
-          current[i] = wanted[i];
-        } else {
-          current[i] = wanted[i] + rest;
-          moving = true;
-        }
+    function positions() {
+      if (!moves.length) {
+        return places.slice();
       }
-      layout();
-      if (moving) {
-        frameRequest = window.requestAnimationFrame(frame);
-      } else {
-        settled();
-      }
+      return panels.map(function (p) {
+        return new window.DOMMatrix(window.getComputedStyle(p.node).transform).m41;
+      });
     }
 
-    function slide() {
-      wanted = targetWidths();
-      if (speed <= 1 || typeof window.requestAnimationFrame !== 'function') {
-        current = wanted.slice();
-        layout();
-        settled();
-        return;
+    // The time the old easing (each 60 Hz frame closing 1/speed of the distance)
+    // took, so a gallery's speed keeps its meaning.
+    function duration(distance, speed) {
+      if (speed <= 1 || distance <= SETTLE_PX) {
+        return 0;
       }
-      if (!sliding) {
-        sliding = true;
-        lastFrame = 0;
-        frameRequest = window.requestAnimationFrame(frame);
+      return Math.ceil(Math.log(SETTLE_PX / distance) / Math.log(1 - 1 / speed)) * 1000 / 60;
+    }
+
+    function slide(instant) {
+      var from = positions();
+      var to = targets();
+      var far = 0;
+      moves.forEach(function (a) { a.cancel(); });
+      moves = [];
+      from.forEach(function (x, i) { far = Math.max(far, Math.abs(to[i] - x)); });
+      var ms = instant || reduced || !root.animate ? 0 : duration(far, cfg.slidingSpeed);
+      // The closing strip's vertical title comes in near the end of the slide.
+      root.style.setProperty('--qm-vdelay', Math.round(ms * 0.6) + 'ms');
+      places = to;
+      panels.forEach(function (p, i) {
+        p.node.style.transform = shift(to[i]);
+        if (ms && Math.abs(to[i] - from[i]) > 0.01) {
+          moves.push(p.node.animate([{ transform: shift(from[i]) }, { transform: shift(to[i]) }],
+            { duration: ms, easing: EASE }));
+        }
+      });
+      sliding = moves.length > 0;
+      if (sliding) {
+        var first = moves[0];
+        first.onfinish = function () {
+          if (moves[0] === first) {
+            moves = [];
+            settled();
+          }
+        };
+      } else {
+        settled();
       }
     }
 
     function settled() {
       sliding = false;
+      panels.forEach(function (p, i) {
+        p.node.classList.toggle('qm-settled', i === active);
+        p.node.classList.toggle('qm-strip', i !== active);
+      });
       schedule();
-      if (options.onSettle) {
-        options.onSettle(active);
-      }
     }
 
-    /* ---- opening panels ---- */
-
-    function announce() {
+    function markPanels() {
+      panels.forEach(function (p, i) {
+        var open = i === active;
+        var classes = p.node.classList;
+        classes.toggle('qm-open', open);
+        classes.toggle('qm-closed', !open);
+        // The outgoing title goes at once; the incoming one waits for the panel to settle.
+        classes.remove('qm-settled');
+        if (open) {
+          classes.remove('qm-strip');
+          p.node.setAttribute('aria-current', 'true');
+        } else {
+          p.node.removeAttribute('aria-current');
+        }
+        if (p.link) {
+          p.link.tabIndex = open ? 0 : -1;
+        }
+        p.image.style.opacity = open || cfg.inactiveAlpha >= 100 ? '' : String(cfg.inactiveAlpha / 100);
+      });
       var item = items[active];
-      var name = item.htitle || item.vtitle || 'Picture';
-      status.textContent = name + ' (' + (active + 1) + ' of ' + count + ')';
+      status.textContent = (item.htitle || item.vtitle || 'Picture') + ' (' + (active + 1) + ' of ' + count + ')';
+    }
+
+    function opened(byItself) {
+      var item = items[active];
+      emit('open', { index: active, title: item.htitle || item.vtitle, link: item.link, byItself: !!byItself });
     }
 
     // Opens panel `index`; `byItself` is set for autoplay's advances.
     function open(index, byItself) {
-      if (!count) {
-        return;
-      }
       index = ((index % count) + count) % count;
       clearTimeout(timer);
       timer = 0;
-      if (index !== active) {
-        active = index;
-        markPanels();
-        status.setAttribute('aria-live', byItself ? 'off' : 'polite');
-        announce();
-      }
-      slide();
-    }
-
-    function followLink(index) {
-      var item = items[index];
-      if (!item || !item.link) {
+      if (index === active) {
+        if (!sliding) {
+          schedule();
+        }
         return;
       }
-      var target = item.target || '_self';
-      var keyword = target.toLowerCase();
-      if (keyword === '_self' || keyword === '_parent' || keyword === '_top') {
-        window.open(item.link, keyword);
-      } else if (keyword.charAt(0) === '_') {
-        // "_blank", and names of old browsers' side bars ("_search", "_media"): a new window.
-        window.open(item.link, '_blank', 'noopener');
-      } else {
-        window.open(item.link, target);   // a named window or frame
-      }
+      active = index;
+      status.setAttribute('aria-live', byItself ? 'off' : 'polite');
+      markPanels();
+      loadRange(0, NEAR);
+      slide();
+      remember();
+      opened(byItself);
     }
 
-    /* ---- autoplay ---- */
+    function isPlaying() {
+      return rotating && !stopped;
+    }
 
     function mayRotate() {
-      return rotating && !stopped && !hovered && !focused;
+      return isPlaying() && !hovered && !focused && !document.hidden;
     }
 
     function schedule() {
@@ -498,38 +501,51 @@
     }
 
     function showControl() {
-      if (!control) {
-        return;
+      var now = isPlaying();
+      if (control) {
+        control.setAttribute('aria-label', now ? 'Stop the slideshow' : 'Start the slideshow');
+        control.title = now ? 'Pause' : 'Play';
+        controlIcon.setAttribute('d', now ? ICON_PAUSE : ICON_PLAY);
+        // Rotation by itself is not announced.
+        status.setAttribute('aria-live', now ? 'off' : 'polite');
       }
-      var playing = !stopped;
-      control.setAttribute('aria-label', playing ? 'Stop the slideshow' : 'Start the slideshow');
-      control.title = playing ? 'Pause' : 'Play';
-      controlIcon.setAttribute('d', playing ? ICON_PAUSE : ICON_PLAY);
-      // Rotation by itself is not announced.
-      status.setAttribute('aria-live', playing ? 'off' : 'polite');
+      if (now !== playing) {
+        playing = now;
+        emit(now ? 'play' : 'pause');
+      }
     }
 
-    function setPlaying(playing) {
-      stopped = !playing;
-      if (playing) {
-        // An explicit start outranks the hover and focus holds until they come again.
-        hovered = false;
-        focused = false;
+    // A visitor's start outranks the hover and focus holds until they come again.
+    function setPlaying(play, byVisitor) {
+      stopped = !play;
+      if (byVisitor) {
+        motionHeld = false;
+        if (play) {
+          hovered = false;
+          focused = false;
+        }
       }
       showControl();
       schedule();
     }
 
-    /* ---- events ---- */
+    function motionChanged() {
+      reduced = motion.matches;
+      root.classList.toggle('qm-still', reduced);
+      if (reduced && !stopped) {
+        motionHeld = true;
+        setPlaying(false);
+      } else if (!reduced && motionHeld) {
+        motionHeld = false;
+        setPlaying(true);
+      }
+    }
 
     function panelIndex(node) {
-      while (node && node !== root) {
-        for (var i = 0; i < count; i++) {
-          if (panels[i].node === node) {
-            return i;
-          }
+      for (; node && node !== root; node = node.parentNode) {
+        if (node.qmIndex >= 0) {
+          return node.qmIndex;
         }
-        node = node.parentNode;
       }
       return -1;
     }
@@ -541,46 +557,46 @@
     var pressType = '';
     var swallowClick = false;
 
-    root.addEventListener('pointerover', function (e) {
-      if (e.pointerType === 'mouse') {
-        var i = panelIndex(e.target);
-        if (i >= 0 && i !== active) {
-          open(i);
-        }
+    function on(target, type, fn) {
+      target.addEventListener(type, fn);
+    }
+
+    on(root, 'pointerover', function (e) {
+      var i = panelIndex(e.target);
+      if (e.pointerType === 'mouse' && i >= 0 && i !== active) {
+        open(i);
       }
     });
-    root.addEventListener('mouseenter', function () {
+    on(root, 'mouseenter', function () {
       hovered = true;
       schedule();
     });
-    root.addEventListener('mouseleave', function () {
+    on(root, 'mouseleave', function () {
       hovered = false;
       schedule();
     });
-    root.addEventListener('focusin', function (e) {
-      if (!focused && e.target !== control) {
-        focused = true;
-        schedule();
-      }
+    on(root, 'focusin', function (e) {
+      focused = true;
+      schedule();
       var i = panelIndex(e.target);
       if (i >= 0 && i !== active) {
         open(i);
       }
     });
-    root.addEventListener('focusout', function (e) {
+    on(root, 'focusout', function (e) {
       if (!e.relatedTarget || !root.contains(e.relatedTarget)) {
         focused = false;
         schedule();
       }
     });
-    // A mouse click must not leave focus on a panel: that would hold autoplay.
-    root.addEventListener('mousedown', function (e) {
-      if (panelIndex(e.target) >= 0) {
+    // Focus holds autoplay, so a mouse click must not leave it on a panel or the control.
+    on(root, 'mousedown', function (e) {
+      if (panelIndex(e.target) >= 0 || e.target === control) {
         e.preventDefault();
       }
     });
 
-    root.addEventListener('pointerdown', function (e) {
+    on(root, 'pointerdown', function (e) {
       pressIndex = panelIndex(e.target);
       pressWasOpen = pressIndex === active;
       pressX = e.clientX;
@@ -588,127 +604,130 @@
       pressType = e.pointerType;
       swallowClick = false;
     });
-    root.addEventListener('pointerup', function (e) {
-      if (pressType === 'mouse' || pressIndex < 0) {
-        return;
-      }
+    on(root, 'pointerup', function (e) {
       var dx = e.clientX - pressX;
-      var dy = e.clientY - pressY;
-      if (Math.abs(dx) >= SWIPE_PX && Math.abs(dx) > Math.abs(dy)) {
+      if (pressType !== 'mouse' && pressIndex >= 0 && Math.abs(dx) >= SWIPE_PX &&
+          Math.abs(dx) > Math.abs(e.clientY - pressY)) {
         swallowClick = true;
         open(active + (dx < 0 ? 1 : -1));
       }
     });
-    root.addEventListener('click', function (e) {
-      if (swallowClick) {
+    on(root, 'click', function (e) {
+      var i = panelIndex(e.target);
+      var wasOpen = pressIndex === i ? pressWasOpen : i === active;
+      pressIndex = -1;
+      if (swallowClick || i < 0) {
+        if (swallowClick) {
+          e.preventDefault();
+        }
         swallowClick = false;
         return;
       }
-      var i = panelIndex(e.target);
-      if (i < 0) {
-        return;
-      }
-      // The first touch on a closed panel opens it; a click on the open one follows its link.
-      var wasOpen = pressIndex === i ? pressWasOpen : i === active;
-      if (!wasOpen || i !== active) {
+      // A touch on a closed panel opens it; a click on the open one follows its
+      // link. Clicks with Ctrl, Shift or Cmd are the browser's.
+      if (!(e.ctrlKey || e.shiftKey || e.metaKey) && (!wasOpen || i !== active)) {
+        e.preventDefault();
         open(i);
-      } else {
-        followLink(i);
       }
     });
 
-    root.addEventListener('keydown', function (e) {
+    on(root, 'keydown', function (e) {
       if (e.altKey || e.ctrlKey || e.metaKey || e.target === control) {
         return;
       }
       var to = -1;
       switch (e.key) {
-        case 'ArrowRight': case 'Right': to = Math.min(active + 1, count - 1); break;
-        case 'ArrowLeft': case 'Left': to = Math.max(active - 1, 0); break;
+        case 'ArrowRight': to = Math.min(active + 1, count - 1); break;
+        case 'ArrowLeft': to = Math.max(active - 1, 0); break;
         case 'Home': to = 0; break;
         case 'End': to = count - 1; break;
         case 'Enter':
-          e.preventDefault();
-          followLink(active);
+          // Enter on the gallery itself follows the open item's link.
+          if (e.target === root && panels[active].link) {
+            e.preventDefault();
+            panels[active].link.click();
+          }
           return;
         default:
           return;
       }
       e.preventDefault();
+      var moveFocus = panelIndex(document.activeElement) >= 0;
       open(to);
       // Focus follows the open panel when it was on a panel.
-      if (panelIndex(document.activeElement) >= 0) {
-        panels[to].node.focus();
+      if (moveFocus) {
+        (panels[to].link || panels[to].node).focus();
       }
     });
 
     if (control) {
-      control.addEventListener('click', function (e) {
+      on(control, 'click', function (e) {
         e.stopPropagation();
-        setPlaying(stopped);
+        setPlaying(stopped, true);
       });
     }
 
-    /* ---- scaling to a narrow container ---- */
-
-    var aspectByCss = !!root.style.aspectRatio;
-
     function rescale() {
-      var shown = root.clientWidth || width;
-      var scale = Math.min(1, shown / width);
+      var scale = Math.min(1, (root.clientWidth || width) / width);
+      var zoom = Math.min(1, (window.visualViewport && window.visualViewport.scale) || 1);
       stage.style.transform = scale < 1 ? 'scale(' + scale + ')' : '';
-      if (!aspectByCss) {
-        root.style.height = height * scale + 'px';
-      }
+      root.style.setProperty('--qm-k', String(1 / (scale * zoom)));
+      root.style.setProperty('--qm-z', String(1 / zoom));
     }
 
-    /* ---- start ---- */
-
-    current = targetWidths();
-    wanted = current.slice();
+    panels[active].image.onload = loadLater;
+    panels[active].image.addEventListener('error', loadLater);
     markPanels();
-    layout();
-    showControl();
-    if (!rotating) {
-      status.setAttribute('aria-live', 'polite');
-    }
+    loadRange(0, NEAR);
+    slide(true);
 
     this.element = root;
     this.start = function () {
       rescale();
-      // Only the stage's transform changes here, never the observed size, so the
-      // observer cannot feed itself.
-      if (typeof window.ResizeObserver === 'function' && aspectByCss) {
+      // rescale never changes the observed size.
+      if (typeof window.ResizeObserver === 'function') {
         new window.ResizeObserver(rescale).observe(root);
       } else {
-        window.addEventListener('resize', rescale);
+        on(window, 'resize', rescale);
       }
+      if (window.visualViewport) {
+        on(window.visualViewport, 'resize', rescale);
+      }
+      if (motion && motion.addEventListener) {
+        on(motion, 'change', motionChanged);
+      }
+      on(document, 'visibilitychange', function () { schedule(); });
+      on(window, 'hashchange', function () {
+        var i = linkedIndex(window.location.hash);
+        if (i >= 0) {
+          open(i);
+        }
+      });
+      opened(false);
+      showControl();
+      status.setAttribute('aria-live', isPlaying() ? 'off' : 'polite');
       schedule();
     };
 
-    // What the page (and its tests) may drive.
     root.quillmere = {
       open: function (index) { open(index); },
       next: function () { open(active + 1); },
       previous: function () { open(active - 1); },
-      play: function () { setPlaying(true); },
-      pause: function () { setPlaying(false); },
+      play: function () { setPlaying(true, true); },
+      pause: function () { setPlaying(false, true); },
       state: function () {
+        var x = positions();
         return {
           active: active,
           count: count,
           sliding: sliding,
-          playing: rotating && !stopped,
+          playing: isPlaying(),
           rotating: mayRotate(),
-          widths: current.slice()
+          widths: x.map(function (left, i) { return (i + 1 < count ? x[i + 1] : width) - left; })
         };
       }
     };
   }
-
-  /* ------------------------------------------------------------------ */
-  /* The loader                                                          */
-  /* ------------------------------------------------------------------ */
 
   function whenReady(fn) {
     if (document.readyState === 'loading') {
@@ -718,73 +737,66 @@
     }
   }
 
-  function callBack(callback, success, id, ref) {
-    if (typeof callback === 'function') {
-      try {
-        callback({ success: success, id: id, ref: ref });
-      } catch (e) {
-        report('the page\'s callback failed: ' + e.message);
-      }
-    }
-  }
-
   function embed(replaceElemId, width, height, flashvars, params, attributes, callback) {
     flashvars = flashvars || {};
     params = params || {};
     attributes = attributes || {};
     var id = attributes.id || String(replaceElemId) + '_player';
-    var fail = function (message) {
-      report(message + '; the picture stays in place');
-      callBack(callback, false, id, null);
-    };
-
-    var fallback = document.getElementById(replaceElemId);
-    if (!fallback) {
-      fail('the page has no element "' + replaceElemId + '" to show the slideshow in');
-      return;
-    }
+    var configPath = flashvars.xmlPath;
     var w = parseInt(width, 10);
     var h = parseInt(height, 10);
-    if (!(w > 0 && h > 0)) {
-      fail('the slideshow has no size (' + width + ' x ' + height + ')');
-      return;
-    }
-    var configPath = flashvars.xmlPath;
-    if (!configPath) {
-      fail('no configuration file given (xmlPath)');
-      return;
-    }
-
-    readText(configPath, function (error, text) {
-      if (error) {
-        fail(error);
-        return;
-      }
-      var config;
+    function done(success, ref) {
       try {
-        config = readConfig(parseXml(text, configPath));
+        callback({ success: success, id: id, ref: ref });
       } catch (e) {
-        fail(configPath + ': ' + e.message);
-        return;
-      }
-      readText(config.itemsFile, function (error2, text2) {
-        if (error2) {
-          fail(error2);
-          return;
+        if (typeof callback === 'function') {
+          report('the page\'s callback failed: ' + e.message);
         }
-        var items;
+      }
+    }
+    function fail(message) {
+      report(message + '; the picture stays in place');
+      done(false, null);
+    }
+    function readXml(path, next) {
+      readText(path, function (error, text) {
+        var root;
         try {
-          items = readItems(parseXml(text2, config.itemsFile));
+          if (error) {
+            throw new Error(error);
+          }
+          root = parseXml(text, path);
         } catch (e) {
           fail(e.message);
           return;
         }
-        if (!items.length) {
-          fail(config.itemsFile + ' holds no pictures');
-          return;
-        }
+        next(root);
+      });
+    }
+
+    var fallback = document.getElementById(replaceElemId);
+    var problem = !fallback ? 'the page has no element "' + replaceElemId + '" to show the slideshow in'
+      : !(w > 0 && h > 0) ? 'the slideshow has no size (' + width + ' x ' + height + ')'
+      : !configPath ? 'no configuration file given (xmlPath)' : '';
+    if (problem) {
+      fail(problem);
+      return;
+    }
+    readXml(configPath, function (configRoot) {
+      var config;
+      try {
+        config = readConfig(configRoot);
+      } catch (e) {
+        fail(configPath + ': ' + e.message);
+        return;
+      }
+      readXml(config.itemsFile, function (itemsRoot) {
         var player;
         try {
+          var items = readItems(itemsRoot);
+          if (!items.length) {
+            throw new Error(config.itemsFile + ' holds no pictures');
+          }
           player = new Player({
             id: id,
             label: attributes.title || 'Picture slideshow',
@@ -795,7 +807,7 @@
             items: items
           });
         } catch (e) {
-          fail('the slideshow could not be built: ' + e.message);
+          fail(e.message);
           return;
         }
         // The element may have gone while the files were read.
@@ -807,7 +819,7 @@
         addStyle();
         fallback.parentNode.replaceChild(player.element, fallback);
         player.start();
-        callBack(callback, true, id, player.element);
+        done(true, player.element);
       });
     });
   }
@@ -827,41 +839,17 @@
     },
 
     // The rest of the classic loader interface: nothing here plays movies, so these
-    // are answered harmlessly.
-    registerObject: noop,
+    // are answered harmlessly, and any other call does nothing (below).
     getObjectById: function (id) { return document.getElementById(id); },
     getFlashPlayerVersion: function () { return { major: 0, minor: 0, release: 0 }; },
     hasFlashPlayerVersion: function () { return false; },
-    createSWF: function () { return null; },
-    showExpressInstall: noop,
     removeSWF: function (id) {
       var node = document.getElementById(id);
-      if (node && node.parentNode) {
-        node.parentNode.removeChild(node);
-      }
+      node && node.parentNode && node.parentNode.removeChild(node);
     },
-    createCSS: noop,
-    addDomLoadEvent: function (fn) { if (typeof fn === 'function') { whenReady(fn); } },
-    addLoadEvent: function (fn) {
-      if (typeof fn !== 'function') {
-        return;
-      }
-      if (document.readyState === 'complete') {
-        setTimeout(fn, 0);
-      } else {
-        window.addEventListener('load', function () { fn(); });
-      }
-    },
-    getQueryParamValue: function (name) {
-      try {
-        return new URLSearchParams(window.location.search).get(name) || '';
-      } catch (e) {
-        return '';
-      }
-    },
-    expressInstallCallback: noop,
-    switchOffAutoHideShow: noop,
-    ua: { w3: true, pv: [0, 0, 0], wk: 0, ie: false, win: false, mac: false }
+    addDomLoadEvent: function (fn) { whenReady(fn); },
+    addLoadEvent: function (fn) { window.addEventListener('load', fn); },
+    ua: { w3: true, pv: [0, 0, 0] }
   };
 
   // Any other call a page written for the classic loader makes does nothing.
