@@ -21,11 +21,11 @@
 (function (window, document) {
   'use strict';
 
-  var SETTLE_PX = 0.75;            // the old per-frame easing stopped this close
-  var SWIPE_PX = 40;               // least horizontal travel of a swipe
-  var MIN_TITLE_PX = 12;           // least on-screen size of a title
-  var MIN_CONTROL_PX = 24;         // least on-screen size of the play/pause control
-  var NEAR = 2;                    // pictures this close to the open one load first
+  var SETTLE_PX = 0.75;            // where the old easing stopped
+  var SWIPE_PX = 40;               // least travel of a swipe
+  var MIN_TITLE_PX = 12;           // least size of a title on screen
+  var MIN_CONTROL_PX = 24;         // least size of the control on screen
+  var NEAR = 2;                    // pictures this near the open one load first
   var EASE = 'cubic-bezier(.35,0,.2,1)';
 
   function report(message) {
@@ -148,18 +148,17 @@
     '.qm-gray .qm-closed .qm-image{filter:grayscale(1)}',
     '.qm-missing .qm-image{display:none}',
     '.qm-missing .qm-htitle{bottom:auto;top:45%;text-align:center}',
-    '.qm-shade{position:absolute;left:0;right:0;bottom:0;height:45%;pointer-events:none;',
+    '.qm-shade{position:absolute;left:0;right:0;bottom:0;height:45%;',
     'background:linear-gradient(rgba(0,0,0,0),rgba(0,0,0,.55));opacity:0;transition:opacity .45s}',
     '.qm-settled .qm-shade.qm-has-htitle,.qm-closed .qm-shade.qm-has-vtitle{opacity:1}',
     '.qm-htitle{position:absolute;left:18px;right:18px;bottom:14px;margin:0;white-space:nowrap;overflow:hidden;',
-    'text-overflow:ellipsis;font-weight:bold;' + FONT + 'line-height:1.2;pointer-events:none;',
+    'text-overflow:ellipsis;font-weight:bold;' + FONT + 'line-height:1.2;',
     'text-shadow:0 1px 3px rgba(0,0,0,.8);opacity:0;transform:translateY(8px)}',
     '.qm-settled .qm-htitle{opacity:1;transform:none;transition:opacity .35s,transform .35s}',
     '.qm-vtitle{position:absolute;left:calc(var(--qm-strip) / 2);bottom:14px;margin:0;white-space:nowrap;',
-    'pointer-events:none;font-weight:600;' + FONT + 'line-height:1;writing-mode:vertical-rl;',
+    'font-weight:600;' + FONT + 'line-height:1;writing-mode:vertical-rl;',
     'transform:translateX(-50%) rotate(180deg);text-shadow:0 1px 3px rgba(0,0,0,.8);opacity:0}',
     '.qm-closed .qm-vtitle{opacity:1;transition:opacity .25s var(--qm-vdelay,0s)}',
-    '.qm-novtitles .qm-vtitle{display:none}',
     '.qm-control{position:absolute;right:10px;top:10px;width:max(30px,calc(' + MIN_CONTROL_PX +
       'px * var(--qm-z,1)));height:max(30px,calc(' + MIN_CONTROL_PX + 'px * var(--qm-z,1)));',
     'padding:0;margin:0;border:1px solid rgba(255,255,255,.75);border-radius:50%;background:rgba(0,0,0,.55);',
@@ -199,7 +198,7 @@
   // An item's link. Old browsers' side-bar names ("_search", "_media") open a new
   // window; the author's "javascript:" links run in this page.
   function linkAttributes(item, name) {
-    var a = { href: item.link, draggable: 'false', 'aria-label': name };
+    var a = { href: item.link, 'aria-label': name };
     var target = item.target || '_self';
     var keyword = target.toLowerCase();
     if (!/^\s*javascript:/i.test(item.link)) {
@@ -260,7 +259,6 @@
     root.style.setProperty('--qm-bg', options.background);
     root.style.setProperty('--qm-strip', closedWidth + 'px');
     root.classList.toggle('qm-gray', cfg.inactiveGray);
-    root.classList.toggle('qm-novtitles', !cfg.verticalTitles);
     root.classList.toggle('qm-still', reduced);
 
     var stage = el('div', 'qm-stage', root);
@@ -277,7 +275,7 @@
       panel.qmIndex = index;
 
       var image = el('img', 'qm-image', panel,
-        { alt: '', draggable: 'false', decoding: 'async', width: Math.round(openWidth), height: height });
+        { alt: '', decoding: 'async', width: Math.round(openWidth), height: height });
       image.style.cssText = 'width:' + image.width + 'px;height:' + height + 'px';
       image.onerror = function () {
         report('picture ' + item.image + ' could not be loaded');
@@ -316,19 +314,15 @@
 
     // The item a "#<id>-<n>" fragment names, or -1.
     function linkedIndex(hash) {
-      var m = /^#(.+)-(\d+)$/.exec(hash || '');
-      var name = m && m[1];
-      try {
-        name = decodeURIComponent(name);
-      } catch (e) { /* compared as it is */ }
-      var n = m && name === id ? parseInt(m[2], 10) : 0;
+      var m = /^#(.+)-(\d+)$/.exec(hash);
+      var n = m && (m[1] === id || m[1] === encodeURIComponent(id)) ? parseInt(m[2], 10) : 0;
       return n >= 1 && n <= count ? n - 1 : -1;
     }
 
     // Keeps the open item in the address; a fragment the page uses itself stays.
     function remember() {
       var hash = window.location.hash;
-      if (hash && hash !== '#' && linkedIndex(hash) < 0) {
+      if (hash && linkedIndex(hash) < 0) {
         return;
       }
       try {
@@ -589,7 +583,7 @@
         schedule();
       }
     });
-    // Focus holds autoplay, so a mouse click must not leave it on a panel or the control.
+    // A mouse click leaves no focus (which holds autoplay) and starts no drag.
     on(root, 'mousedown', function (e) {
       if (panelIndex(e.target) >= 0 || e.target === control) {
         e.preventDefault();
