@@ -22,8 +22,10 @@ if [ "${#missing[@]}" -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# The browser test drives Debian's Chromium through playwright-core (no browser download).
+# The browser test drives Debian's Chromium through playwright-core (no browser download)
+# and audits the player with axe-core.
 here=$(cd "$(dirname "$0")/.." && pwd)
-if [ -f "$here/tests/player/package.json" ] && [ ! -d "$here/tests/player/node_modules/playwright-core" ]; then
+if [ -f "$here/tests/player/package.json" ] && { [ ! -d "$here/tests/player/node_modules/playwright-core" ] ||
+     [ ! -d "$here/tests/player/node_modules/axe-core" ]; }; then
   (cd "$here/tests/player" && npm install --no-audit --no-fund --loglevel=error)
 fi
