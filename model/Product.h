@@ -1,7 +1,7 @@
 // The product's own words: its name, version and maker, the maker's web addresses
-// and the names of the two programs. The per-user folders, the project file, the
-// published page, the desktop registration, the window and the About box all take
-// them from here.
+// and the names of the two programs. Every text that shows them (per-user folders,
+// project file, published page, desktop registration, program titles) is built
+// from these.
 #pragma once
 
 #include <QLatin1String>
