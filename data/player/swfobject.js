@@ -275,7 +275,7 @@
       panel.qmIndex = index;
 
       var image = el('img', 'qm-image', panel,
-        { alt: '', decoding: 'async', width: Math.round(openWidth), height: height });
+        { alt: '', width: Math.round(openWidth), height: height });
       image.style.cssText = 'width:' + image.width + 'px;height:' + height + 'px';
       image.onerror = function () {
         report('picture ' + item.image + ' could not be loaded');
