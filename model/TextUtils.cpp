@@ -90,3 +90,12 @@ QString ExtractFileName(const QString &path)
     }
     return path.mid(at);
 }
+
+QString PathToFileUrl(const QString &path)
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return QStringLiteral("file://") + path;
+    QString address = path;
+    address.replace(QLatin1Char('\\'), QLatin1Char('/')).replace(QLatin1Char(':'), QLatin1Char('|'));
+    return QStringLiteral("file:///") + address;
+}

@@ -29,3 +29,9 @@ QString TrimText(const QString &text);
 
 // The file-name part of a path: the text after the last "\", "/" or ":".
 QString ExtractFileName(const QString &path);
+
+// A path as a "file:" address, blanks left as they are. A path from the root
+// ("/home/u/site/page.html") gives "file:///home/u/site/page.html"; any other, such
+// as a drive path "C:\site\page.html", has every "\" turned into "/" and every ":"
+// into "|" behind "file:///": "file:///C|/site/page.html".
+QString PathToFileUrl(const QString &path);

@@ -77,6 +77,21 @@ TEST(TextHelpersPaths, FileNamePartAfterLastSeparatorOrDrive)
     EXPECT_EQ(ExtractFileName(QStringLiteral("plain")), QStringLiteral("plain"));
 }
 
+TEST(TextHelpersPaths, FileAddressKeepsBlanksForRootAndDrivePaths)
+{
+    const struct
+    {
+        const char *path, *address;
+    } cases[] = {
+        {"/home/u/site/page.html", "file:///home/u/site/page.html"},
+        {"/home/u/my site/a:b\\c.html", "file:///home/u/my site/a:b\\c.html"},
+        {"C:\\site\\page.html", "file:///C|/site/page.html"},
+        {"C:\\a b\\x.htm", "file:///C|/a b/x.htm"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(PathToFileUrl(QString::fromUtf8(c.path)), QString::fromUtf8(c.address)) << c.path;
+}
+
 TEST(TextHelpersTrimming, BlanksAndControlCharactersGoFromBothEnds)
 {
     EXPECT_EQ(TrimText(QStringLiteral("  a b  ")), QStringLiteral("a b"));
