@@ -80,7 +80,6 @@
     return Math.min(max, Math.max(min, isNaN(n) ? fallback : n));
   }
 
-  // The gallery values, with defaults for those the file leaves out.
   function readConfig(root) {
     var itemsFile = childText(root, 'ItemsConfigFile');
     if (!itemsFile) {
@@ -215,7 +214,6 @@
   var ICON_PAUSE = 'M3 2h3.5v12H3zM9.5 2H13v12H9.5z';
   var ICON_PLAY = 'M4 2l10 6-10 6z';
 
-  // Builds the player element; it is not in the document yet.
   function Player(options) {
     var cfg = options.config;
     var items = options.items;
@@ -241,7 +239,6 @@
     var sliding = false;
     var timer = 0;
 
-    // Autoplay: runs while none of the reasons to hold it applies.
     var rotating = cfg.autoPlay && count > 1;
     var stopped = reduced;          // by the control, pause() or reduced motion
     var motionHeld = reduced;       // by reduced motion, not by the visitor
@@ -264,7 +261,7 @@
     var stage = el('div', 'qm-stage', root);
     stage.style.cssText = 'width:' + width + 'px;height:' + height + 'px';
 
-    var status = el('div', 'qm-sr', root, { 'aria-atomic': 'true' });
+    var status = el('div', 'qm-sr', root, { 'aria-atomic': 'true', 'aria-live': 'polite' });
 
     var panels = items.map(function (item, index) {
       var name = item.htitle || item.vtitle || 'Picture ' + (index + 1) + ' of ' + count;
@@ -388,6 +385,8 @@
       var from = positions();
       var to = targets();
       var far = 0;
+      // One taking over from a running slide keeps its pace.
+      var easing = moves.length ? 'ease-out' : EASE;
       moves.forEach(function (a) { a.cancel(); });
       moves = [];
       from.forEach(function (x, i) { far = Math.max(far, Math.abs(to[i] - x)); });
@@ -399,7 +398,7 @@
         p.node.style.transform = shift(to[i]);
         if (ms && Math.abs(to[i] - from[i]) > 0.01) {
           moves.push(p.node.animate([{ transform: shift(from[i]) }, { transform: shift(to[i]) }],
-            { duration: ms, easing: EASE }));
+            { duration: ms, easing: easing }));
         }
       });
       sliding = moves.length > 0;
@@ -699,7 +698,6 @@
       });
       opened(false);
       showControl();
-      status.setAttribute('aria-live', isPlaying() ? 'off' : 'polite');
       schedule();
     };
 
@@ -769,7 +767,8 @@
     }
 
     var fallback = document.getElementById(replaceElemId);
-    var problem = !fallback ? 'the page has no element "' + replaceElemId + '" to show the slideshow in'
+    var noElement = 'the page has no element "' + replaceElemId + '" to show the slideshow in';
+    var problem = !fallback ? noElement
       : !(w > 0 && h > 0) ? 'the slideshow has no size (' + width + ' x ' + height + ')'
       : !configPath ? 'no configuration file given (xmlPath)' : '';
     if (problem) {
@@ -807,7 +806,7 @@
         // The element may have gone while the files were read.
         fallback = document.getElementById(replaceElemId);
         if (!fallback || !fallback.parentNode) {
-          fail('the element "' + replaceElemId + '" has left the page');
+          fail(noElement);
           return;
         }
         addStyle();
@@ -846,7 +845,6 @@
     ua: { w3: true, pv: [0, 0, 0] }
   };
 
-  // Any other call a page written for the classic loader makes does nothing.
   var api = swfobject;
   if (typeof window.Proxy === 'function') {
     api = new window.Proxy(swfobject, {

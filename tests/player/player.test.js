@@ -663,8 +663,11 @@ async function main() {
 
   test('a narrow container scales the player down, keeping its proportions', async () => {
     await page.setViewportSize({ width: 500, height: 520 });
-    await page.waitForFunction((i) => document.getElementById(i).getBoundingClientRect().width < 500, M.id,
-      { timeout: WAIT });
+    // The gallery narrows at once, its contents when the resize observer has run.
+    await page.waitForFunction((i) => {
+      const root = document.getElementById(i).getBoundingClientRect().width;
+      return root < 500 && document.querySelector(`#${i} .qm-stage`).getBoundingClientRect().width < root + 0.5;
+    }, M.id, { timeout: WAIT });
     const outer = await page.$eval(`#${M.id}`, (e) => { const r = e.getBoundingClientRect(); return [r.width, r.height]; });
     assert.ok(Math.abs(outer[0] / outer[1] - M.width / M.height) < 0.01, `proportions ${outer}`);
     const rects = await panelRects(page, M.id);
