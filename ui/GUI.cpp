@@ -234,8 +234,8 @@ void TMainForm::FormCloseQuery(QObject *, bool &canClose)
         canClose = SaveAll(*Document, FolderOf(ProjectFileName), ExtractFileName(ProjectFileName), *trvwDesignPanel, *m_progress);
         return;
     }
-    // Asks before replacing an existing file, so a slip cannot overwrite another project.
-    const QString chosen = m_prompts.SaveFile(QLatin1String(kProjectFilter), QString(), true);
+    // Asks before replacing an existing project, so a slip cannot overwrite another one.
+    const QString chosen = ChooseProjectFile(QString());
     if (!chosen.isEmpty()) {
         TakePaneValues();
         canClose = SaveAll(*Document, FolderOf(chosen), ExtractFileName(chosen), *trvwDesignPanel, *m_progress);

@@ -151,6 +151,14 @@ private:
     void NotAvailableYet();
     // GUIFileCommands.cpp
     void LoadRecentFiles();
+    void AddRecentFile(const QString &path);
+    // "Save changes to files?" when Modified: false for Cancel; Yes saves first.
+    bool AskToSave();
+    // The opening sequence shared by Open, the recent files and the command line.
+    void OpenProject(const QString &path);
+    // The save dialog of a project: the chosen path, or empty when dismissed. Asks
+    // before a save would replace an existing project file.
+    QString ChooseProjectFile(const QString &initialFolder);
     // GUIPanes.cpp: pane values into the document, as Save does.
     void TakePaneValues();
 

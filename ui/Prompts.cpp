@@ -22,6 +22,26 @@ QString QtFileFilter(const QString &filter)
     return out.join(QStringLiteral(";;"));
 }
 
+QString ReplaceQuestion(const QString &file)
+{
+    return QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(file));
+}
+
+QString SaveFileConfirmed(IPrompts &prompts, const QString &initialFolder, const TReplacedFile &replaced,
+                          const std::function<QString(const QString &folder)> &choose)
+{
+    QString folder = initialFolder;
+    for (;;) {
+        const QString chosen = choose(folder);
+        if (chosen.isEmpty() || !replaced)
+            return chosen;
+        const QString file = replaced(chosen);
+        if (!QFileInfo::exists(file) || prompts.Warning(ReplaceQuestion(file), TWarningButtons::YesNo) == TAnswer::Yes)
+            return chosen;
+        folder = QDir::toNativeSeparators(QFileInfo(chosen).absolutePath());
+    }
+}
+
 // ---------------------------------------------------------------- widgets
 
 void TWidgetPrompts::Information(const QString &text)
@@ -76,15 +96,16 @@ QString TWidgetPrompts::OpenFile(const QString &filter, const QString &initialFo
     return QDir::toNativeSeparators(path);
 }
 
-QString TWidgetPrompts::SaveFile(const QString &filter, const QString &initialFolder, bool confirmOverwrite)
+QString TWidgetPrompts::SaveFile(const QString &filter, const QString &initialFolder, const TReplacedFile &replaced)
 {
-    QFileDialog::Options options = QFileDialog::HideNameFilterDetails;
-    if (!confirmOverwrite)
-        options |= QFileDialog::DontConfirmOverwrite;
-    const QString path =
-        QFileDialog::getSaveFileName(m_owner, QString(), StartFolder(initialFolder), QtFileFilter(filter), nullptr, options);
-    Remember(path);
-    return QDir::toNativeSeparators(path);
+    // The dialog's own question would concern the name as typed, not the file the save
+    // writes; the question is asked once the dialog has closed instead.
+    const QFileDialog::Options options = QFileDialog::HideNameFilterDetails | QFileDialog::DontConfirmOverwrite;
+    return SaveFileConfirmed(*this, initialFolder, replaced, [&](const QString &folder) {
+        const QString path = QFileDialog::getSaveFileName(m_owner, QString(), StartFolder(folder), QtFileFilter(filter), nullptr, options);
+        Remember(path);
+        return QDir::toNativeSeparators(path);
+    });
 }
 
 QStringList TWidgetPrompts::OpenPictures(const QString &filter, const QString &initialFolder, bool multiple)
@@ -157,15 +178,17 @@ QString TScriptedPrompts::OpenFile(const QString &filter, const QString &initial
     return path;
 }
 
-QString TScriptedPrompts::SaveFile(const QString &filter, const QString &initialFolder, bool confirmOverwrite)
+QString TScriptedPrompts::SaveFile(const QString &filter, const QString &initialFolder, const TReplacedFile &replaced)
 {
-    calls << QStringLiteral("save: %1 | %2 | %3")
-                 .arg(filter, initialFolder, confirmOverwrite ? QStringLiteral("overwrite-check") : QStringLiteral("no-check"));
-    if (files.empty())
-        return QString();
-    const QString path = files.front();
-    files.pop_front();
-    return path;
+    return SaveFileConfirmed(*this, initialFolder, replaced, [&](const QString &folder) {
+        calls << QStringLiteral("save: %1 | %2 | %3")
+                     .arg(filter, folder, replaced ? QStringLiteral("overwrite-check") : QStringLiteral("no-check"));
+        if (files.empty())
+            return QString();
+        const QString path = files.front();
+        files.pop_front();
+        return path;
+    });
 }
 
 QStringList TScriptedPrompts::OpenPictures(const QString &filter, const QString &initialFolder, bool multiple)

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -19,6 +20,10 @@ class QWidget;
 enum class TAnswer { Yes, No, Cancel, Ok };
 
 enum class TWarningButtons { Yes, YesNo, YesNoCancel };
+
+// The file that saving to a chosen path would replace (a save may write another name
+// than the one typed, such as the name with its extension added).
+using TReplacedFile = std::function<QString(const QString &chosenPath)>;
 
 class IPrompts
 {
@@ -36,7 +41,9 @@ public:
     // the first pair is selected. An empty initial folder opens where the dialog was
     // last used. The answer is the chosen path, or empty when the dialog was dismissed.
     virtual QString OpenFile(const QString &filter, const QString &initialFolder) = 0;
-    virtual QString SaveFile(const QString &filter, const QString &initialFolder, bool confirmOverwrite) = 0;
+    // With `replaced` given, a choice whose replaced file exists is confirmed first
+    // (SaveFileConfirmed); answering No shows the dialog again in the chosen folder.
+    virtual QString SaveFile(const QString &filter, const QString &initialFolder, const TReplacedFile &replaced) = 0;
     // Picture files (the same filter form); several may be chosen when `multiple`.
     virtual QStringList OpenPictures(const QString &filter, const QString &initialFolder, bool multiple) = 0;
     // The chosen colour, or nothing when the dialog was cancelled.
@@ -47,6 +54,17 @@ public:
 
 // "Desc|*.a;*.b|Desc2|*.c" as a Qt dialog filter "Desc (*.a *.b);;Desc2 (*.c)".
 QString QtFileFilter(const QString &filter);
+
+// The question asked before a save replaces `file`.
+QString ReplaceQuestion(const QString &file);
+
+// The save dialog's loop shared by every implementation: `choose` shows the dialog
+// in a folder and returns the choice ("" when dismissed). A choice is returned when
+// there is nothing to check, when its replaced file does not exist, or when the user
+// answers Yes to ReplaceQuestion; after No the dialog opens again in the folder of
+// the refused choice.
+QString SaveFileConfirmed(IPrompts &prompts, const QString &initialFolder, const TReplacedFile &replaced,
+                          const std::function<QString(const QString &folder)> &choose);
 
 // The real dialogs, parented to `owner`.
 class TWidgetPrompts : public IPrompts
@@ -59,7 +77,7 @@ public:
     TAnswer Warning(const QString &text, TWarningButtons buttons) override;
     void Error(const QString &text) override;
     QString OpenFile(const QString &filter, const QString &initialFolder) override;
-    QString SaveFile(const QString &filter, const QString &initialFolder, bool confirmOverwrite) override;
+    QString SaveFile(const QString &filter, const QString &initialFolder, const TReplacedFile &replaced) override;
     QStringList OpenPictures(const QString &filter, const QString &initialFolder, bool multiple) override;
     std::optional<TColor> PickColor(TColor initial) override;
     bool ShellOpen(const QString &fileOrAddress) override;
@@ -75,6 +93,8 @@ private:
 // Answers from queues filled by a test and records each call as one line
 // ("warning: Save changes...", "save: <filter> | <folder> | overwrite-check", ...).
 // An empty queue answers Cancel (No without a Cancel button) or a dismissed dialog.
+// The save dialog confirms a replacement as the real one does, so the question is
+// recorded and answered from `answers` too.
 class TScriptedPrompts : public IPrompts
 {
 public:
@@ -82,7 +102,7 @@ public:
     TAnswer Warning(const QString &text, TWarningButtons buttons) override;
     void Error(const QString &text) override;
     QString OpenFile(const QString &filter, const QString &initialFolder) override;
-    QString SaveFile(const QString &filter, const QString &initialFolder, bool confirmOverwrite) override;
+    QString SaveFile(const QString &filter, const QString &initialFolder, const TReplacedFile &replaced) override;
     QStringList OpenPictures(const QString &filter, const QString &initialFolder, bool multiple) override;
     std::optional<TColor> PickColor(TColor initial) override;
     bool ShellOpen(const QString &fileOrAddress) override;
