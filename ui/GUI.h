@@ -24,6 +24,7 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class TCheckGroupBox;
+class TPreviewServer;
 
 // Publishing seam of the window: SaveAllFiles unless a test puts another in.
 using TSaveAllFiles = std::function<bool(TAppletAgent &, const QString &outputFolder, const QString &fileName, IItemTree &, IProgress &)>;
@@ -85,6 +86,11 @@ public:
     void OpenProjectFile(const QString &path);
     // Start-up with a path from the command line: Modified cleared, errors unreported.
     void OpenCommandLineProject(const QString &path);
+
+    // ---- preview (GUIPreview.cpp)
+    // The window's loopback web server, made on first use and stopped with the window.
+    // The preview folder is published on it as "preview"; other folders may be added.
+    TPreviewServer &PreviewServer();
 
 public Q_SLOTS:
     // GUI.cpp: start, exit, view
@@ -164,6 +170,7 @@ private:
 
     IPrompts &m_prompts;
     std::unique_ptr<TStatusProgress> m_progress;
+    TPreviewServer *m_previewServer = nullptr; // a child of the window
 
 public:
     // ---- controls, by their names

@@ -421,12 +421,3 @@ TEST_F(MainForm, StatusAreaHoldsTheHintLineAndTheProgressBarAfterIt)
         EXPECT_EQ(bar->height(), 20);
     }
 }
-
-TEST_F(MainForm, CommandsThatAreNotBuiltSaySo)
-{
-    TMainForm &form = MakeForm();
-    Find<QToolButton>("tlbtnPreview")->click();
-    EXPECT_EQ(Find<QLabel>("stctxtHint")->text(), QStringLiteral("Not available yet."));
-    EXPECT_TRUE(prompts.calls.isEmpty());
-    EXPECT_FALSE(form.Modified);
-}
