@@ -530,12 +530,15 @@ async function main() {
     await drive(page, M.id, 'pause');
     const seen = (await events(page)).map((e) => [e.type, e.index, e.byItself]);
     assert.deepEqual(seen.slice(0, 2), [['open', 0, false], ['play', undefined, undefined]], 'at load');
-    // From the first pause on (autoplay may have moved once before it on a slow machine).
-    assert.deepEqual(seen.slice(seen.findIndex((e) => e[0] === 'pause')), [
+    // From the first pause on; on a slow machine autoplay may move once more before
+    // either pause.
+    const told = seen.slice(seen.findIndex((e) => e[0] === 'pause'));
+    assert.deepEqual(told.slice(0, 6), [
       ['pause', undefined, undefined], ['open', 3, false],
       ['play', undefined, undefined], ['open', 4, true], ['open', 0, true],
-      ['pause', undefined, undefined],
+      told.length > 7 ? ['open', 1, true] : ['pause', undefined, undefined],
     ]);
+    assert.deepEqual(told[told.length - 1], ['pause', undefined, undefined]);
     await drive(page, M.id, 'play');
   });
 
