@@ -25,6 +25,7 @@ class QToolBar;
 class QToolButton;
 class TCheckGroupBox;
 class TPreviewServer;
+class TColorPanel;
 
 // Publishing seam of the window: SaveAllFiles unless a test puts another in.
 using TSaveAllFiles = std::function<bool(TAppletAgent &, const QString &outputFolder, const QString &fileName, IItemTree &, IProgress &)>;
@@ -117,7 +118,8 @@ public Q_SLOTS:
     void Preview1Click();
     // GUIPanes.cpp
     void spnedtApWidthChange();
-    void CheckSeparatorFree();
+    // The guard of a text field: a text holding the project file's separator is refused.
+    void CheckSeparatorFree(QWidget *control);
     void pnlApBgClrClick();
     void spdbtnItemImageNormalClick();
     void spdbtnItURLClick();
@@ -167,6 +169,10 @@ private:
     QString ChooseProjectFile(const QString &initialFolder);
     // GUIPanes.cpp: pane values into the document, as Save does.
     void TakePaneValues();
+    // The colour dialog on a swatch; a confirmed colour becomes the swatch's.
+    void PickPanelColor(TColorPanel *panel);
+    // The hint line follows the mouse over the controls with a hint line (the event filter).
+    void spnedtApWidthMouseMove(QObject *sender);
 
     IPrompts &m_prompts;
     std::unique_ptr<TStatusProgress> m_progress;

@@ -2,16 +2,20 @@
 // runs through Guarded, so an error that escapes it reaches the error box.
 #include "ui/GUI.h"
 
+#include "model/Catalogue.h"
 #include "ui/ColorPanel.h"
 #include "ui/ControlTables.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
+
+#include <algorithm>
 
 void TMainForm::ConnectHandlers()
 {
@@ -25,15 +29,20 @@ void TMainForm::ConnectHandlers()
         if (button)
             bind(button, &QToolButton::clicked, handler);
     };
-    // A text field's edits, whether it is a line edit or an editable combo box.
-    auto onTextOf = [&](const char *name, void (TMainForm::*handler)()) {
+    // Runs `handler` on every change of a pane control's value, whatever its class.
+    auto onChangeOf = [this](const char *name, const std::function<void()> &handler) {
         QWidget *w = findChild<QWidget *>(QLatin1String(name));
+        auto run = [this, handler] { Guarded(handler); };
         if (auto *edit = qobject_cast<QLineEdit *>(w))
-            bind(edit, &QLineEdit::textChanged, handler);
-        else if (auto *combo = qobject_cast<QComboBox *>(w))
-            bind(combo, &QComboBox::editTextChanged, handler);
+            connect(edit, &QLineEdit::textChanged, this, run);
+        else if (auto *combo = qobject_cast<QComboBox *>(w); combo && combo->isEditable())
+            connect(combo, &QComboBox::editTextChanged, this, run);
+        else if (combo)
+            connect(combo, &QComboBox::currentIndexChanged, this, run);
         else if (auto *spin = qobject_cast<QSpinBox *>(w))
-            bind(spin, &QSpinBox::textChanged, handler);
+            connect(spin, &QSpinBox::textChanged, this, run);
+        else if (auto *button = qobject_cast<QAbstractButton *>(w))
+            connect(button, &QAbstractButton::toggled, this, run);
     };
 
     command({New1}, tlbtnNew, &TMainForm::New1Click);
@@ -68,10 +77,26 @@ void TMainForm::ConnectHandlers()
             [this](const QPoint &at) { PopupMenu1->popup(trvwDesignPanel->viewport()->mapToGlobal(at)); });
 
     for (const char *name : kChangeHandledControls)
-        onTextOf(name, &TMainForm::spnedtApWidthChange);
-    // Bound after the change handler, so the guard runs once the field's other handling is done.
-    for (const char *name : kSeparatorGuardedFields)
-        onTextOf(name, &TMainForm::CheckSeparatorFree);
+        onChangeOf(name, [this] { spnedtApWidthChange(); });
+    // Every other value of the panes marks the project modified as well, so that no
+    // change is lost by closing without the question to save it.
+    const auto isChangeHandled = [](const char *name) {
+        return std::any_of(kChangeHandledControls.begin(), kChangeHandledControls.end(),
+                           [name](const char *handled) { return qstrcmp(handled, name) == 0; });
+    };
+    const auto markOnChange = [&](const char *name, ControlKind kind) {
+        if (kind != ControlKind::None && kind != ControlKind::ColorPanel && !isChangeHandled(name))
+            onChangeOf(name, [this] { MarkModified(); });
+    };
+    for (const AppletParam &p : kAppletCatalogue)
+        markOnChange(p.control, p.kind);
+    for (const ItemParam &p : kItemCatalogue)
+        markOnChange(p.control, p.kind);
+    // Bound last, so the guard runs once the field's other handling is done.
+    for (const char *name : kSeparatorGuardedFields) {
+        QWidget *field = findChild<QWidget *>(QLatin1String(name));
+        onChangeOf(name, [this, field] { CheckSeparatorFree(field); });
+    }
 
     for (const char *name : kSwatches)
         bind(findChild<TColorPanel *>(QLatin1String(name)), &TColorPanel::clicked, &TMainForm::pnlApBgClrClick);
@@ -83,14 +108,22 @@ void TMainForm::ConnectHandlers()
         if (button->property("Tag").isValid())
             bind(button, &QToolButton::clicked, &TMainForm::SpeedButton1Click);
 
-    // The hint line follows the mouse over these controls (the tree's own viewport too,
-    // since the mouse moves over it rather than over the tree).
-    QList<QWidget *> hinted{trvwDesignPanel->viewport()};
-    for (const char *name : kHintLineControls)
-        if (QWidget *w = findChild<QWidget *>(QLatin1String(name)))
-            hinted << w;
-    for (QWidget *w : hinted) {
-        w->setMouseTracking(true);
-        w->installEventFilter(this);
+    // The hint line follows the mouse over these controls and over their parts: the
+    // edit inside a spin box, the tree's viewport, the labels drawn on a group.
+    for (const char *name : kHintLineControls) {
+        QWidget *control = findChild<QWidget *>(QLatin1String(name));
+        if (!control)
+            continue;
+        QList<QWidget *> watched{control};
+        if (auto *spin = qobject_cast<QAbstractSpinBox *>(control))
+            watched << spin->findChild<QLineEdit *>();
+        if (auto *area = qobject_cast<QAbstractScrollArea *>(control))
+            watched << area->viewport();
+        for (QLabel *label : control->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+            watched << label;
+        for (QWidget *w : watched) {
+            w->setMouseTracking(true);
+            w->installEventFilter(this);
+        }
     }
 }

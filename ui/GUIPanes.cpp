@@ -2,7 +2,18 @@
 // the picture and link choosers, the separator guard and the hint line.
 #include "ui/GUI.h"
 
+#include "ui/ColorPanel.h"
+#include "ui/ControlTables.h"
+#include "ui/GUIShared.h"
 #include "ui/PaneCodec.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <optional>
 
 void TMainForm::ReadAppletPane()
 {
@@ -36,26 +47,104 @@ void TMainForm::spnedtApWidthChange()
     MarkModified();
 }
 
+// ---------------------------------------------------------------- hint line
+
+namespace {
+
+// The control of the hint list a widget stands for: itself, or the list control it is
+// part of (the edit inside a spin box, the tree's viewport, a label on a group box).
+QWidget *HintedControl(QObject *watched)
+{
+    for (auto *w = qobject_cast<QWidget *>(watched); w; w = w->parentWidget()) {
+        const QString name = w->objectName();
+        for (const char *hinted : kHintLineControls)
+            if (name == QLatin1String(hinted))
+                return w;
+        if (w->isWindow())
+            break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
-    // The hint line following the mouse comes with the pane behaviour.
+    if (event->type() == QEvent::MouseMove)
+        spnedtApWidthMouseMove(watched);
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMainForm::CheckSeparatorFree()
-{}
+void TMainForm::spnedtApWidthMouseMove(QObject *sender)
+{
+    if (Loading)
+        return;
+    // The tree and the tool buttons carry their hints as tool tips; the other
+    // controls have none and empty the line.
+    if (const QWidget *control = HintedControl(sender))
+        stctxtHint->setText(control->toolTip());
+}
+
+// ---------------------------------------------------------------- separator guard
+
+void TMainForm::CheckSeparatorFree(QWidget *control)
+{
+    const QString separator = Document->Separator;
+    auto *edit = qobject_cast<QLineEdit *>(control);
+    auto *combo = qobject_cast<QComboBox *>(control);
+    const QString text = edit ? edit->text() : combo ? combo->currentText() : QString();
+    if (!text.contains(separator))
+        return;
+    m_prompts.Warning(QStringLiteral("The text can't include \"") + separator + QStringLiteral("\", it is used by system!"),
+                      TWarningButtons::Yes);
+    // Emptying the field runs its change handling again, on the empty text.
+    if (edit)
+        edit->setText(QString());
+    else
+        combo->setEditText(QString());
+}
+
+// ---------------------------------------------------------------- swatches
 
 void TMainForm::pnlApBgClrClick()
 {
-    NotAvailableYet();
+    if (auto *panel = qobject_cast<TColorPanel *>(sender()))
+        PickPanelColor(panel);
+    MarkModified();
 }
+
+void TMainForm::PickPanelColor(TColorPanel *panel)
+{
+    if (const std::optional<TColor> chosen = m_prompts.PickColor(panel->Color()))
+        panel->SetColor(*chosen);
+}
+
+// ---------------------------------------------------------------- choosers
 
 void TMainForm::spdbtnItemImageNormalClick()
 {
-    NotAvailableYet();
+    const QStringList chosen = m_prompts.OpenPictures(QLatin1String(kPictureFilter), QString(), false);
+    const QString path = chosen.isEmpty() ? QString() : chosen.first();
+    if (!sender() || sender()->objectName() != QLatin1String("spdbtnOriginalImagePath"))
+        return;
+    auto *pathEdit = findChild<QLineEdit *>(QStringLiteral("edtOriginalImagePath"));
+    if (!path.isEmpty())
+        pathEdit->setText(path);
+    QTreeWidgetItem *node = trvwDesignPanel->Selected();
+    if (!node || node->parent() != trvwDesignPanel->Root())
+        return;
+    // A path the separator guard refused names no picture: the caption stays.
+    if (!path.isEmpty() && pathEdit->text() == path)
+        trvwDesignPanel->SetCaption(trvwDesignPanel->AbsoluteIndex(node), ExtractFileName(path));
+    if (QFileInfo(pathEdit->text()).isFile())
+        ShowImagePreview();
 }
 
 void TMainForm::spdbtnItURLClick()
 {
-    NotAvailableYet();
+    const QString path = m_prompts.OpenFile(QStringLiteral("HTML files(*.htm;*.html)|*.htm;*.html|Any file (*.*)|*.*"), QString());
+    if (path.isEmpty())
+        return;
+    findChild<QComboBox *>(QStringLiteral("cmbx_ILink"))->setEditText(PathToFileUrl(path));
+    MarkModified();
 }
