@@ -79,6 +79,7 @@ TMainForm::TMainForm(IPrompts &prompts, QWidget *parent) : QMainWindow(parent), 
 
     m_progress = std::make_unique<TStatusProgress>(prgrsbrMainFormBottom, stctxtHint);
     FormCreate();
+    CreateHelpWindow();
 }
 
 TMainForm::~TMainForm() = default;

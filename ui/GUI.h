@@ -26,6 +26,7 @@ class QToolButton;
 class TCheckGroupBox;
 class TPreviewServer;
 class TColorPanel;
+class TfrmHelp;
 
 // Publishing seam of the window: SaveAllFiles unless a test puts another in.
 using TSaveAllFiles = std::function<bool(TAppletAgent &, const QString &outputFolder, const QString &fileName, IItemTree &, IProgress &)>;
@@ -173,6 +174,8 @@ private:
     void PickPanelColor(TColorPanel *panel);
     // The hint line follows the mouse over the controls with a hint line (the event filter).
     void spnedtApWidthMouseMove(QObject *sender);
+    // GUIHelp.cpp: the help window, made hidden once the window stands.
+    void CreateHelpWindow();
 
     IPrompts &m_prompts;
     std::unique_ptr<TStatusProgress> m_progress;
@@ -194,6 +197,8 @@ public:
     QStatusBar *StatusBar1 = nullptr;
     QLabel *stctxtHint = nullptr;
     QProgressBar *prgrsbrMainFormBottom = nullptr;
+    // The help window, a tool window of its own that lives as long as this one.
+    TfrmHelp *frmHelp = nullptr;
     QMenu *PopupMenu1 = nullptr, *mnitRecentFiles = nullptr;
     QAction *New1 = nullptr, *Open1 = nullptr, *Save1 = nullptr, *Save2 = nullptr, *Exit1 = nullptr, *ToolBar1 = nullptr,
             *StatusBar2 = nullptr, *Insert2 = nullptr, *Delete2 = nullptr, *MoveUp2 = nullptr, *MoveDown2 = nullptr, *Preview1 = nullptr,
