@@ -99,13 +99,6 @@ void TAppletAgent::MoveItemUp(int index)
         std::swap(Items[size_t(index)], Items[size_t(index) - 1]);
 }
 
-void TAppletAgent::MoveBlockUp(int start, int count, int by)
-{
-    for (int k = 0; k < count; ++k)
-        for (int step = 0; step < by; ++step)
-            MoveItemUp(start + k - step);
-}
-
 QString TAppletAgent::JoinValues(const TStringArray &list) const
 {
     QString line;

@@ -63,11 +63,9 @@ public:
 
     void InsertItem(int index, const TItemData &item);
     void DeleteItem(int index);
+    // Exchanges the item with the one before it; whole subtrees move with the
+    // block exchanges of model/TreeEdits.h.
     void MoveItemUp(int index);
-    // Carries the block of `count` items starting at `start` up past the `by` items
-    // before it, keeping the inner order of both blocks: how a subtree moves past
-    // its previous sibling's subtree. Built from MoveItemUp alone.
-    void MoveBlockUp(int start, int count, int by);
 
     // Writes the project file atomically: the previous file stays intact when the write fails.
     void SaveProject(const QString &fileName, IProgress &progress) const;

@@ -16,9 +16,13 @@ public:
     void SetCaption(int absIndex, const QString &caption) override;
     void AddLastChild(int parentAbsIndex, const QString &caption) override;
     void ResetToRoot() override;
+    int Parent(int absIndex) const override;
+    int PreviousSibling(int absIndex) const override;
+    int NextSibling(int absIndex) const override;
+    int SubtreeSize(int absIndex) const override;
+    void RemoveSubtree(int absIndex) override;
+    void MoveSubtreeBefore(int absIndex, int siblingAbsIndex) override;
 
-    // Absolute index of the parent of a node (-1 for the root).
-    int Parent(int absIndex) const;
     // "caption" lines indented by two blanks per level, for readable test failures.
     QString Dump() const;
 
@@ -29,6 +33,11 @@ private:
         int depth;
         int parent;
     };
+    // The node at an absolute index; std::out_of_range when there is none.
+    const Node &At(int absIndex) const;
+    // Sets every node's parent from the depths after the order has changed.
+    void RelinkParents();
+
     // Kept in pre-order, so a node's position is its absolute index.
     std::vector<Node> m_nodes;
 };

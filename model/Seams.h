@@ -7,7 +7,9 @@
 #include <QString>
 
 // A tree of captioned nodes addressed by absolute index: the pre-order position
-// in the whole tree, the root being 0.
+// in the whole tree, the root being 0. An index that names no node raises
+// std::out_of_range; removing the root, or moving a node before one that is not
+// its sibling, raises std::invalid_argument. Either leaves the tree unchanged.
 class IItemTree
 {
 public:
@@ -21,6 +23,20 @@ public:
     virtual void AddLastChild(int parentAbsIndex, const QString &caption) = 0;
     // Removes every node but the root, which is captioned "Quillmere" again.
     virtual void ResetToRoot() = 0;
+
+    // Neighbours of a node, as absolute indexes; -1 when there is none (the root
+    // has no parent and no siblings).
+    virtual int Parent(int absIndex) const = 0;
+    virtual int PreviousSibling(int absIndex) const = 0;
+    virtual int NextSibling(int absIndex) const = 0;
+    // The number of nodes in the node's subtree: the node itself and all its
+    // descendants. They occupy absolute indexes absIndex .. absIndex + size - 1.
+    virtual int SubtreeSize(int absIndex) const = 0;
+    // Removes a node other than the root together with all its descendants.
+    virtual void RemoveSubtree(int absIndex) = 0;
+    // Moves a node with its subtree to the place just before `siblingAbsIndex`, a
+    // sibling under the same parent. Every node keeps its depth and caption.
+    virtual void MoveSubtreeBefore(int absIndex, int siblingAbsIndex) = 0;
 };
 
 // The hint line, progress bar and busy cursor of a long operation.

@@ -2,8 +2,26 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
 
+#include <algorithm>
 #include <stdexcept>
+#include <string>
+
+namespace {
+
+// A node of the tree that knows its absolute index while the order is known.
+class TDesignNode : public QTreeWidgetItem
+{
+public:
+    TDesignNode(QTreeWidgetItem *parent, const QString &caption) : QTreeWidgetItem(parent, QStringList{caption}) {}
+    TDesignNode(QTreeWidget *view, const QString &caption) : QTreeWidgetItem(view, QStringList{caption}) {}
+
+    int position = -1;
+};
+
+} // namespace
 
 TDesignTree::TDesignTree(QWidget *parent) : QTreeWidget(parent)
 {
@@ -13,6 +31,17 @@ TDesignTree::TDesignTree(QWidget *parent) : QTreeWidget(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setContextMenuPolicy(Qt::CustomContextMenu);
+    // Any change of the structure, also one made through the QTreeWidget API, makes
+    // the known order stale; the edits of this class keep it up to date themselves.
+    const auto forget = [this] {
+        if (!m_ownEdit)
+            ForgetOrder();
+    };
+    connect(model(), &QAbstractItemModel::rowsInserted, this, forget);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(model(), &QAbstractItemModel::rowsMoved, this, forget);
+    connect(model(), &QAbstractItemModel::modelReset, this, forget);
+    connect(model(), &QAbstractItemModel::layoutChanged, this, forget);
 }
 
 void TDesignTree::SetNodeIcons(const QIcon &root, const QIcon &item)
@@ -23,115 +52,261 @@ void TDesignTree::SetNodeIcons(const QIcon &root, const QIcon &item)
         NodeAt(k)->setIcon(0, k == 0 ? m_rootIcon : m_itemIcon);
 }
 
-namespace {
-
-int SubtreeSize(const QTreeWidgetItem *node)
+void TDesignTree::ForgetOrder()
 {
-    int size = 1;
-    for (int i = 0; i < node->childCount(); ++i)
-        size += SubtreeSize(node->child(i));
-    return size;
+    m_orderKnown = false;
 }
 
-} // namespace
+void TDesignTree::BuildOrder() const
+{
+    if (m_orderKnown)
+        return;
+    m_order.clear();
+    m_depths.clear();
+    // Depth first without recursion: a tree read from a file may be thousands of levels deep.
+    std::vector<std::pair<QTreeWidgetItem *, int>> pending;
+    for (int i = topLevelItemCount() - 1; i >= 0; --i)
+        pending.emplace_back(topLevelItem(i), 0);
+    while (!pending.empty()) {
+        const auto [node, depth] = pending.back();
+        pending.pop_back();
+        m_order.push_back(node);
+        m_depths.push_back(depth);
+        for (int i = node->childCount() - 1; i >= 0; --i)
+            pending.emplace_back(node->child(i), depth + 1);
+    }
+    m_orderKnown = true;
+    Renumber(0, int(m_order.size()));
+}
+
+void TDesignTree::Renumber(int from, int to) const
+{
+    for (int k = from; k < to; ++k)
+        if (auto *node = dynamic_cast<TDesignNode *>(m_order[size_t(k)]))
+            node->position = k;
+}
 
 int TDesignTree::NodeCount() const
 {
-    int count = 0;
-    for (int i = 0; i < topLevelItemCount(); ++i)
-        count += SubtreeSize(topLevelItem(i));
-    return count;
+    BuildOrder();
+    return int(m_order.size());
 }
 
 QTreeWidgetItem *TDesignTree::NodeAt(int absIndex) const
 {
-    if (absIndex < 0)
+    if (absIndex < 0 || absIndex >= NodeCount())
         return nullptr;
-    // Walk down, skipping whole subtrees that lie before the index.
-    int remaining = absIndex;
-    QTreeWidgetItem *parent = nullptr;
-    int count = topLevelItemCount();
-    for (;;) {
-        bool descended = false;
-        for (int i = 0; i < count; ++i) {
-            QTreeWidgetItem *node = parent ? parent->child(i) : topLevelItem(i);
-            if (remaining == 0)
-                return node;
-            const int size = SubtreeSize(node);
-            if (remaining < size) {
-                --remaining;
-                parent = node;
-                count = node->childCount();
-                descended = true;
-                break;
-            }
-            remaining -= size;
-        }
-        if (!descended)
-            return nullptr;
-    }
+    return m_order[size_t(absIndex)];
 }
 
 int TDesignTree::AbsoluteIndex(const QTreeWidgetItem *node) const
 {
     if (!node || node->treeWidget() != this)
         return -1;
-    int index = 0;
-    const QTreeWidgetItem *at = node;
-    while (at) {
-        const QTreeWidgetItem *parent = at->parent();
-        const int position =
-            parent ? parent->indexOfChild(const_cast<QTreeWidgetItem *>(at)) : indexOfTopLevelItem(const_cast<QTreeWidgetItem *>(at));
-        for (int i = 0; i < position; ++i)
-            index += SubtreeSize(parent ? parent->child(i) : topLevelItem(i));
-        if (parent)
-            ++index; // the parent itself comes before its children
-        at = parent;
-    }
-    return index;
+    BuildOrder();
+    if (const auto *own = dynamic_cast<const TDesignNode *>(node))
+        return own->position;
+    // A node made through the QTreeWidget interface is looked for.
+    const auto at = std::find(m_order.begin(), m_order.end(), node);
+    return at == m_order.end() ? -1 : int(at - m_order.begin());
 }
 
-namespace {
-
-QTreeWidgetItem *Checked(QTreeWidgetItem *node, int absIndex)
+QTreeWidgetItem *TDesignTree::Checked(int absIndex) const
 {
+    QTreeWidgetItem *node = NodeAt(absIndex);
     if (!node)
         throw std::out_of_range("tree node " + std::to_string(absIndex) + " does not exist");
     return node;
 }
 
-} // namespace
+int TDesignTree::SiblingPosition(const QTreeWidgetItem *node) const
+{
+    auto *item = const_cast<QTreeWidgetItem *>(node);
+    return node->parent() ? node->parent()->indexOfChild(item) : indexOfTopLevelItem(item);
+}
+
+QTreeWidgetItem *TDesignTree::SiblingAt(QTreeWidgetItem *parent, int position) const
+{
+    if (position < 0)
+        return nullptr;
+    return parent ? parent->child(position) : topLevelItem(position);
+}
 
 int TDesignTree::Depth(int absIndex) const
 {
-    int depth = 0;
-    for (const QTreeWidgetItem *node = Checked(NodeAt(absIndex), absIndex)->parent(); node; node = node->parent())
-        ++depth;
-    return depth;
+    Checked(absIndex);
+    return m_depths[size_t(absIndex)];
 }
 
 QString TDesignTree::Caption(int absIndex) const
 {
-    return Checked(NodeAt(absIndex), absIndex)->text(0);
+    return Checked(absIndex)->text(0);
 }
 
 void TDesignTree::SetCaption(int absIndex, const QString &caption)
 {
-    Checked(NodeAt(absIndex), absIndex)->setText(0, caption);
+    Checked(absIndex)->setText(0, caption);
+}
+
+int TDesignTree::Parent(int absIndex) const
+{
+    return AbsoluteIndex(Checked(absIndex)->parent());
+}
+
+int TDesignTree::PreviousSibling(int absIndex) const
+{
+    const QTreeWidgetItem *node = Checked(absIndex);
+    return AbsoluteIndex(SiblingAt(node->parent(), SiblingPosition(node) - 1));
+}
+
+int TDesignTree::NextSibling(int absIndex) const
+{
+    const QTreeWidgetItem *node = Checked(absIndex);
+    return AbsoluteIndex(SiblingAt(node->parent(), SiblingPosition(node) + 1));
+}
+
+int TDesignTree::SubtreeSize(int absIndex) const
+{
+    // The subtree ends where the next sibling of the node or of its nearest
+    // ancestor that has one begins, or with the tree.
+    for (const QTreeWidgetItem *at = Checked(absIndex); at; at = at->parent())
+        if (const QTreeWidgetItem *next = SiblingAt(at->parent(), SiblingPosition(at) + 1))
+            return AbsoluteIndex(next) - absIndex;
+    return NodeCount() - absIndex;
 }
 
 void TDesignTree::AddLastChild(int parentAbsIndex, const QString &caption)
 {
-    QTreeWidgetItem *parent = Checked(NodeAt(parentAbsIndex), parentAbsIndex);
-    auto *node = new QTreeWidgetItem(parent, QStringList{caption});
+    QTreeWidgetItem *parent = Checked(parentAbsIndex);
+    const int position = parentAbsIndex + SubtreeSize(parentAbsIndex);
+    // A node that lands at the very end of the order (children of the root, one
+    // after the other, as a file or an import adds them) extends the known order.
+    const bool atEnd = position == NodeCount();
+    const QScopedValueRollback<bool> own(m_ownEdit, atEnd);
+    auto *node = new TDesignNode(parent, caption);
     node->setIcon(0, m_itemIcon);
+    if (atEnd) {
+        node->position = position;
+        m_order.push_back(node);
+        m_depths.push_back(m_depths[size_t(parentAbsIndex)] + 1);
+    } else {
+        ForgetOrder();
+    }
 }
 
 void TDesignTree::ResetToRoot()
 {
     clear();
-    auto *root = new QTreeWidgetItem(this, QStringList{QStringLiteral("Quillmere")});
+    auto *root = new TDesignNode(this, QStringLiteral("Quillmere"));
     root->setIcon(0, m_rootIcon);
+}
+
+void TDesignTree::RemoveSubtree(int absIndex)
+{
+    QTreeWidgetItem *node = Checked(absIndex);
+    if (absIndex == 0)
+        throw std::invalid_argument("the root node cannot be removed");
+    const int end = absIndex + SubtreeSize(absIndex);
+    const auto inside = [&](const QTreeWidgetItem *item) {
+        const int k = AbsoluteIndex(item);
+        return k >= absIndex && k < end;
+    };
+    const bool currentGoes = inside(currentItem());
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    const bool selectionGoes = currentGoes || std::any_of(selected.begin(), selected.end(), inside);
+    // When the current node goes, the next sibling of the removed node takes its
+    // place, else the previous one, else the parent, also when the current node was
+    // one of its descendants (where the view itself would leave none).
+    QTreeWidgetItem *parent = node->parent();
+    const int position = SiblingPosition(node);
+    QTreeWidgetItem *heir = SiblingAt(parent, position + 1);
+    if (!heir)
+        heir = SiblingAt(parent, position - 1);
+    if (!heir)
+        heir = parent;
+    {
+        // The view moves the current node while the subtree is still in place:
+        // nobody hears of it before the subtree is gone.
+        const QSignalBlocker quiet(this);
+        const QScopedValueRollback<bool> own(m_ownEdit, true);
+        delete node;
+        if (currentGoes)
+            setCurrentItem(heir);
+    }
+    m_order.erase(m_order.begin() + absIndex, m_order.begin() + end);
+    m_depths.erase(m_depths.begin() + absIndex, m_depths.begin() + end);
+    Renumber(absIndex, int(m_order.size()));
+    if (currentGoes)
+        Q_EMIT currentItemChanged(currentItem(), nullptr);
+    if (selectionGoes)
+        Q_EMIT itemSelectionChanged();
+}
+
+void TDesignTree::MoveSubtreeBefore(int absIndex, int siblingAbsIndex)
+{
+    QTreeWidgetItem *node = Checked(absIndex);
+    QTreeWidgetItem *sibling = Checked(siblingAbsIndex);
+    if (node == sibling || node->parent() != sibling->parent())
+        throw std::invalid_argument("a node moves only before another child of its parent");
+    QTreeWidgetItem *parent = node->parent();
+    const int nodeAt = SiblingPosition(node);
+    const int siblingAt = SiblingPosition(sibling);
+    if (siblingAt == nodeAt + 1)
+        return; // already there
+    const int size = SubtreeSize(absIndex);
+    QTreeWidgetItem *current = currentItem();
+    const int currentAbs = AbsoluteIndex(current);
+
+    // One child is taken out and put back elsewhere. When two neighbours change
+    // places, either can go: the one that does not hold the current node, else the
+    // smaller one, so that the view has the least to forget and to redo.
+    int taken = absIndex;
+    int takenSize = size;
+    int from = nodeAt;
+    int to = siblingAt < nodeAt ? siblingAt : siblingAt - 1;
+    if (siblingAt == nodeAt - 1) {
+        const int siblingSize = absIndex - siblingAbsIndex;
+        const bool currentInNode = currentAbs >= absIndex && currentAbs < absIndex + size;
+        const bool currentInSibling = currentAbs >= siblingAbsIndex && currentAbs < absIndex;
+        if (!currentInSibling && (currentInNode || siblingSize < size)) {
+            taken = siblingAbsIndex;
+            takenSize = siblingSize;
+            from = siblingAt;
+            to = nodeAt;
+        }
+    }
+    // Taking nodes out of the view forgets their expansion and may move the current
+    // node and the selection; all is put back as it was.
+    std::vector<QTreeWidgetItem *> expanded;
+    for (int k = taken; k < taken + takenSize; ++k)
+        if (m_order[size_t(k)]->childCount() > 0 && m_order[size_t(k)]->isExpanded())
+            expanded.push_back(m_order[size_t(k)]);
+    const QList<QTreeWidgetItem *> selected = selectedItems();
+    {
+        const QSignalBlocker quiet(this);
+        const QScopedValueRollback<bool> own(m_ownEdit, true);
+        QTreeWidgetItem *item = parent ? parent->takeChild(from) : takeTopLevelItem(from);
+        if (parent)
+            parent->insertChild(to, item);
+        else
+            insertTopLevelItem(to, item);
+        for (QTreeWidgetItem *folder : expanded)
+            folder->setExpanded(true);
+        if (currentItem() != current)
+            selectionModel()->setCurrentIndex(indexFromItem(current), QItemSelectionModel::NoUpdate);
+        if (selectedItems() != selected) {
+            clearSelection();
+            for (QTreeWidgetItem *chosen : selected)
+                chosen->setSelected(true);
+        }
+    }
+    // The two neighbouring runs of the order change places; depths stay.
+    const int first = std::min(absIndex, siblingAbsIndex);
+    const int middle = siblingAbsIndex < absIndex ? absIndex : absIndex + size;
+    const int last = siblingAbsIndex < absIndex ? absIndex + size : siblingAbsIndex;
+    std::rotate(m_order.begin() + first, m_order.begin() + middle, m_order.begin() + last);
+    std::rotate(m_depths.begin() + first, m_depths.begin() + middle, m_depths.begin() + last);
+    Renumber(first, last);
 }
 
 void TDesignTree::mousePressEvent(QMouseEvent *event)

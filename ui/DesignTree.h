@@ -6,7 +6,10 @@
 
 #include "model/Seams.h"
 
+#include <QMouseEvent> // connecting to MouseDown needs the whole type
 #include <QTreeWidget>
+
+#include <vector>
 
 class TDesignTree : public QTreeWidget, public IItemTree
 {
@@ -21,6 +24,20 @@ public:
     void SetCaption(int absIndex, const QString &caption) override;
     void AddLastChild(int parentAbsIndex, const QString &caption) override;
     void ResetToRoot() override;
+    int Parent(int absIndex) const override;
+    int PreviousSibling(int absIndex) const override;
+    int NextSibling(int absIndex) const override;
+    int SubtreeSize(int absIndex) const override;
+    // The tree picks another current node when the removed subtree held it (the
+    // removed node's next sibling, else its previous one, else its parent), and
+    // selects it. Its currentItemChanged and
+    // itemSelectionChanged come after the subtree has left the tree, so absolute
+    // indexes then already agree with the shortened item list; nothing is emitted
+    // while the nodes are being taken out.
+    void RemoveSubtree(int absIndex) override;
+    // Emits no selection signals: the current and selected nodes stay the same nodes
+    // (a moved node stays selected), and every moved node keeps its expansion.
+    void MoveSubtreeBefore(int absIndex, int siblingAbsIndex) override;
 
     // The node at an absolute index (nullptr when there is none) and back (-1 for none).
     QTreeWidgetItem *NodeAt(int absIndex) const;
@@ -42,6 +59,23 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    // The nodes in pre-order with their depths, built on the first question after the
+    // structure changed; the nodes this class makes also carry their own position,
+    // so finding a node by its absolute index or the index of a node costs no walk.
+    void BuildOrder() const;
+    void ForgetOrder();
+    // Tells the nodes at positions from .. to - 1 of the order where they stand.
+    void Renumber(int from, int to) const;
+    QTreeWidgetItem *Checked(int absIndex) const;
+    // The position of a node among the children of its parent (or the top-level nodes).
+    int SiblingPosition(const QTreeWidgetItem *node) const;
+    QTreeWidgetItem *SiblingAt(QTreeWidgetItem *parent, int position) const;
+
     QIcon m_rootIcon;
     QIcon m_itemIcon;
+    mutable std::vector<QTreeWidgetItem *> m_order;
+    mutable std::vector<int> m_depths;
+    mutable bool m_orderKnown = false;
+    // Set while this class changes the structure and keeps the order up to date itself.
+    bool m_ownEdit = false;
 };

@@ -125,26 +125,6 @@ TEST(ItemListMove, MoveUpExchangesWithThePreviousOnly)
     EXPECT_EQ(Titles(doc), QStringLiteral("A C B D"));
 }
 
-TEST(ItemListMove, FlatDownIsTheNextOneUp)
-{
-    TAppletAgent doc = WithItems({"A", "B", "C", "D"});
-    // A down past B: B's block (1 item at index 1) goes up past A's block of 1.
-    doc.MoveBlockUp(1, 1, 1);
-    EXPECT_EQ(Titles(doc), QStringLiteral("B A C D"));
-}
-
-TEST(ItemListMove, SubtreeBlocksKeepTheirInnerOrder)
-{
-    // A with children A1, A2, then its sibling B with child B1.
-    TAppletAgent doc = WithItems({"A", "A1", "A2", "B", "B1"});
-    // Move B up: B's block (index 3, 2 items) past A's block of 3 items.
-    doc.MoveBlockUp(3, 2, 3);
-    EXPECT_EQ(Titles(doc), QStringLiteral("B B1 A A1 A2"));
-    // And down again: A's block (index 2, 3 items) up past B's block of 2.
-    doc.MoveBlockUp(2, 3, 2);
-    EXPECT_EQ(Titles(doc), QStringLiteral("A A1 A2 B B1"));
-}
-
 TEST(ItemListMove, DeletingASubtreeRemovesItsWholeBlock)
 {
     TAppletAgent doc = WithItems({"A", "A1", "A2", "B"});

@@ -1,6 +1,7 @@
 #include "UiFixture.h"
 
 #include "model/MemorySeams.h"
+#include "model/TreeEdits.h"
 #include "ui/Application.h"
 #include "ui/DesignTree.h"
 #include "ui/Icons.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QSignalSpy>
 
 TEST(DesignTree, AbsoluteIndexesArePreOrderLikeTheMemoryTree)
 {
@@ -40,6 +42,202 @@ TEST(DesignTree, AbsoluteIndexesArePreOrderLikeTheMemoryTree)
     tree.ResetToRoot();
     EXPECT_EQ(tree.NodeCount(), 1);
     EXPECT_EQ(tree.Caption(0), QStringLiteral("Quillmere"));
+}
+
+namespace {
+
+// Every node with what the seam tells about it, one line each.
+QString Describe(const IItemTree &tree)
+{
+    QString out;
+    for (int k = 0; k < tree.NodeCount(); ++k)
+        out += QStringLiteral("%1 %2 depth %3 parent %4 previous %5 next %6 size %7\n")
+                   .arg(k)
+                   .arg(tree.Caption(k))
+                   .arg(tree.Depth(k))
+                   .arg(tree.Parent(k))
+                   .arg(tree.PreviousSibling(k))
+                   .arg(tree.NextSibling(k))
+                   .arg(tree.SubtreeSize(k));
+    return out;
+}
+
+// root, a(a1(x y) a2) b c(c1)
+void Fill(IItemTree &tree)
+{
+    tree.ResetToRoot();
+    const std::vector<std::pair<int, const char *>> adds = {{0, "a"},  {1, "a1"}, {2, "x"}, {2, "y"},
+                                                            {1, "a2"}, {0, "b"},  {0, "c"}, {7, "c1"}};
+    for (const auto &[parent, caption] : adds)
+        tree.AddLastChild(parent, QLatin1String(caption));
+}
+
+} // namespace
+
+TEST(DesignTree, StructureEditsMatchTheMemoryTree)
+{
+    TDesignTree tree;
+    MemoryItemTree memory;
+    Fill(tree);
+    Fill(memory);
+    ASSERT_EQ(Describe(tree), Describe(memory));
+
+    // One script on both trees; after each step both must tell the same.
+    enum Kind { Move, Remove, Add };
+    struct Step
+    {
+        Kind kind;
+        int a;
+        int b;
+    };
+    const Step script[] = {
+        {Move, 6, 1},   // b before a: root b a(a1(x y) a2) c(c1)
+        {Move, 6, 3},   // a2 before a1: root b a(a2 a1(x y)) c(c1)
+        {Move, 8, 7},   // c1 before c: not siblings, refused
+        {Move, 6, 5},   // y before x
+        {Add, 2, 0},    // a last child of a, in the middle of the order
+        {Remove, 4, 0}, // a1 with y and x
+        {Add, 0, 0},    // a last node at the very end
+        {Move, 5, 1},   // c before b: root c(c1) b a(a2 new1) new2
+        {Remove, 7, 0}, // the last node
+        {Add, 4, 0},    // a last child of a, which ends the order
+        {Add, 1, 0},    // and one of c, which does not
+        {Remove, 1, 0}, // c with its two children
+        {Move, 2, 1},   // a before b
+    };
+    int added = 0;
+    for (const Step &step : script) {
+        const QString before = Describe(memory);
+        switch (step.kind) {
+        case Move:
+            if (memory.Parent(step.a) != memory.Parent(step.b)) {
+                EXPECT_THROW(memory.MoveSubtreeBefore(step.a, step.b), std::invalid_argument);
+                EXPECT_THROW(tree.MoveSubtreeBefore(step.a, step.b), std::invalid_argument);
+                EXPECT_EQ(Describe(memory), before);
+            } else {
+                memory.MoveSubtreeBefore(step.a, step.b);
+                tree.MoveSubtreeBefore(step.a, step.b);
+            }
+            break;
+        case Remove:
+            memory.RemoveSubtree(step.a);
+            tree.RemoveSubtree(step.a);
+            break;
+        case Add: {
+            const QString caption = QStringLiteral("new%1").arg(++added);
+            memory.AddLastChild(step.a, caption);
+            tree.AddLastChild(step.a, caption);
+            break;
+        }
+        }
+        ASSERT_EQ(Describe(tree), Describe(memory)) << step.kind << " " << step.a << " " << step.b;
+    }
+
+    for (IItemTree *t : std::initializer_list<IItemTree *>{&tree, &memory}) {
+        const QString before = Describe(*t);
+        EXPECT_THROW(t->RemoveSubtree(0), std::invalid_argument);
+        EXPECT_THROW(t->RemoveSubtree(t->NodeCount()), std::out_of_range);
+        EXPECT_THROW(t->MoveSubtreeBefore(1, 1), std::invalid_argument);
+        EXPECT_THROW(t->MoveSubtreeBefore(1, -1), std::out_of_range);
+        EXPECT_THROW(t->SubtreeSize(-1), std::out_of_range);
+        EXPECT_EQ(Describe(*t), before);
+    }
+}
+
+TEST(DesignTree, NodesAddedOrRemovedDirectlyAreCounted)
+{
+    TDesignTree tree;
+    Fill(tree);
+    ASSERT_EQ(tree.NodeCount(), 9);
+    // Changes made through the widget's own interface are seen too.
+    auto *extra = new QTreeWidgetItem(tree.NodeAt(1), QStringList{QStringLiteral("extra")});
+    EXPECT_EQ(tree.NodeCount(), 10);
+    EXPECT_EQ(tree.AbsoluteIndex(extra), 6);
+    EXPECT_EQ(tree.Caption(7), QStringLiteral("b"));
+    delete tree.NodeAt(2); // a1 with x and y
+    EXPECT_EQ(tree.NodeCount(), 7);
+    EXPECT_EQ(tree.Caption(3), QStringLiteral("extra"));
+    EXPECT_EQ(tree.AbsoluteIndex(extra), 3);
+    EXPECT_EQ(tree.SubtreeSize(0), 7);
+}
+
+TEST(DesignTree, MovesKeepSelectionAndExpansionWithoutSignals)
+{
+    TDesignTree tree;
+    Fill(tree);
+    tree.expandAll();
+    QTreeWidgetItem *a = tree.NodeAt(1);
+    QTreeWidgetItem *a1 = tree.NodeAt(2);
+    QTreeWidgetItem *c = tree.NodeAt(7);
+    a1->setExpanded(false); // a collapsed node inside the moved subtree stays collapsed
+    tree.setCurrentItem(a);
+    QSignalSpy current(&tree, &QTreeWidget::currentItemChanged);
+    QSignalSpy selection(&tree, &QTreeWidget::itemSelectionChanged);
+
+    tree.MoveSubtreeBefore(1, 7); // the selected a, with its subtree, before c: root b a(...) c(c1)
+    EXPECT_EQ(tree.Caption(2), QStringLiteral("a"));
+    tree.MoveSubtreeBefore(7, 1);                                      // c before b: a moves along with a sibling's move
+    tree.MoveSubtreeBefore(4, 1);                                      // a before c: root a(...) c(c1) b
+    EXPECT_THROW(tree.MoveSubtreeBefore(7, 6), std::invalid_argument); // c1 is no sibling of c
+    EXPECT_EQ(current.count(), 0);
+    EXPECT_EQ(selection.count(), 0);
+    EXPECT_EQ(tree.currentItem(), a);
+    EXPECT_EQ(tree.selectedItems(), QList<QTreeWidgetItem *>{a});
+    EXPECT_TRUE(tree.Root()->isExpanded());
+    EXPECT_TRUE(a->isExpanded());
+    EXPECT_FALSE(a1->isExpanded());
+    EXPECT_TRUE(c->isExpanded());
+    EXPECT_EQ(tree.AbsoluteIndex(a), 1);
+    EXPECT_EQ(tree.AbsoluteIndex(c), 6);
+}
+
+TEST(DesignTree, DeleteReportsTheNewSelectionOnceTheSubtreeIsGone)
+{
+    TDesignTree tree;
+    TAppletAgent document;
+    for (const auto &[name, level] : std::vector<std::pair<const char *, const char *>>{{"a", "0"}, {"a1", "1"}, {"b", "0"}, {"c", "0"}}) {
+        TItemData item = TAppletAgent::NewItem();
+        item.OriginalImagePath = QLatin1String(name);
+        item.Level = QLatin1String(level);
+        document.Items.push_back(item);
+    }
+    tree.ResetToRoot();
+    TAppletAgent::RebuildTree(document.Items, tree);
+    // What a selection handler finds when it hears of the change.
+    QStringList heard;
+    QObject::connect(&tree, &QTreeWidget::currentItemChanged, [&](QTreeWidgetItem *current) {
+        const int k = tree.AbsoluteIndex(current);
+        heard << QStringLiteral("%1 at %2, %3 nodes, %4 items")
+                     .arg(current ? current->text(0) : QStringLiteral("none"))
+                     .arg(k)
+                     .arg(tree.NodeCount())
+                     .arg(document.Items.size());
+    });
+    struct Case
+    {
+        int select;
+        int remove;
+        const char *heard; // nullptr: nothing
+    };
+    const Case cases[] = {
+        {2, 1, "b at 1, 3 nodes, 2 items"},         // a child of the removed node was current: its next sibling
+        {2, 2, "b at 1, 2 nodes, 1 items"},         // the last node: its previous sibling
+        {1, 1, "Quillmere at 0, 1 nodes, 0 items"}, // the only child: its parent
+    };
+    for (const Case &c : cases) {
+        tree.setCurrentItem(tree.NodeAt(c.select));
+        heard.clear();
+        DeleteSubtree(document, tree, c.remove);
+        EXPECT_EQ(heard.join(QLatin1Char('|')), QLatin1String(c.heard)) << c.select << " " << c.remove;
+        EXPECT_EQ(tree.selectedItems(), QList<QTreeWidgetItem *>{tree.currentItem()});
+    }
+    // Removing a node that is not selected changes no selection.
+    AppendImportedItems(document, tree, {QStringLiteral("d"), QStringLiteral("e")});
+    heard.clear();
+    DeleteSubtree(document, tree, 1);
+    EXPECT_TRUE(heard.isEmpty());
+    EXPECT_EQ(tree.currentItem(), tree.Root());
+    EXPECT_EQ(tree.Caption(1), QStringLiteral("e"));
 }
 
 TEST(StatusProgress, ShowsStageAndProgressAndComesBackToRest)

@@ -1,0 +1,323 @@
+// The tree commands on the in-memory tree: each must leave item i at node i + 1
+// with the node's depth minus one as its Level.
+#include "ErrorOf.h"
+#include "model/AppletAgent.h"
+#include "model/MemorySeams.h"
+#include "model/TextUtils.h"
+#include "model/TreeEdits.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+// A gallery written as "A(A1 A2) B": names of items, a child list in brackets.
+// Each item's OriginalImagePath is its name, so its node is captioned with it.
+struct Gallery
+{
+    TAppletAgent document;
+    MemoryItemTree tree;
+
+    explicit Gallery(const char *shape)
+    {
+        TItemArray items;
+        int level = 0;
+        QString name;
+        const auto flush = [&] {
+            if (name.isEmpty())
+                return;
+            TItemData item = TAppletAgent::NewItem();
+            item.OriginalImagePath = name;
+            item.Level = QString::number(level);
+            items.push_back(item);
+            name.clear();
+        };
+        for (const QChar c : QString::fromUtf8(shape)) {
+            if (c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char(' ')) {
+                flush();
+                level += c == QLatin1Char('(') ? 1 : c == QLatin1Char(')') ? -1 : 0;
+            } else {
+                name += c;
+            }
+        }
+        flush();
+        TAppletAgent::RebuildTree(items, tree);
+        document.Items = items;
+    }
+
+    // The node captioned `name`; "*" is the root.
+    int Node(const char *name) const
+    {
+        for (int k = 0; k < tree.NodeCount(); ++k)
+            if (tree.Caption(k) == QLatin1String(name) || (k == 0 && QLatin1String(name) == QLatin1String("*")))
+                return k;
+        ADD_FAILURE() << "no node " << name;
+        return -1;
+    }
+
+    // The gallery written back from the tree, after checking that every item stands
+    // at its node (caption from its picture, "Image" for an inserted one) with the
+    // node's level.
+    QString Shape() const
+    {
+        const int items = int(document.Items.size());
+        EXPECT_EQ(items, tree.NodeCount() - 1) << qPrintable(tree.Dump());
+        QString out;
+        int previous = 0;
+        for (int k = 1; k < tree.NodeCount(); ++k) {
+            const int level = tree.Depth(k) - 1;
+            if (k <= items) {
+                const TItemData &item = document.Items[size_t(k) - 1];
+                const QString expected =
+                    item.OriginalImagePath.isEmpty() ? QLatin1String(kNewNodeCaption) : ExtractFileName(item.OriginalImagePath);
+                EXPECT_EQ(tree.Caption(k), expected) << "node " << k;
+                EXPECT_EQ(item.Level, QString::number(level)) << "item " << k - 1;
+            }
+            if (k > 1)
+                out += level > previous ? QStringLiteral("(") : QString(previous - level, QLatin1Char(')')) + QLatin1Char(' ');
+            out += tree.Caption(k);
+            previous = level;
+        }
+        return out + QString(previous, QLatin1Char(')'));
+    }
+};
+
+enum class Command { Insert, Delete, MoveUp, MoveDown };
+
+int Apply(Gallery &g, Command command, int node)
+{
+    switch (command) {
+    case Command::Insert:
+        return InsertChildItem(g.document, g.tree, node);
+    case Command::Delete:
+        return DeleteSubtree(g.document, g.tree, node);
+    case Command::MoveUp:
+        return MoveSubtreeUp(g.document, g.tree, node);
+    case Command::MoveDown:
+        return MoveSubtreeDown(g.document, g.tree, node);
+    }
+    return 0;
+}
+
+QString Paths(const TAppletAgent &doc)
+{
+    QStringList out;
+    for (const TItemData &item : doc.Items)
+        out << item.OriginalImagePath;
+    return out.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+TEST(TreeEditsCommands, KeepItemsAtTheirNodes)
+{
+    // result: Insert the new node's index, Delete the items removed, the moves the
+    // node's new index or -1.
+    struct Case
+    {
+        const char *before;
+        Command command;
+        const char *node;
+        const char *after;
+        int result;
+    };
+    const Case cases[] = {
+        {"A B C", Command::Insert, "*", "A B C Image", 4},
+        {"", Command::Insert, "*", "Image", 1},
+        {"A(A1) B", Command::Insert, "A", "A(A1 Image) B", 3},
+        {"A(A1(X))", Command::Insert, "X", "A(A1(X(Image)))", 4},
+        {"A B C D", Command::Delete, "B", "A C D", 1},
+        {"A(A1 A2) B", Command::Delete, "A", "B", 3},
+        {"A B(B1(B2))", Command::Delete, "B2", "A B(B1)", 1}, // the last node of the tree
+        {"A B(B1(B2))", Command::Delete, "B", "A", 3},
+        {"A(A1(X)) B", Command::Delete, "A1", "A B", 2}, // the run ends at the parent's sibling
+        {"A", Command::Delete, "A", "", 1},
+        {"A B C D", Command::MoveUp, "C", "A C B D", 2},
+        {"A B C D", Command::MoveDown, "A", "B A C D", 2},
+        {"A(A1 A2) B", Command::MoveUp, "B", "B A(A1 A2)", 1},
+        {"B A(A1 A2)", Command::MoveDown, "B", "A(A1 A2) B", 4},
+        {"A(A1 A2) B(B1)", Command::MoveUp, "B", "B(B1) A(A1 A2)", 1},
+        {"A(A1 A2) B(B1)", Command::MoveDown, "A", "B(B1) A(A1 A2)", 3},
+        {"A(A1 A2(X) A3) B", Command::MoveUp, "A3", "A(A1 A3 A2(X)) B", 3},
+        {"A(A1 A2(X) A3) B", Command::MoveDown, "A1", "A(A2(X) A1 A3) B", 4},
+        {"A(A1 A2(X) A3) B", Command::MoveUp, "A2", "A(A2(X) A1 A3) B", 2},
+        // No sibling to pass, also where a node of another parent is next in order.
+        {"A B", Command::MoveDown, "B", "A B", -1},
+        {"A B", Command::MoveUp, "A", "A B", -1},
+        {"A(A1 A2) B", Command::MoveUp, "A1", "A(A1 A2) B", -1},
+        {"A(A1 A2) B", Command::MoveDown, "A2", "A(A1 A2) B", -1},
+        {"A B", Command::MoveUp, "*", "A B", -1},
+        {"A B", Command::MoveDown, "*", "A B", -1},
+    };
+    for (const Case &c : cases) {
+        Gallery g(c.before);
+        const QString before = g.Shape();
+        const int node = g.Node(c.node);
+        SCOPED_TRACE(std::string(c.before) + " / " + std::to_string(int(c.command)) + " " + c.node);
+        EXPECT_EQ(Apply(g, c.command, node), c.result);
+        EXPECT_EQ(g.Shape(), QLatin1String(c.after));
+        if (c.command == Command::MoveUp || c.command == Command::MoveDown) {
+            // The moved node is where the result says, and moving it back restores all.
+            if (c.result < 0)
+                continue;
+            EXPECT_EQ(g.tree.Caption(c.result), QLatin1String(c.node));
+            Apply(g, c.command == Command::MoveUp ? Command::MoveDown : Command::MoveUp, c.result);
+            EXPECT_EQ(g.Shape(), before);
+        }
+    }
+}
+
+TEST(TreeEditsCommands, InsertGivesAnEmptyItemAtTheEnd)
+{
+    Gallery g("A B C");
+    EXPECT_EQ(InsertChildItem(g.document, g.tree, 0), 4);
+    ASSERT_EQ(g.document.Items.size(), 4u);
+    EXPECT_EQ(TAppletAgent::ItemToStrings(g.document.Items[3]),
+              (QStringList{{}, {}, {}, {}, QStringLiteral("_self"), {}, {}, QStringLiteral("0"), {}, {}, {}}));
+    EXPECT_EQ(Paths(g.document), QStringLiteral("A B C "));
+}
+
+TEST(TreeEditsCommands, RefusalsChangeNothing)
+{
+    Gallery g("A(A1) B");
+    EXPECT_EQ(ErrorOf([&] { DeleteSubtree(g.document, g.tree, 0); }), QLatin1String(kRootDeleteMessage));
+    for (const Command command : {Command::Insert, Command::Delete, Command::MoveUp, Command::MoveDown}) {
+        EXPECT_THROW(Apply(g, command, 4), std::out_of_range);
+        EXPECT_THROW(Apply(g, command, -1), std::out_of_range);
+    }
+    EXPECT_EQ(g.Shape(), QStringLiteral("A(A1) B"));
+
+    // A document whose items no longer line up with the tree is never edited.
+    g.document.Items.pop_back();
+    const QString expected = QStringLiteral("The item list (2 items) does not match the item tree (3 items). Nothing was changed.");
+    for (const Command command : {Command::Insert, Command::Delete, Command::MoveUp, Command::MoveDown})
+        EXPECT_EQ(ErrorOf([&] { Apply(g, command, 1); }), expected);
+    EXPECT_EQ(ErrorOf([&] { AppendImportedItems(g.document, g.tree, {QStringLiteral("x.jpg")}); }), expected);
+    EXPECT_EQ(g.tree.NodeCount(), 4);
+    EXPECT_EQ(Paths(g.document), QStringLiteral("A A1"));
+}
+
+TEST(TreeEditsCommands, ItemsStayWithTheirNodesThroughAnyMix)
+{
+    // Any sequence of commands keeps each item at its own node (checked by Shape).
+    Gallery g("A(A1 A2(X)) B C(C1)");
+    std::mt19937 random(2009);
+    int named = 0;
+    for (int step = 0; step < 400; ++step) {
+        const int nodes = g.tree.NodeCount();
+        const int node = int(random() % unsigned(nodes));
+        switch (random() % 5) {
+        case 0: {
+            // Inserted items get a picture of their own so that each is told apart.
+            TItemData item = TAppletAgent::NewItem();
+            item.OriginalImagePath = QStringLiteral("n%1").arg(named++);
+            AddChildItem(g.document, g.tree, node, item, item.OriginalImagePath);
+            break;
+        }
+        case 1:
+            if (node > 0 && nodes > 6)
+                DeleteSubtree(g.document, g.tree, node);
+            break;
+        case 2:
+        case 3:
+            MoveSubtreeUp(g.document, g.tree, node);
+            break;
+        default:
+            MoveSubtreeDown(g.document, g.tree, node);
+        }
+        g.Shape();
+        if (::testing::Test::HasFailure())
+            FAIL() << "after step " << step << "\n" << qPrintable(g.tree.Dump());
+    }
+}
+
+TEST(TreeEditsImport, AppendsOneItemPerPictureUnderTheRoot)
+{
+    struct Case
+    {
+        const char *before;
+        QStringList paths;
+        const char *after;
+    };
+    const Case cases[] = {
+        {"",
+         {QStringLiteral("C:\\pics\\b.jpg"), QStringLiteral("C:\\pics\\a.gif"), QStringLiteral("C:\\pics\\c.bmp")},
+         "b.jpg a.gif c.bmp"},
+        // After a nested last node the new items still go under the root.
+        {"A(A1(X))",
+         {QStringLiteral("D:\\photos\\my.beach photo.jpg"), QStringLiteral("/home/u/x.y z.JPG")},
+         "A(A1(X)) my.beach photo.jpg x.y z.JPG"},
+        {"A B", {}, "A B"},
+    };
+    for (const Case &c : cases) {
+        Gallery g(c.before);
+        const size_t existing = g.document.Items.size();
+        AppendImportedItems(g.document, g.tree, c.paths);
+        EXPECT_EQ(g.Shape(), QLatin1String(c.after));
+        ASSERT_EQ(g.document.Items.size(), existing + size_t(c.paths.size()));
+        for (qsizetype i = 0; i < c.paths.size(); ++i) {
+            TItemData expected = TAppletAgent::NewItem();
+            expected.OriginalImagePath = c.paths[i];
+            expected.Level = QStringLiteral("0");
+            EXPECT_EQ(g.document.Items[existing + size_t(i)], expected) << i;
+        }
+    }
+}
+
+TEST(TreeEditsLevels, RefreshFromTheTreeAsFarAsBothReach)
+{
+    Gallery g("A(A1(X)) B");
+    for (TItemData &item : g.document.Items)
+        item.Level = QStringLiteral("7");
+    RefreshLevels(g.document, g.tree);
+    EXPECT_EQ(g.Shape(), QStringLiteral("A(A1(X)) B"));
+
+    // Fewer items than nodes, or more: the ones both have are set, nothing else moves.
+    g.document.Items.resize(2);
+    g.document.Items[1].Level = QStringLiteral("5");
+    RefreshLevels(g.document, g.tree);
+    EXPECT_EQ(g.document.Items[1].Level, QStringLiteral("1"));
+    g.document.Items.resize(6);
+    g.document.Items[5].Level = QStringLiteral("5");
+    RefreshLevels(g.document, g.tree);
+    EXPECT_EQ(g.document.Items[3].Level, QStringLiteral("0"));
+    EXPECT_EQ(g.document.Items[5].Level, QStringLiteral("5"));
+}
+
+TEST(TreeEditsBlocks, FlatDownIsTheNextOneUp)
+{
+    Gallery g("A B C D");
+    // A down past B: B's block (1 item at index 1) goes up past A's block of 1.
+    MoveBlockUp(g.document, 1, 1, 1);
+    EXPECT_EQ(Paths(g.document), QStringLiteral("B A C D"));
+}
+
+TEST(TreeEditsBlocks, SubtreeBlocksKeepTheirInnerOrder)
+{
+    // A with children A1, A2, then its sibling B with child B1.
+    Gallery g("A(A1 A2) B(B1)");
+    // Move B up: B's block (index 3, 2 items) past A's block of 3 items.
+    MoveBlockUp(g.document, 3, 2, 3);
+    EXPECT_EQ(Paths(g.document), QStringLiteral("B B1 A A1 A2"));
+    // And down again: A's block (index 2, 3 items) up past B's block of 2.
+    MoveBlockUp(g.document, 2, 3, 2);
+    EXPECT_EQ(Paths(g.document), QStringLiteral("A A1 A2 B B1"));
+}
+
+TEST(TreeEditsBlocks, SameAsOneExchangeAtATime)
+{
+    // Every block, also one reaching past either end of the list, ends as it would
+    // by carrying each item up with MoveItemUp.
+    for (int start = -2; start <= 7; ++start)
+        for (int count = -1; count <= 6; ++count)
+            for (int by = -1; by <= 6; ++by) {
+                Gallery fast("A B C D E F");
+                Gallery slow("A B C D E F");
+                MoveBlockUp(fast.document, start, count, by);
+                for (int k = 0; k < count; ++k)
+                    for (int step = 0; step < by; ++step)
+                        slow.document.MoveItemUp(start + k - step);
+                EXPECT_EQ(Paths(fast.document), Paths(slow.document)) << start << " " << count << " " << by;
+            }
+}
