@@ -3,6 +3,7 @@
 #include "model/Error.h"
 #include "model/SaveFile.h"
 #include "model/TextUtils.h"
+#include "model/TreeEdits.h"
 #include "publish/Folders.h"
 #include "publish/WorkingFiles.h"
 
@@ -141,16 +142,16 @@ void PrepareItems(TAppletAgent &document, const IItemTree &tree)
     const QString &remote = document.AppletData.RootDirRemote;
     const bool switchLinks = !TrimText(local).isEmpty() && !TrimText(remote).isEmpty();
     const bool toLocal = document.AppletData.RootDirLocalChecked == QLatin1String("1");
+    RefreshLevels(document, tree);
+    if (!switchLinks)
+        return;
     const int count = std::min(tree.NodeCount() - 1, int(document.Items.size()));
     for (int p = 1; p <= count; ++p) {
         TItemData &item = document.Items[size_t(p) - 1];
-        item.Level = QString::number(tree.Depth(p) - 1);
-        if (switchLinks) {
-            if (toLocal)
-                item.Link.replace(remote, local, Qt::CaseInsensitive);
-            else
-                item.Link.replace(local, remote, Qt::CaseInsensitive);
-        }
+        if (toLocal)
+            item.Link.replace(remote, local, Qt::CaseInsensitive);
+        else
+            item.Link.replace(local, remote, Qt::CaseInsensitive);
     }
 }
 

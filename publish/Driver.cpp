@@ -1,6 +1,7 @@
 #include "publish/Driver.h"
 
 #include "model/Error.h"
+#include "model/TreeEdits.h"
 #include "publish/ConfigXml.h"
 #include "publish/Folders.h"
 #include "publish/Page.h"
@@ -9,8 +10,6 @@
 #include "publish/WorkingFiles.h"
 
 #include <QFileInfo>
-
-#include <algorithm>
 
 namespace {
 
@@ -27,16 +26,6 @@ void CopyFromPreview(const QString &preview, const QString &name, const QString 
 {
     if (IsPlainFileName(name) && QFileInfo::exists(preview + name))
         CopyFileOver(preview + name, outputFolder + name);
-}
-
-// Every item's Level from the depth of its node. An item read back from the item
-// pane has none until the build sets it, and a project file saved without levels
-// could not be opened again.
-void RefreshLevels(TAppletAgent &document, const IItemTree &tree)
-{
-    const int count = std::min(tree.NodeCount() - 1, int(document.Items.size()));
-    for (int p = 1; p <= count; ++p)
-        document.Items[size_t(p) - 1].Level = QString::number(tree.Depth(p) - 1);
 }
 
 } // namespace
