@@ -220,6 +220,7 @@ LoadResult TAppletAgent::LoadProject(const QString &fileName, IItemTree &tree, I
     if (at >= lines.size())
         throw truncated("</Product_Name>");
     const QString product = lines.at(at++);
+    // Projects saved under the product's earlier name open too: users still have them.
     if (product != ProductName() && product != QLatin1String("Morrowfen"))
         return LoadResult::Refused;
 

@@ -102,6 +102,7 @@ bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QSt
         CopyFromPreview(preview, item.ExtraImageFile, outputFolder);
     for (const TLinkedFileInfo &file : document.LinkedFiles)
         CopyFromPreview(preview, file.FileName, outputFolder);
+    // Two half steps, as the bar has always moved for this stage: it fills in two jumps.
     progress.Step(50);
     progress.Step(50);
     return true;
@@ -121,6 +122,7 @@ void CopyResourceFiles(TAppletAgent &document, const QString &, IProgress &progr
     ProgressReset reset(progress);
     // Nothing adds resource files, so there is nothing to copy.
     document.ResourceFiles.clear();
+    // Two half steps, like the copy of the required files, so both stages look alike.
     progress.Step(50);
     progress.Step(50);
 }
