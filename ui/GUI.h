@@ -25,6 +25,7 @@ class QToolBar;
 class QToolButton;
 class TCheckGroupBox;
 class TPreviewServer;
+class TPicturePreview;
 class TColorPanel;
 class TfrmHelp;
 
@@ -77,10 +78,18 @@ public:
     void ReadItemPane(int index);
     void ShowItemPane(int index);
 
-    // ---- the item's picture (GUITreeCommands.cpp)
+    // ---- the item tree (GUITreeCommands.cpp)
     // Shows the picture named by edtOriginalImagePath in imgPreview when that file
-    // exists, and hides imgPreview otherwise.
+    // exists, and hides imgPreview otherwise. A file that exists but cannot be read
+    // as a picture is reported in the error box and leaves imgPreview hidden.
     void ShowImagePreview();
+    // Adds the number of the node's descendants (children, grandchildren, ...) to DescendantCount.
+    void CountDescendants(QTreeWidgetItem *node);
+
+    // ---- batch import (GUIBatchImport.cpp)
+    // Files dropped on the tree: the pictures among them become items as a batch
+    // import of them would make them; the others are named in one information box.
+    void DropPictureFiles(const QStringList &paths);
 
     // ---- opening (GUIFileCommands.cpp)
     // Opens the project at `path` (nothing for an empty path). After a failed or
@@ -152,6 +161,8 @@ private:
     void BuildStatusArea();
     // GUIBindings.cpp
     void ConnectHandlers();
+    // GUIBatchImport.cpp: files dragged from a file manager may be dropped on the tree.
+    void AcceptPictureDrops();
 
     // GUI.cpp
     void ResetToEmptyProject();
@@ -193,7 +204,7 @@ public:
     QTabWidget *pgcntrl1 = nullptr;
     QWidget *tbshtScript = nullptr, *tbshtItemGeneral = nullptr, *tbshtPath = nullptr;
     TCheckGroupBox *CheckGroupBox_AutoPlay = nullptr, *CheckGroupBox1 = nullptr;
-    QLabel *imgPreview = nullptr;
+    TPicturePreview *imgPreview = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *stctxtHint = nullptr;
     QProgressBar *prgrsbrMainFormBottom = nullptr;

@@ -1,7 +1,122 @@
-// Batch import: many pictures into the gallery at once.
+// Batch import: many pictures into the gallery at once, chosen in the picture
+// dialog or dropped on the tree from a file manager.
 #include "ui/GUI.h"
+
+#include "model/TreeEdits.h"
+#include "publish/Folders.h"
+#include "publish/Pictures.h"
+#include "ui/GUIShared.h"
+
+#include <QDir>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
+
+namespace {
+
+const char *const kRefusedDrop = "Only JPEG, GIF and BMP pictures (.jpg, .jpeg, .gif, .bmp) can become items of the gallery. "
+                                 "These files were not added:";
+
+// The local files a drag carries, in its order.
+QStringList LocalFiles(const QMimeData *data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl &url : data->urls())
+        if (url.isLocalFile())
+            files << QDir::toNativeSeparators(url.toLocalFile());
+    return files;
+}
+
+// Takes the drags and drops of files off the tree (and its viewport) before the
+// view's own drag handling, which would move nodes, sees them.
+class TPictureDropTarget : public QObject
+{
+public:
+    TPictureDropTarget(TMainForm &form, QObject *parent) : QObject(parent), m_form(form) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *drag = static_cast<QDragMoveEvent *>(event);
+            if (LocalFiles(drag->mimeData()).isEmpty()) {
+                drag->ignore();
+            } else {
+                drag->setDropAction(Qt::CopyAction);
+                drag->accept();
+            }
+            return true;
+        }
+        case QEvent::DragLeave:
+            return true;
+        case QEvent::Drop: {
+            auto *drop = static_cast<QDropEvent *>(event);
+            const QStringList files = LocalFiles(drop->mimeData());
+            if (files.isEmpty()) {
+                drop->ignore();
+                return true;
+            }
+            drop->setDropAction(Qt::CopyAction);
+            drop->accept();
+            // Handled once the drop has ended, so the file manager the files came
+            // from is not kept waiting while a message box is open.
+            TMainForm *form = &m_form;
+            QMetaObject::invokeMethod(
+                form, [form, files] { form->Guarded([form, files] { form->DropPictureFiles(files); }); }, Qt::QueuedConnection);
+            return true;
+        }
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+
+private:
+    TMainForm &m_form;
+};
+
+} // namespace
 
 void TMainForm::btnBatchImportImgsClick()
 {
-    NotAvailableYet();
+    MarkModified();
+    const QStringList files = m_prompts.OpenPictures(QLatin1String(kPictureFilter), MyPicturesFolder(), true);
+    if (!files.isEmpty()) {
+        AppendImportedItems(*Document, *trvwDesignPanel, files);
+        trvwDesignPanel->Root()->setExpanded(true);
+    }
+    UpdateItemCommands();
+}
+
+void TMainForm::DropPictureFiles(const QStringList &paths)
+{
+    QStringList pictures;
+    QStringList refused;
+    for (const QString &path : paths)
+        (QFileInfo(path).isFile() && !PictureExtension(path).isEmpty() ? pictures : refused) << path;
+    if (!pictures.isEmpty()) {
+        MarkModified();
+        AppendImportedItems(*Document, *trvwDesignPanel, pictures);
+        trvwDesignPanel->Root()->setExpanded(true);
+        // The selected item may have gained a next sibling.
+        UpdateItemCommands();
+    }
+    if (!refused.isEmpty())
+        m_prompts.Information(QLatin1String(kRefusedDrop) + QLatin1String("\n\n") + refused.join(QLatin1Char('\n')));
+}
+
+void TMainForm::AcceptPictureDrops()
+{
+    // Nodes are not dragged about inside the tree: moving stays with the four commands.
+    trvwDesignPanel->setDragDropMode(QAbstractItemView::NoDragDrop);
+    auto *target = new TPictureDropTarget(*this, trvwDesignPanel);
+    for (QWidget *w : {static_cast<QWidget *>(trvwDesignPanel), trvwDesignPanel->viewport()}) {
+        w->setAcceptDrops(true);
+        w->installEventFilter(target);
+    }
 }

@@ -7,6 +7,7 @@
 #include "ui/ColorPanel.h"
 #include "ui/Icons.h"
 #include "ui/PaneCodec.h"
+#include "ui/PicturePreview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -240,6 +241,7 @@ void TMainForm::BuildTreePane()
     trvwDesignPanel->setObjectName(QStringLiteral("trvwDesignPanel"));
     trvwDesignPanel->setToolTip(QLatin1String(kTreeHint));
     trvwDesignPanel->SetNodeIcons(TreeRootIcon(), TreeItemIcon());
+    AcceptPictureDrops();
     layout->addWidget(trvwDesignPanel);
 }
 
@@ -407,11 +409,8 @@ void TMainForm::BuildItemSheet()
     {
         auto g = MakeGroup(new QGroupBox(QStringLiteral("Preview"), tbshtItemGeneral), "GroupBox2", 0, nullptr, 0);
         g.box->setMinimumHeight(185);
-        imgPreview = new QLabel(g.box);
+        imgPreview = new TPicturePreview(g.box);
         imgPreview->setObjectName(QStringLiteral("imgPreview"));
-        imgPreview->setScaledContents(true);
-        imgPreview->setAttribute(Qt::WA_TranslucentBackground);
-        imgPreview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         imgPreview->hide();
         g.grid->addWidget(imgPreview, 0, 0);
         column->addWidget(g.box, 1);

@@ -1,17 +1,45 @@
-// The item tree commands: the selection handling, Insert, Delete, Move Up and Move Down.
+// The item tree commands: the selection handling, Insert, Delete, Move Up and Move
+// Down. What they do to tree and document together is in model/TreeEdits; these
+// handlers add the questions, the item pane and the command refresh.
 #include "ui/GUI.h"
 
+#include "model/Error.h"
+#include "model/TreeEdits.h"
+#include "ui/ColorPanel.h"
+#include "ui/PicturePreview.h"
+
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
+#include <QScopedValueRollback>
+
+namespace {
+
+const char *const kDeleteQuestion = "Are you sure to delete this item and all its children?";
+
+} // namespace
 
 void TMainForm::trvwDesignPanelChange()
 {
     if (Loading)
         return;
     UpdatePaneLayout();
-    // Carrying the item pane along with the selection comes with the tree commands.
+    // The pane goes back into the item it was showing. A node that no longer stands
+    // for an item has nothing to take it.
+    if (CurrentItemNode) {
+        const int index = trvwDesignPanel->AbsoluteIndex(CurrentItemNode) - 1;
+        if (index >= 0 && size_t(index) < Document->Items.size())
+            ReadItemPane(index);
+    }
+    QTreeWidgetItem *selected = trvwDesignPanel->Selected();
+    if (!selected || selected == trvwDesignPanel->Root())
+        return;
+    if (selected != CurrentItemNode) {
+        CurrentItemNode = selected;
+        ShowItemPane(trvwDesignPanel->AbsoluteIndex(selected) - 1);
+    }
+    UpdateItemCommands();
+    spnedtApWidthChange();
+    ShowImagePreview();
 }
 
 void TMainForm::trvwDesignPanelMouseDown()
@@ -21,34 +49,90 @@ void TMainForm::trvwDesignPanelMouseDown()
     UpdateItemCommands();
 }
 
+void TMainForm::CountDescendants(QTreeWidgetItem *node)
+{
+    const int index = trvwDesignPanel->AbsoluteIndex(node);
+    if (index >= 0)
+        DescendantCount += trvwDesignPanel->SubtreeSize(index) - 1;
+}
+
 void TMainForm::Insert1Click()
 {
-    NotAvailableYet();
+    MarkModified();
+    QTreeWidgetItem *selected = trvwDesignPanel->Selected();
+    if (selected) {
+        InsertChildItem(*Document, *trvwDesignPanel, trvwDesignPanel->AbsoluteIndex(selected));
+        selected->setExpanded(true);
+    }
+    UpdateItemCommands();
 }
 
 void TMainForm::Delete1Click()
 {
-    NotAvailableYet();
+    MarkModified();
+    const int selected = trvwDesignPanel->SelectedIndex();
+    if (selected < 0)
+        return;
+    if (selected == 0) {
+        m_prompts.Error(QString::fromLatin1(kRootDeleteMessage));
+        return;
+    }
+    if (m_prompts.Warning(QString::fromLatin1(kDeleteQuestion), TWarningButtons::YesNo) != TAnswer::Yes)
+        return;
+    // The pane's values belong to no item any more. The tree then selects another
+    // node and the selection handling runs for it once the subtree has gone.
+    QTreeWidgetItem *shown = CurrentItemNode;
+    CurrentItemNode = nullptr;
+    try {
+        DeleteSubtree(*Document, *trvwDesignPanel, selected);
+    } catch (const QmError &) {
+        CurrentItemNode = shown; // refused before anything changed
+        throw;
+    }
+    UpdateItemCommands();
 }
 
 void TMainForm::MoveUp1Click()
 {
-    NotAvailableYet();
+    MarkModified();
+    const int selected = trvwDesignPanel->SelectedIndex();
+    if (selected > 0) {
+        // The moved node stays selected: the selection handling has nothing to do.
+        const QScopedValueRollback<bool> quiet(Loading, true);
+        MoveSubtreeUp(*Document, *trvwDesignPanel, selected);
+    }
+    UpdateItemCommands();
 }
 
 void TMainForm::MoveDown1Click()
 {
-    NotAvailableYet();
+    MarkModified();
+    const int selected = trvwDesignPanel->SelectedIndex();
+    if (selected > 0) {
+        const QScopedValueRollback<bool> quiet(Loading, true);
+        MoveSubtreeDown(*Document, *trvwDesignPanel, selected);
+    }
+    UpdateItemCommands();
 }
 
 void TMainForm::ShowImagePreview()
 {
-    const auto *path = findChild<QLineEdit *>(QStringLiteral("edtOriginalImagePath"));
-    const QString file = path ? path->text() : QString();
+    const auto *edit = findChild<QLineEdit *>(QStringLiteral("edtOriginalImagePath"));
+    const QString file = edit ? TrimText(edit->text()) : QString();
     if (file.isEmpty() || !QFileInfo(file).isFile()) {
+        imgPreview->Clear();
         imgPreview->hide();
         return;
     }
-    imgPreview->setPixmap(QPixmap(file));
+    // Transparent parts of a GIF show the margin colour a build would give them.
+    const auto *margin = findChild<TColorPanel *>(QStringLiteral("pnl_pThumbFillColor"));
+    const TColor fill = margin ? margin->Color() : 0;
+    try {
+        imgPreview->ShowPicture(file, fill);
+    } catch (const QmError &error) {
+        imgPreview->hide();
+        m_prompts.Error(error.message());
+        return;
+    }
     imgPreview->show();
 }

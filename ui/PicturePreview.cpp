@@ -1,0 +1,169 @@
+#include "ui/PicturePreview.h"
+
+#include "model/Error.h"
+#include "publish/BmpCodec.h"
+#include "publish/GifCodec.h"
+#include "publish/JpegCodec.h"
+#include "publish/Pictures.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A box smaller than this is read for this size anyway: a pane laid out later, or
+// made a little larger, then needs no second reading.
+constexpr int kLeastDecodeWidth = 640;
+constexpr int kLeastDecodeHeight = 480;
+
+// Pictures larger than this are refused unread, as a build refuses them.
+constexpr qint64 kMaxSourceBytes = qint64(1) << 30;
+
+QByteArray ReadWholeSource(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw QmError(QStringLiteral("The picture \"%1\" cannot be opened: %2.").arg(path, file.errorString()));
+    if (file.size() > kMaxSourceBytes)
+        throw QmError(QStringLiteral("The picture \"%1\" is too large to be processed.").arg(path));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw QmError(QStringLiteral("The picture \"%1\" cannot be read: %2.").arg(path, file.errorString()));
+    return bytes;
+}
+
+QImage ToImage(const Bitmap &bitmap)
+{
+    return QImage(bitmap.data(), bitmap.width(), bitmap.height(), qsizetype(bitmap.width()) * 3, QImage::Format_RGB888).copy();
+}
+
+// The smallest DCT scale (of 8) at which a picture of `full` pixels still covers
+// `fitted` along both sides.
+int PreviewJpegScale(const QSize &full, const QSize &fitted)
+{
+    for (int num = 1; num < 8; ++num)
+        if ((qint64(full.width()) * num + 7) / 8 >= fitted.width() && (qint64(full.height()) * num + 7) / 8 >= fitted.height())
+            return num;
+    return 8;
+}
+
+} // namespace
+
+QRect FittedRect(const QSize &picture, const QRect &box)
+{
+    if (picture.isEmpty() || box.isEmpty())
+        return QRect();
+    const double scale = std::min(double(box.width()) / picture.width(), double(box.height()) / picture.height());
+    const int w = std::clamp(int(std::lround(picture.width() * scale)), 1, box.width());
+    const int h = std::clamp(int(std::lround(picture.height() * scale)), 1, box.height());
+    return QRect(box.left() + (box.width() - w) / 2, box.top() + (box.height() - h) / 2, w, h);
+}
+
+TPreviewPicture ReadPreviewPicture(const QString &path, const QSize &box, TColor fill)
+{
+    const QString extension = PictureExtension(path);
+    if (extension.isEmpty())
+        throw QmError(QStringLiteral("The picture \"%1\" is of an unsupported picture type: only JPEG (.jpg, .jpeg), "
+                                     "GIF (.gif) and BMP (.bmp) files can be used.")
+                          .arg(path));
+    const QByteArray bytes = ReadWholeSource(path);
+    TPreviewPicture result;
+    try {
+        if (extension == QLatin1String(".jpg")) {
+            JpegReader reader(bytes);
+            result.fullSize = QSize(reader.shownWidth(), reader.shownHeight());
+            const QSize fitted = FittedRect(result.fullSize, QRect(QPoint(), box)).size();
+            result.image = ToImage(reader.decode(PreviewJpegScale(result.fullSize, fitted)));
+        } else {
+            result.image = ToImage(extension == QLatin1String(".gif") ? DecodeGif(bytes, fill) : DecodeBmp(bytes));
+            result.fullSize = result.image.size();
+        }
+    } catch (const QmError &e) {
+        throw QmError(QStringLiteral("%1\nPicture: %2").arg(e.message(), path));
+    }
+    // Only as many pixels are kept as the box can show.
+    const QSize fitted = FittedRect(result.fullSize, QRect(QPoint(), box)).size();
+    if (result.image.width() > fitted.width() || result.image.height() > fitted.height())
+        result.image = result.image.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    result.reduced = result.image.size() != result.fullSize;
+    return result;
+}
+
+// ---------------------------------------------------------------- widget
+
+TPicturePreview::TPicturePreview(QWidget *parent) : QWidget(parent)
+{
+    // Nothing is painted around the picture: the group's background shows through.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+}
+
+QSize TPicturePreview::DecodeBox() const
+{
+    const double ratio = devicePixelRatioF();
+    return QSize(int(std::ceil(std::max(width(), kLeastDecodeWidth) * ratio)),
+                 int(std::ceil(std::max(height(), kLeastDecodeHeight) * ratio)));
+}
+
+void TPicturePreview::ShowPicture(const QString &path, TColor fill)
+{
+    m_path = path;
+    m_fill = fill;
+    m_scaled = QPixmap();
+    try {
+        m_picture = ReadPreviewPicture(path, DecodeBox(), fill);
+    } catch (const QmError &) {
+        Clear();
+        throw;
+    }
+    update();
+}
+
+void TPicturePreview::Clear()
+{
+    m_path.clear();
+    m_picture = TPreviewPicture();
+    m_scaled = QPixmap();
+    update();
+}
+
+QRect TPicturePreview::PictureRect() const
+{
+    return HasPicture() ? FittedRect(m_picture.fullSize, rect()) : QRect();
+}
+
+void TPicturePreview::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_scaled = QPixmap();
+    if (!m_picture.reduced)
+        return;
+    // Grown past what was read: read again for the larger box. The picture was read
+    // once already, so a failure now (the file changed meanwhile) keeps what is shown.
+    const double ratio = devicePixelRatioF();
+    const QSize needed = PictureRect().size() * ratio;
+    if (needed.width() <= m_picture.image.width() && needed.height() <= m_picture.image.height())
+        return;
+    try {
+        m_picture = ReadPreviewPicture(m_path, DecodeBox(), m_fill);
+    } catch (const QmError &) {
+    }
+}
+
+void TPicturePreview::paintEvent(QPaintEvent *)
+{
+    const QRect target = PictureRect();
+    if (target.isEmpty())
+        return;
+    const double ratio = devicePixelRatioF();
+    const QSize pixels = target.size() * ratio;
+    if (m_scaled.isNull() || m_scaled.size() != pixels) {
+        m_scaled = QPixmap::fromImage(m_picture.image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        m_scaled.setDevicePixelRatio(ratio);
+    }
+    QPainter painter(this);
+    painter.drawPixmap(target.topLeft(), m_scaled);
+}

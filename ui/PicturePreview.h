@@ -1,0 +1,61 @@
+// The item pane's preview picture: the item's source picture, read by the same
+// readers that publishing uses (so it shows the orientation, the colours and the
+// refusals a build will meet), decoded at a reduced scale where the format allows
+// it, and drawn whole at its own aspect ratio, centred in the widget's box.
+#pragma once
+
+#include "model/TextUtils.h"
+
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+// A picture read for showing in a box of `box` device pixels.
+struct TPreviewPicture
+{
+    QImage image;         // upright RGB
+    QSize fullSize;       // the picture's own size, upright
+    bool reduced = false; // decoded below the full size
+};
+
+// Reads the picture at `path`. A JPEG is decoded at the smallest DCT scale that
+// still fills the box with the picture fitted into it; GIF and BMP pictures are
+// read whole, GIF transparency taking `fill` (0x00BBGGRR) as a build does. Raises
+// QmError for a file publishing could not read, with publishing's message.
+TPreviewPicture ReadPreviewPicture(const QString &path, const QSize &box, TColor fill);
+
+// The rectangle a picture of `picture` pixels takes when shown whole, as large as
+// `box` allows, at its own aspect ratio and centred.
+QRect FittedRect(const QSize &picture, const QRect &box);
+
+class TPicturePreview : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TPicturePreview(QWidget *parent = nullptr);
+
+    // Reads the picture and shows it; on an error the preview is emptied and the
+    // QmError passed on.
+    void ShowPicture(const QString &path, TColor fill);
+    void Clear();
+
+    bool HasPicture() const { return !m_picture.image.isNull(); }
+    const TPreviewPicture &Picture() const { return m_picture; }
+    // Where the picture is drawn in the widget, or an empty rectangle.
+    QRect PictureRect() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // The box the picture is read for: the widget's size in device pixels, but never
+    // less than a usual preview box, so that showing the pane does not read again.
+    QSize DecodeBox() const;
+
+    QString m_path;
+    TColor m_fill = 0;
+    TPreviewPicture m_picture;
+    QPixmap m_scaled; // the picture at PictureRect's size, made on the first paint after a change
+};
