@@ -122,9 +122,24 @@ QString MyPicturesFolder()
     return SpecialFolderPath(CSIDL_MYPICTURES);
 }
 
+QString ProgramFile()
+{
+    const QString file = QCoreApplication::applicationFilePath();
+    const QString resolved = QFileInfo(file).canonicalFilePath();
+    return QDir::toNativeSeparators(resolved.isEmpty() ? file : resolved);
+}
+
+QString ProgramFolderOf(const QString &programFile)
+{
+    const QFileInfo file(programFile);
+    const QString resolved = file.canonicalFilePath();
+    const QString folder = resolved.isEmpty() ? file.absolutePath() : QFileInfo(resolved).path();
+    return IncludeTrailingBackslash(QDir::toNativeSeparators(folder));
+}
+
 QString ProgramFolder()
 {
-    return IncludeTrailingBackslash(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+    return ProgramFolderOf(QCoreApplication::applicationFilePath());
 }
 
 QString PlayerFolder()

@@ -26,6 +26,15 @@ QString DocumentsFolder();
 // The pictures folder itself: nothing created, nothing tested.
 QString MyPicturesFolder();
 
+// The running program's own file, with every symbolic link on its way resolved: an
+// installed program is started through links in the bin folder, yet its files lie
+// beside the real one.
+QString ProgramFile();
+
+// The folder of `programFile` after resolving links, ending in a separator. A path that
+// no longer resolves (the file was moved away while running) keeps its plain folder.
+QString ProgramFolderOf(const QString &programFile);
+
 // The folder of the running program, ending in a separator. The player, help and
 // sample files are delivered beside it, in the folders "player", "help" and "samples".
 QString ProgramFolder();

@@ -149,4 +149,36 @@ TEST_F(Folders, PreviewFolderIsMadeAgainAfterCleanUp)
     EXPECT_TRUE(QFileInfo(preview).isDir());
 }
 
+// An installed program is started through links (bin/quillmere -> ../lib/quillmere/quillmere),
+// yet its player, help and sample folders lie beside the real file.
+TEST_F(Folders, ProgramFolderIsTheRealProgramsFolderWhateverLinksLeadThere)
+{
+    const QString root = scratch.Work();
+    ASSERT_TRUE(QDir().mkpath(root + QStringLiteral("lib/quill mere")));
+    ASSERT_TRUE(QDir().mkpath(root + QStringLiteral("bin")));
+    ASSERT_TRUE(QDir().mkpath(root + QStringLiteral("desk")));
+    writeFile(root + QStringLiteral("lib/quill mere/program"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../lib/quill mere/program"), root + QStringLiteral("bin/program")));
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("bin/program"), root + QStringLiteral("desk/program")));
+    ASSERT_TRUE(QFile::link(root + QStringLiteral("lib"), root + QStringLiteral("linked-lib")));
+    const QString real = QFileInfo(root + QStringLiteral("lib/quill mere")).canonicalFilePath() + QLatin1Char('/');
+
+    const struct
+    {
+        const char *started;
+        QString folder;
+    } cases[] = {
+        {"lib/quill mere/program", real},                 // the program itself, as on Windows
+        {"bin/program", real},                            // a relative link
+        {"desk/program", real},                           // a link to a link
+        {"linked-lib/quill mere/program", real},          // a linked folder on the way
+        {"gone/program", root + QStringLiteral("gone/")}, // moved away while running: its folder as given
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ProgramFolderOf(root + QLatin1String(c.started)), c.folder) << c.started;
+
+    // In the build tree the test programs stand beside the data files, as the installed programs do.
+    EXPECT_TRUE(QFileInfo::exists(ProgramFolder() + QStringLiteral("player/foldreel.swf")));
+}
+
 } // namespace
