@@ -3,9 +3,9 @@
 #include "model/Error.h"
 #include "model/Product.h"
 #include "model/SaveFile.h"
+#include "publish/Folders.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
@@ -17,14 +17,7 @@
 
 namespace {
 
-#ifdef Q_OS_WIN
-
-QString ProgramPath()
-{
-    return QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
-}
-
-#else
+#ifndef Q_OS_WIN
 
 const char *const kIconName = kEditorProgram;
 
@@ -62,12 +55,18 @@ void WriteDesktopEntry(const QString &dataFolder)
     const QString folder = dataFolder + QStringLiteral("/applications");
     MakeFolder(folder);
     QByteArray text;
+    // A per-user entry of the same name hides the installed one, so it says all the
+    // installed one says: without the categories the program would leave its menu.
     text += "[Desktop Entry]\n";
     text += "Type=Application\n";
     text += QByteArray("Name=") + kProductName + "\n";
-    text += "Exec=" + DesktopExecLine(QCoreApplication::applicationFilePath()).toUtf8() + "\n";
+    text += "GenericName=Slideshow Builder\n";
+    text += "Comment=Build web page slideshows of pictures that slide open side by side\n";
+    text += "Exec=" + DesktopExecLine(ProgramFile()).toUtf8() + "\n";
     text += QByteArray("Icon=") + kIconName + "\n";
     text += "MimeType=" + DocumentMimeType().toUtf8() + ";\n";
+    text += "Categories=Graphics;Publishing;\n";
+    text += "Keywords=slideshow;gallery;web page;pictures;\n";
     text += "Terminal=false\n";
     SaveWholeFile(folder + QLatin1Char('/') + QLatin1String(kEditorProgram) + QStringLiteral(".desktop"), text);
 }
@@ -139,8 +138,8 @@ void RegisterDocumentType()
         QSettings classes(QStringLiteral("HKEY_CURRENT_USER\\Software\\Classes"), QSettings::NativeFormat);
         const QString type = DocumentTypeId();
         const std::pair<QString, QString> rows[] = {
-            {type + QStringLiteral("/DefaultIcon/Default"), ProgramPath() + QStringLiteral(",0")},
-            {type + QStringLiteral("/shell/open/command/Default"), ProgramPath() + QStringLiteral(" %1")},
+            {type + QStringLiteral("/DefaultIcon/Default"), ProgramFile() + QStringLiteral(",0")},
+            {type + QStringLiteral("/shell/open/command/Default"), ProgramFile() + QStringLiteral(" %1")},
             {QLatin1String(kDocumentExtension) + QStringLiteral("/Default"), type},
         };
         for (const auto &[key, value] : rows) {

@@ -110,6 +110,47 @@ TEST_F(DocumentType, FailuresAreSilentAndEndTheRegistration)
     EXPECT_NO_THROW(RegisterDocumentType());
 }
 
+// The per-user entry has the installed entry's name, so it hides that one once the editor
+// has run: it must say all the installed one says, and both MIME packages must declare
+// the same type.
+TEST_F(DocumentType, PerUserRegistrationSaysWhatTheInstalledFilesSay)
+{
+    RegisterDocumentType();
+    const QString packaging = QStringLiteral(QM_TESTS_SOURCE_DIR "/../packaging/");
+
+    const auto keys = [](const QString &text) {
+        QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        lines.removeIf([](const QString &line) { return line.startsWith(QLatin1String("Exec=")); });
+        return lines;
+    };
+    const QString installed = Read(packaging + QStringLiteral("quillmere.desktop"));
+    ASSERT_FALSE(installed.isEmpty());
+    EXPECT_EQ(keys(Read(Data(QStringLiteral("applications/quillmere.desktop")))), keys(installed));
+    EXPECT_TRUE(installed.contains(QStringLiteral("\nExec=quillmere %f\n")));
+
+    const auto parsed = [](const QString &text) {
+        QXmlStreamReader xml(text);
+        QStringList events;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement()) {
+                QString event = xml.namespaceUri().toString() + QLatin1Char(' ') + xml.name().toString();
+                for (const QXmlStreamAttribute &attribute : xml.attributes())
+                    event += QLatin1Char(' ') + attribute.name().toString() + QLatin1Char('=') + attribute.value().toString();
+                events << event;
+            } else if (xml.isCharacters() && !xml.isWhitespace()) {
+                events << xml.text().toString();
+            }
+        }
+        if (xml.hasError())
+            events << QStringLiteral("error: ") + xml.errorString();
+        return events;
+    };
+    const QStringList mime = parsed(Read(packaging + QStringLiteral("quillmere.xml")));
+    ASSERT_FALSE(mime.isEmpty());
+    EXPECT_EQ(parsed(Read(Data(QStringLiteral("mime/packages/Quillmere.Document.xml")))), mime);
+}
+
 TEST(DocumentTypeExec, PathIsQuotedOnlyWhereTheLauncherWouldSplitIt)
 {
     EXPECT_EQ(DesktopExecLine(QStringLiteral("/opt/quillmere/bin/quillmere")), QStringLiteral("/opt/quillmere/bin/quillmere %f"));
