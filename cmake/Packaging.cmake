@@ -92,12 +92,14 @@ set(CPACK_PACKAGE_VENDOR Brindlecove)
 set(CPACK_PACKAGE_CONTACT "Brindlecove <packages@brindlecove.example>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Brindlecove <packages@brindlecove.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "web page slideshows of pictures that slide open side by side")
+# Debian asks for description lines shorter than 80 columns; each line here is one of them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Quillmere builds image slideshows for web pages: the pictures stand side by side, the active\n\
-one open to its full width and the others closed to narrow strips, and they slide open one\n\
-after another. The editor arranges the items in a tree, sets the gallery's sizes, speed,\n\
-colours and titles, and saves a project that publishes the page, the pictures and the\n\
-player files in one folder. quillmere-publish does the same from the command line.")
+    "Quillmere builds image slideshows for web pages: the pictures stand side by\n\
+side, the active one open to its full width and the others closed to narrow\n\
+strips, and they slide open one after another. The editor arranges the items\n\
+in a tree, sets the gallery's sizes, speed, colours and titles, and saves a\n\
+project that publishes the page, the pictures and the player files in one\n\
+folder. quillmere-publish does the same from the command line.")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://brindlecove.example/quillmere/")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
