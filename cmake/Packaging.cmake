@@ -31,8 +31,8 @@ set(QM_PACKAGING_OUT ${CMAKE_BINARY_DIR}/packaging)
 
 # The links are made here, relative, and installed as links.
 file(RELATIVE_PATH QM_LINK_TARGET /${CMAKE_INSTALL_BINDIR} /${QM_PROGRAM_DIR})
+file(MAKE_DIRECTORY ${QM_PACKAGING_OUT}/bin)
 foreach(program quillmere quillmere-publish)
-  file(MAKE_DIRECTORY ${QM_PACKAGING_OUT}/bin)
   file(CREATE_LINK ${QM_LINK_TARGET}/${program} ${QM_PACKAGING_OUT}/bin/${program} SYMBOLIC)
   install(FILES ${QM_PACKAGING_OUT}/bin/${program} DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
