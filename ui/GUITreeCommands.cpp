@@ -23,19 +23,21 @@ void TMainForm::trvwDesignPanelChange()
     if (Loading)
         return;
     UpdatePaneLayout();
-    // The pane goes back into the item it was showing. A node that no longer stands
-    // for an item has nothing to take it.
-    if (CurrentItemNode) {
-        const int index = trvwDesignPanel->AbsoluteIndex(CurrentItemNode) - 1;
-        if (index >= 0 && size_t(index) < Document->Items.size())
-            ReadItemPane(index);
-    }
+    // The pane goes back into the item it was showing. A node without an item (tree
+    // and document out of step) neither takes nor gives values.
+    const auto itemOf = [this](const QTreeWidgetItem *node) {
+        const int index = trvwDesignPanel->AbsoluteIndex(node) - 1;
+        return index >= 0 && size_t(index) < Document->Items.size() ? index : -1;
+    };
+    if (CurrentItemNode && itemOf(CurrentItemNode) >= 0)
+        ReadItemPane(itemOf(CurrentItemNode));
     QTreeWidgetItem *selected = trvwDesignPanel->Selected();
     if (!selected || selected == trvwDesignPanel->Root())
         return;
     if (selected != CurrentItemNode) {
         CurrentItemNode = selected;
-        ShowItemPane(trvwDesignPanel->AbsoluteIndex(selected) - 1);
+        if (itemOf(selected) >= 0)
+            ShowItemPane(itemOf(selected));
     }
     UpdateItemCommands();
     spnedtApWidthChange();
