@@ -44,6 +44,12 @@ TDesignTree::TDesignTree(QWidget *parent) : QTreeWidget(parent)
     connect(model(), &QAbstractItemModel::layoutChanged, this, forget);
 }
 
+TDesignTree::~TDesignTree()
+{
+    // The widget's base classes empty the model after this part of the object is gone.
+    disconnect(model(), nullptr, this, nullptr);
+}
+
 void TDesignTree::SetNodeIcons(const QIcon &root, const QIcon &item)
 {
     m_rootIcon = root;

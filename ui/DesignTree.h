@@ -17,6 +17,7 @@ class TDesignTree : public QTreeWidget, public IItemTree
 
 public:
     explicit TDesignTree(QWidget *parent = nullptr);
+    ~TDesignTree() override;
 
     int NodeCount() const override;
     int Depth(int absIndex) const override;
