@@ -284,10 +284,3 @@ void TMainForm::StatusBar2Click()
     StatusBar1->setVisible(on);
     StatusBar2->setChecked(on);
 }
-
-// ---------------------------------------------------------------- not built yet
-
-void TMainForm::NotAvailableYet()
-{
-    stctxtHint->setText(QStringLiteral("Not available yet."));
-}

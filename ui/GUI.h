@@ -168,7 +168,6 @@ private:
     void ResetToEmptyProject();
     // Working files of the run removed; a folder that cannot be reached leaves nothing to remove.
     void CleanupQuietly();
-    void NotAvailableYet();
     // GUIFileCommands.cpp
     void LoadRecentFiles();
     void AddRecentFile(const QString &path);
