@@ -1,5 +1,7 @@
 #include "ui/DesignTree.h"
 
+#include "model/Product.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
@@ -203,7 +205,7 @@ void TDesignTree::AddLastChild(int parentAbsIndex, const QString &caption)
 void TDesignTree::ResetToRoot()
 {
     clear();
-    auto *root = new TDesignNode(this, QStringLiteral("Quillmere"));
+    auto *root = new TDesignNode(this, ProductName());
     root->setIcon(0, m_rootIcon);
 }
 
