@@ -25,10 +25,12 @@ int Round(double x)
     return int(std::nearbyint(x));
 }
 
+} // namespace
+
 // Sources larger than this are not read into memory at all.
 constexpr qint64 kMaxSourceBytes = qint64(1) << 30;
 
-QByteArray ReadSource(const QString &path)
+QByteArray ReadPictureSource(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -40,8 +42,6 @@ QByteArray ReadSource(const QString &path)
         throw QmError(QStringLiteral("The picture \"%1\" cannot be read: %2.").arg(path, file.errorString()));
     return bytes;
 }
-
-} // namespace
 
 SourceRect PictureGeometry::sourceArea(int sw, int sh) const
 {
@@ -111,7 +111,7 @@ Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode,
                                      "GIF (.gif) and BMP (.bmp) files can be used.")
                           .arg(sourcePath));
     Bitmap picture(width, height);
-    const QByteArray bytes = ReadSource(sourcePath);
+    const QByteArray bytes = ReadPictureSource(sourcePath);
     try {
         Bitmap source;
         PictureGeometry g;

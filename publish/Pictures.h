@@ -7,6 +7,7 @@
 #include "model/TextUtils.h"
 #include "publish/Raster.h"
 
+#include <QByteArray>
 #include <QString>
 
 struct ResizedPicture
@@ -38,6 +39,9 @@ struct PictureGeometry
 };
 
 // Mode 0 fits inside margins, any other mode fills and crops. Halves round to even.
+// The bytes of a source picture, read whole; a file over 1 GiB is refused unread.
+QByteArray ReadPictureSource(const QString &path);
+
 PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode);
 
 // The picture types by extension: ".jpg" for JPEG, ".gif", ".bmp"; empty for any other.

@@ -6,7 +6,6 @@
 #include "publish/JpegCodec.h"
 #include "publish/Pictures.h"
 
-#include <QFile>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -19,22 +18,6 @@ namespace {
 // made a little larger, then needs no second reading.
 constexpr int kLeastDecodeWidth = 640;
 constexpr int kLeastDecodeHeight = 480;
-
-// Pictures larger than this are refused unread, as a build refuses them.
-constexpr qint64 kMaxSourceBytes = qint64(1) << 30;
-
-QByteArray ReadWholeSource(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw QmError(QStringLiteral("The picture \"%1\" cannot be opened: %2.").arg(path, file.errorString()));
-    if (file.size() > kMaxSourceBytes)
-        throw QmError(QStringLiteral("The picture \"%1\" is too large to be processed.").arg(path));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw QmError(QStringLiteral("The picture \"%1\" cannot be read: %2.").arg(path, file.errorString()));
-    return bytes;
-}
 
 QImage ToImage(const Bitmap &bitmap)
 {
@@ -70,7 +53,7 @@ TPreviewPicture ReadPreviewPicture(const QString &path, const QSize &box, TColor
         throw QmError(QStringLiteral("The picture \"%1\" is of an unsupported picture type: only JPEG (.jpg, .jpeg), "
                                      "GIF (.gif) and BMP (.bmp) files can be used.")
                           .arg(path));
-    const QByteArray bytes = ReadWholeSource(path);
+    const QByteArray bytes = ReadPictureSource(path);
     TPreviewPicture result;
     try {
         if (extension == QLatin1String(".jpg")) {
