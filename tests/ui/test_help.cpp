@@ -82,7 +82,7 @@ TEST(HelpWindow, HelpLinksStayWebLinksGoToTheBrowserAndAMissingPageSaysSo)
     EXPECT_TRUE(help.WebBrowser1->toPlainText().contains(QStringLiteral("\"no such page.htm\" could not be found")));
 }
 
-TEST(AboutBox, TextsSizeAndOkResult)
+TEST(HelpAboutBox, TextsSizeAndOkResult)
 {
     TScriptedPrompts prompts;
     TformAbout about(prompts);
@@ -100,7 +100,7 @@ TEST(AboutBox, TextsSizeAndOkResult)
     EXPECT_FALSE(about.isVisible());
 }
 
-TEST(AboutBox, LinksRedUnderTheMouseBlueOverTheBackgroundAndClicksOpenThem)
+TEST(HelpAboutBox, LinksRedUnderTheMouseBlueOverTheBackgroundAndClicksOpenThem)
 {
     TScriptedPrompts prompts;
     TformAbout about(prompts);

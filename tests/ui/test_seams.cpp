@@ -11,7 +11,7 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 
-TEST(DesignTree, AbsoluteIndexesArePreOrderLikeTheMemoryTree)
+TEST(SeamsDesignTree, AbsoluteIndexesArePreOrderLikeTheMemoryTree)
 {
     TDesignTree tree;
     MemoryItemTree memory;
@@ -74,7 +74,7 @@ void Fill(IItemTree &tree)
 
 } // namespace
 
-TEST(DesignTree, StructureEditsMatchTheMemoryTree)
+TEST(SeamsDesignTree, StructureEditsMatchTheMemoryTree)
 {
     TDesignTree tree;
     MemoryItemTree memory;
@@ -144,7 +144,7 @@ TEST(DesignTree, StructureEditsMatchTheMemoryTree)
     }
 }
 
-TEST(DesignTree, NodesAddedOrRemovedDirectlyAreCounted)
+TEST(SeamsDesignTree, NodesAddedOrRemovedDirectlyAreCounted)
 {
     TDesignTree tree;
     Fill(tree);
@@ -161,7 +161,7 @@ TEST(DesignTree, NodesAddedOrRemovedDirectlyAreCounted)
     EXPECT_EQ(tree.SubtreeSize(0), 7);
 }
 
-TEST(DesignTree, MovesKeepSelectionAndExpansionWithoutSignals)
+TEST(SeamsDesignTree, MovesKeepSelectionAndExpansionWithoutSignals)
 {
     TDesignTree tree;
     Fill(tree);
@@ -191,7 +191,7 @@ TEST(DesignTree, MovesKeepSelectionAndExpansionWithoutSignals)
     EXPECT_EQ(tree.AbsoluteIndex(c), 6);
 }
 
-TEST(DesignTree, DeleteReportsTheNewSelectionOnceTheSubtreeIsGone)
+TEST(SeamsDesignTree, DeleteReportsTheNewSelectionOnceTheSubtreeIsGone)
 {
     TDesignTree tree;
     TAppletAgent document;
@@ -240,7 +240,7 @@ TEST(DesignTree, DeleteReportsTheNewSelectionOnceTheSubtreeIsGone)
     EXPECT_EQ(tree.Caption(1), QStringLiteral("e"));
 }
 
-TEST(StatusProgress, ShowsStageAndProgressAndComesBackToRest)
+TEST(SeamsStatusProgress, ShowsStageAndProgressAndComesBackToRest)
 {
     QProgressBar bar;
     QLabel hint;
@@ -263,7 +263,7 @@ TEST(StatusProgress, ShowsStageAndProgressAndComesBackToRest)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(Prompts, FiltersAndScriptedAnswers)
+TEST(SeamsPrompts, FiltersAndScriptedAnswers)
 {
     EXPECT_EQ(QtFileFilter(QStringLiteral("Quillmere Files (*.qmreel1)|*.qmreel1")),
               QStringLiteral("Quillmere Files (*.qmreel1) (*.qmreel1)"));
@@ -286,7 +286,7 @@ TEST(Prompts, FiltersAndScriptedAnswers)
     EXPECT_EQ(prompts.calls.size(), 8);
 }
 
-TEST(Icons, EveryCommandHasAPicture)
+TEST(SeamsIcons, EveryCommandHasAPicture)
 {
     for (int index : {0, 1, 2, 6, 7, 8, 9, 11, 12}) {
         EXPECT_FALSE(CommandIcon(index).pixmap(16, 16).isNull()) << index;
@@ -297,7 +297,7 @@ TEST(Icons, EveryCommandHasAPicture)
     EXPECT_FALSE(OpenFolderIcon().pixmap(16, 16).isNull());
 }
 
-TEST(ErrorBox, EveryKindOfErrorGetsAMessage)
+TEST(SeamsErrorBox, EveryKindOfErrorGetsAMessage)
 {
     TScriptedPrompts prompts;
     ReportError(&prompts, std::make_exception_ptr(QmError(QStringLiteral("Cannot open file \"a.qmreel1\"."))));

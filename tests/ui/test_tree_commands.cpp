@@ -103,7 +103,7 @@ protected:
 class TreeCommands : public TreeWindowTest
 {
 };
-class BatchImport : public TreeWindowTest
+class TreeCommandsBatchImport : public TreeWindowTest
 {
 };
 
@@ -273,7 +273,7 @@ TEST(TreeCommandsPreview, ReadsAtAReducedScaleAndFollowsTheBox)
     EXPECT_FALSE(preview.HasPicture());
 }
 
-TEST_F(BatchImport, AppendsOneItemPerChosenFileInDialogOrder)
+TEST_F(TreeCommandsBatchImport, AppendsOneItemPerChosenFileInDialogOrder)
 {
     struct Case
     {
@@ -314,7 +314,7 @@ TEST_F(BatchImport, AppendsOneItemPerChosenFileInDialogOrder)
     }
 }
 
-TEST_F(BatchImport, DroppedPicturesBecomeItemsAndOtherFilesAreNamed)
+TEST_F(TreeCommandsBatchImport, DroppedPicturesBecomeItemsAndOtherFilesAreNamed)
 {
     TMainForm &form = Make("A B");
     Select("A");
