@@ -77,7 +77,9 @@ TEST_F(SaveFileTest, AFailingStepKeepsThePreviousFileAndGivesTheSystemsReason)
         {"the commit, disk full", false, WriteStep::Commit, 1, ENOSPC},
         {"a later chunk of a copy, disk full", true, WriteStep::Write, 3, ENOSPC},
         {"the commit of a copy, disk full", true, WriteStep::Commit, 1, ENOSPC},
+#ifdef EDQUOT
         {"the only write, quota", false, WriteStep::Write, 1, EDQUOT},
+#endif
     };
     const QByteArray previous = "the previous file\r\n";
     const QByteArray next = Content(200 * 1024, 'a');
