@@ -59,7 +59,7 @@ public:
     explicit AtomicFile(const QString &path) : m_path(path), m_file(path)
     {
         // QSaveFile writes through a link into its target; the link itself is replaced instead.
-        if (QFileInfo(path).isSymLink() && !QFile::remove(path))
+        if (QFileInfo(path).isSymbolicLink() && !QFile::remove(path))
             throw Failure("Cannot replace the link", path, QStringLiteral("It cannot be removed."));
         // Never fall back to writing over the old file in place: a failure must leave it intact.
         m_file.setDirectWriteFallback(false);

@@ -15,7 +15,7 @@ void CopyFileOver(const QString &from, const QString &to)
         return;
     // The same file needs no copy; a link of the destination's name is replaced, wherever it points.
     const QFileInfo target(to);
-    if (!target.isSymLink() && target.exists() && source.canonicalFilePath() == target.canonicalFilePath())
+    if (!target.isSymbolicLink() && target.exists() && source.canonicalFilePath() == target.canonicalFilePath())
         return;
     // Written beside the destination and renamed over it, so a failing copy never
     // leaves a half file; a destination that cannot be written (a full disk) is an error.
