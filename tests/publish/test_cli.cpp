@@ -16,10 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
-#ifdef Q_OS_LINUX
-#include <cstring>
-#include <sys/mount.h>
-#endif
 
 using namespace publishtest;
 
@@ -231,40 +227,6 @@ TEST_F(Cli, AFullDiskEndsWithTheSystemsTextAndExitCodeOne)
                         .arg(QDir::toNativeSeparators(Work() + "g.html")));
     EXPECT_EQ(ReadBytes(Work() + "g.html"), page);
 }
-
-#ifdef Q_OS_LINUX
-// The same on a real, small file system that fills up, where mounting one is allowed.
-TEST_F(Cli, PublishingAgainIntoAFullFolderKeepsThePageAndFails)
-{
-    const QString folder = Work() + QStringLiteral("small");
-    ASSERT_TRUE(QDir().mkpath(folder));
-    const QByteArray at = QFile::encodeName(folder);
-    if (::mount("tmpfs", at.constData(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "cannot mount a small tmpfs here: " << std::strerror(errno);
-    struct Unmount
-    {
-        QByteArray at;
-        ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
-    } unmount{at};
-
-    const QString project = Project(QStringLiteral("gf.qmreel1"), {});
-    ASSERT_EQ(Publish({project, folder}).exitCode, 0);
-    const QByteArray page = ReadBytes(folder + "/gf.html");
-    {
-        QFile filler(folder + "/filler");
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(4096, 'f');
-        while (filler.write(block) == block.size()) {
-        }
-    }
-    const CliRun run = Publish({project, folder});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("No space left on device"))) << run.err.toStdString();
-    EXPECT_FALSE(run.err.contains(QStringLiteral("Unknown error"))) << run.err.toStdString();
-    EXPECT_EQ(ReadBytes(folder + "/gf.html"), page);
-}
-#endif
 
 #ifdef Q_OS_UNIX
 TEST_F(Cli, AProjectWhoseNameCannotBeDecodedIsNotCalledMissing)
