@@ -173,6 +173,9 @@ constexpr qint64 kMaxProjectBytes = qint64(32) << 20;
 // The file's lines, without their line ends; QmError naming the path when it cannot be read.
 QStringList ReadLines(const QString &fileName)
 {
+    // A name that could not be read from the system names no file at all.
+    if (IsUnreadableName(fileName))
+        throw QmError(QStringLiteral("Cannot open file \"%1\". %2").arg(Native(fileName), QLatin1String(kUnreadableName)));
     const QFileInfo info(fileName);
     // A folder, pipe or device is no project file, and reading a pipe could wait forever.
     if (info.exists() && !info.isFile())

@@ -1,6 +1,7 @@
 #include "publish/Driver.h"
 
 #include "model/Error.h"
+#include "model/SaveFile.h"
 #include "model/TreeEdits.h"
 #include "publish/ConfigXml.h"
 #include "publish/Folders.h"
@@ -10,6 +11,8 @@
 #include "publish/WorkingFiles.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -28,7 +31,48 @@ void CopyFromPreview(const QString &preview, const QString &name, const QString 
         CopyFileOver(preview + name, outputFolder + name);
 }
 
+// A long value shown in a message: its start and end around an ellipsis.
+QString Elided(const QString &value)
+{
+    constexpr qsizetype kHead = 40, kTail = 20;
+    return value.size() <= kHead + kTail + 3 ? value : value.left(kHead) + QStringLiteral("...") + value.right(kTail);
+}
+
+// Refuses a value whose longest file name, with the temporary name of the atomic
+// write beside it, would not fit the file-name limit.
+void CheckNameFits(const QString &value, const char *what, const QString &longestSuffix, int limit)
+{
+    const int room = limit - kTemporaryNameExtra - FileNameBytes(longestSuffix);
+    const int bytes = FileNameBytes(value);
+    if (bytes <= room)
+        return;
+    throw QmError(QStringLiteral("The %1 \"%2\" is too long: it names files such as \"%3\", and file names may be at most %4 "
+                                 "bytes long here (a save also needs room for a temporary name %5 bytes longer). Please "
+                                 "shorten the %1 to at most %6 bytes (it has %7) and try again.")
+                      .arg(QLatin1String(what), Elided(value), Elided(value + longestSuffix))
+                      .arg(limit)
+                      .arg(kTemporaryNameExtra)
+                      .arg(std::max(room, 0))
+                      .arg(bytes));
+}
+
+// The limit of the working folders, which every build writes the configuration files into.
+int WorkingFoldersNameLimit()
+{
+    return std::min(MaxFileNameBytes(TempFolder()), MaxFileNameBytes(PreviewFolder()));
+}
+
 } // namespace
+
+void CheckGalleryNameLength(const QString &prefix, int limit)
+{
+    CheckNameFits(prefix, "gallery name", ConfigFileName(QString()), limit);
+}
+
+void CheckProjectNameLength(const QString &baseName, int limit)
+{
+    CheckNameFits(baseName, "project name", QStringLiteral("_readme.txt"), limit);
+}
 
 QString SaveBaseName(const QString &fileName)
 {
@@ -50,6 +94,7 @@ void BuildOutput(TAppletAgent &document, const QString &pagePath, IItemTree &tre
     // A gallery name that cannot name files is refused before anything is written.
     const QString prefix = FilePrefix(document.AppletData);
     CheckFilePrefix(prefix);
+    CheckGalleryNameLength(prefix, WorkingFoldersNameLimit());
 
     progress.SetStage(QStringLiteral("Making HTML Codes ... ..."));
     progress.SetBusy(true);
@@ -65,11 +110,15 @@ void BuildOutput(TAppletAgent &document, const QString &pagePath, IItemTree &tre
 
 bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QString &fileName, IItemTree &tree, IProgress &progress)
 {
-    // A gallery name that cannot name files is refused before anything is written.
-    CheckFilePrefix(FilePrefix(document.AppletData));
+    // A gallery or project name that cannot name files is refused before anything is written.
+    const QString prefix = FilePrefix(document.AppletData);
+    CheckFilePrefix(prefix);
+    const QString base = SaveBaseName(fileName);
+    const int limit = std::min(MaxFileNameBytes(outputFolder), WorkingFoldersNameLimit());
+    CheckProjectNameLength(base, limit);
+    CheckGalleryNameLength(prefix, limit);
     const QString preview = PreviewFolder();
     const QString program = PlayerFolder();
-    const QString base = SaveBaseName(fileName);
     const QString projectPath = outputFolder + base + QStringLiteral(".qmreel1");
     try {
         BuildOutput(document, outputFolder + base + QStringLiteral(".html"), tree, progress);

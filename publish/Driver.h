@@ -27,5 +27,11 @@ void CopyResourceFiles(TAppletAgent &document, const QString &sourceFolder, IPro
 // a dot is used whole. "gallery.qmreel1" gives "gallery".
 QString SaveBaseName(const QString &fileName);
 
+// Refuse, naming the value and the limit, a gallery name (as the file-name prefix)
+// or a project's base name whose longest file name would not fit `limit` bytes
+// together with the temporary name of the atomic write.
+void CheckGalleryNameLength(const QString &prefix, int limit);
+void CheckProjectNameLength(const QString &baseName, int limit);
+
 // The page a save of `fileName` writes into `outputFolder`.
 QString SavedPagePath(const QString &outputFolder, const QString &fileName);

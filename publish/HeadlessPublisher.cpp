@@ -5,8 +5,10 @@
 #include "model/Error.h"
 #include "model/MemorySeams.h"
 #include "model/Product.h"
+#include "model/SaveFile.h"
 #include "model/TextUtils.h"
 #include "publish/Driver.h"
+#include "publish/Pictures.h"
 #include "publish/WorkingFiles.h"
 
 #include <QDir>
@@ -128,9 +130,24 @@ void CleanUp(TAppletAgent &document)
 
 } // namespace
 
-QString PublishProjectFile(const QString &projectFile, const QString &outputFolder, IProgress &progress)
+QString MissingPictureWarning(int itemNumber, const QString &path)
+{
+    if (path.isEmpty())
+        return QStringLiteral("item %1: no picture chosen, published without one").arg(itemNumber);
+    if (IsUnreadableName(path))
+        return QStringLiteral("item %1: no picture at %2 (its name is not valid in the system's encoding and cannot be "
+                              "read), published without one")
+            .arg(itemNumber)
+            .arg(Native(path));
+    return QStringLiteral("item %1: no picture at %2, published without one").arg(itemNumber).arg(Native(path));
+}
+
+QString PublishProjectFile(const QString &projectFile, const QString &outputFolder, IProgress &progress,
+                           const std::function<void(const QString &)> &warn)
 {
     const QFileInfo project(projectFile);
+    if (IsUnreadableName(projectFile))
+        throw QmError(QStringLiteral("Cannot open file \"%1\". %2").arg(Native(projectFile), QLatin1String(kUnreadableName)));
     if (!project.exists())
         throw QmError(QStringLiteral("The project file \"%1\" does not exist.").arg(Native(projectFile)));
     if (project.isDir())
@@ -151,6 +168,10 @@ QString PublishProjectFile(const QString &projectFile, const QString &outputFold
     }
     // The gallery values as the editor's panes show them and read them back.
     document.AppletData = NormaliseAppletData(document.AppletData);
+    if (warn)
+        for (size_t i = 0; i < document.Items.size(); ++i)
+            if (const QString path = TrimText(document.Items[i].OriginalImagePath); !HasPictureSource(path))
+                warn(MissingPictureWarning(int(i) + 1, path));
 
     const QString folder = outputFolder.isEmpty() ? project.absolutePath() : QFileInfo(outputFolder).absoluteFilePath();
     if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
@@ -200,7 +221,13 @@ int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE
     TerminalProgress terminal(err);
     IProgress &progress = errIsTerminal ? static_cast<IProgress &>(terminal) : silent;
     try {
-        const QString page = PublishProjectFile(positional.at(0), positional.value(1), progress);
+        // Items without a picture are published without one, and each is named on the error stream.
+        const auto warn = [&](const QString &warning) {
+            progress.SetPosition(0);
+            progress.SetStage(QString());
+            Complain(err, warning);
+        };
+        const QString page = PublishProjectFile(positional.at(0), positional.value(1), progress, warn);
         Print(out, page + QLatin1Char('\n'));
         return 0;
     } catch (const QmError &error) {

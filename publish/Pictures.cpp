@@ -11,6 +11,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 
@@ -30,11 +37,47 @@ int Round(double x)
 // Sources larger than this are not read into memory at all.
 constexpr qint64 kMaxSourceBytes = qint64(1) << 30;
 
+namespace {
+
+// Opens the source for reading without ever waiting: a pipe or device named like a
+// picture is refused at once, even one put in place after the item was checked.
+void OpenSource(QFile &file, const QString &path)
+{
+    if (IsUnreadableName(path))
+        throw QmError(QStringLiteral("The picture \"%1\" cannot be opened: its name is not valid in the system's "
+                                     "encoding, so it cannot be read. Please rename the file.")
+                          .arg(path));
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw QmError(QStringLiteral("The picture \"%1\" cannot be opened: %2.").arg(path, qt_error_string(errno)));
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        throw QmError(QStringLiteral("The picture \"%1\" cannot be opened: it is not a file.").arg(path));
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw QmError(QStringLiteral("The picture \"%1\" cannot be opened: %2.").arg(path, file.errorString()));
+    }
+#else
+    if (!file.open(QIODevice::ReadOnly))
+        throw QmError(QStringLiteral("The picture \"%1\" cannot be opened: %2.").arg(path, file.errorString()));
+#endif
+}
+
+} // namespace
+
+bool HasPictureSource(const QString &originalImagePath)
+{
+    const QString source = TrimText(originalImagePath);
+    return !source.isEmpty() && QFileInfo(source).isFile();
+}
+
 QByteArray ReadPictureSource(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw QmError(QStringLiteral("The picture \"%1\" cannot be opened: %2.").arg(path, file.errorString()));
+    OpenSource(file, path);
     if (file.size() > kMaxSourceBytes)
         throw QmError(QStringLiteral("The picture \"%1\" is too large to be processed.").arg(path));
     QByteArray bytes = file.readAll();
@@ -175,7 +218,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
             break;
         TItemData item = document.GetItem(index);
         const QString source = TrimText(item.OriginalImagePath);
-        if (source.isEmpty() || !QFileInfo(source).isFile()) {
+        if (!HasPictureSource(source)) {
             tree.SetCaption(node, QString::fromLatin1(kMissingCaption));
             continue;
         }

@@ -20,6 +20,10 @@ struct ResizedPicture
 // Raises QmError for a source that cannot be read or decoded, or whose type is not supported.
 ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, int width, int height, int mode, TColor fill);
 
+// True when the item's picture path (blanks around it allowed) names a plain file
+// the build can read; an item without one is published without a picture.
+bool HasPictureSource(const QString &originalImagePath);
+
 // The per-build pass over all items: node captions, ImageFile, the preview folder.
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress);
 
@@ -39,7 +43,8 @@ struct PictureGeometry
 };
 
 // Mode 0 fits inside margins, any other mode fills and crops. Halves round to even.
-// The bytes of a source picture, read whole; a file over 1 GiB is refused unread.
+// The bytes of a source picture, read whole; a file over 1 GiB is refused unread, and
+// so is anything but a plain file (opening a pipe never waits).
 QByteArray ReadPictureSource(const QString &path);
 
 PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode);

@@ -1,5 +1,6 @@
 #include "publish/WorkingFiles.h"
 
+#include "model/SaveFile.h"
 #include "model/TextUtils.h"
 #include "publish/Folders.h"
 
@@ -12,16 +13,13 @@ void CopyFileOver(const QString &from, const QString &to)
     const QFileInfo source(from);
     if (!source.isFile())
         return;
-    if (QFileInfo(to).exists() && source.canonicalFilePath() == QFileInfo(to).canonicalFilePath())
+    // The same file needs no copy; a link of the destination's name is replaced, wherever it points.
+    const QFileInfo target(to);
+    if (!target.isSymbolicLink() && target.exists() && source.canonicalFilePath() == target.canonicalFilePath())
         return;
-    // Copy beside the destination first, so a failing copy never leaves a half file.
-    const QString partial = to + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (!QFile::copy(from, partial))
-        return;
-    QFile::remove(to);
-    if (!QFile::rename(partial, to))
-        QFile::remove(partial);
+    // Written beside the destination and renamed over it, so a failing copy never
+    // leaves a half file; a destination that cannot be written (a full disk) is an error.
+    CopyWholeFile(from, to);
 }
 
 void AddWorkingFile(TAppletAgent &document, const QString &path)

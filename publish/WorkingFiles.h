@@ -14,5 +14,6 @@ void AddWorkingFile(TAppletAgent &document, const QString &path);
 // the folder when it is empty.
 void CleanupWorkingFiles(TAppletAgent &document);
 
-// Copies `from` over `to`; failures are ignored (a missing source, the same file, no access).
+// Copies `from` over `to`. A source that is missing, not a plain file or the
+// destination itself is passed over; a destination that cannot be written raises QmError.
 void CopyFileOver(const QString &from, const QString &to);

@@ -3,9 +3,19 @@
 
 #include "model/AppletAgent.h"
 #include "model/MemorySeams.h"
+#include "model/SaveFile.h"
+#include "publish/HeadlessPublisher.h"
 
 #include <QCoreApplication>
 #include <QProcess>
+
+#include <cerrno>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace publishtest;
 
@@ -86,8 +96,8 @@ TEST_F(Cli, PublishesThreeItemsWithOneMissingIntoANewFolder)
     EXPECT_EQ(run.out, output + QStringLiteral("/gallery.html\n"));
     EXPECT_EQ(FilesIn(output), (QStringList{"expressinstall.swf", "foldreel.swf", "gallery.html", "gallery.qmreel1", "gallery_readme.txt",
                                             "myshowconfig.xml", "myshowitems.xml", "p0_t.bmp", "p2_t.bmp", "swfobject.js"}));
-    // Not a terminal: no progress output.
-    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    // Not a terminal: no progress output, only the item without a picture.
+    EXPECT_EQ(run.err, QStringLiteral("quillmere-publish: item 2: no picture at %1, published without one\n").arg(Work() + "two.bmp"));
     // The run leaves nothing in the per-user preview and temp folders.
     EXPECT_FALSE(QFileInfo::exists(Preview()));
     EXPECT_TRUE(FilesIn(Temp()).isEmpty());
@@ -167,3 +177,75 @@ TEST_F(Cli, LeavesTheEditorsPreviewFolderAlone)
     EXPECT_EQ(ReadBytes(Preview() + "p0_t.bmp"), QByteArray("the editor's picture"));
     EXPECT_EQ(FilesIn(Preview()), QStringList{QStringLiteral("p0_t.bmp")});
 }
+
+TEST_F(Cli, EveryItemWithoutAPictureIsWarnedOnItsOwnLine)
+{
+    WriteBytes(Work() + "one.bmp", BmpBytes(32, 24, 10, 200, 10));
+    QDir().mkpath(Work() + "folder.jpg");
+    QStringList sources{Work() + "one.bmp", Work() + "missing.jpg", Work() + "folder.jpg", QString()};
+#ifdef Q_OS_UNIX
+    // A pipe would keep a reader waiting for ever; a device never ends.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Work() + "pipe.gif").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), Work() + "device.bmp"));
+    sources << Work() + "pipe.gif" << Work() + "device.bmp";
+#endif
+    const QString project = Project(QStringLiteral("g.qmreel1"), sources);
+    const CliRun run = Publish({project, Work() + "out"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, Work() + QStringLiteral("out/g.html\n"));
+    QString expected;
+    for (int i = 1; i < sources.size(); ++i)
+        expected += QStringLiteral("quillmere-publish: ") + MissingPictureWarning(i + 1, sources.at(i)) + QLatin1Char('\n');
+    EXPECT_EQ(run.err, expected);
+    EXPECT_TRUE(expected.startsWith(QStringLiteral("quillmere-publish: item 2: no picture at %1, published without one\n")
+                                        .arg(QDir::toNativeSeparators(Work() + "missing.jpg"))));
+    EXPECT_TRUE(expected.contains(QStringLiteral("quillmere-publish: item 4: no picture chosen, published without one\n")));
+    EXPECT_TRUE(QFileInfo::exists(Work() + "out/p0_t.bmp"));
+}
+
+TEST_F(Cli, AFullDiskEndsWithTheSystemsTextAndExitCodeOne)
+{
+    const QString project = Project(QStringLiteral("g.qmreel1"), {});
+    ASSERT_EQ(Publish({project}).exitCode, 0);
+    const QByteArray page = ReadBytes(Work() + "g.html");
+    // In this process, so the write fault reaches the publisher.
+    SetWriteFault([](const QString &path, WriteStep) { return path.endsWith(QLatin1String("g.html")) ? ENOSPC : 0; });
+    std::FILE *out = std::tmpfile();
+    std::FILE *err = std::tmpfile();
+    ASSERT_TRUE(out && err);
+    const int code = RunHeadlessPublisher({project}, out, err, false);
+    SetWriteFault({});
+    QFile errors;
+    std::rewind(err);
+    ASSERT_TRUE(errors.open(err, QIODevice::ReadOnly));
+    const QString text = QString::fromLocal8Bit(errors.readAll());
+    errors.close();
+    std::fclose(out);
+    std::fclose(err);
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(text, QStringLiteral("quillmere-publish: Cannot write file \"%1\". No space left on device\n")
+                        .arg(QDir::toNativeSeparators(Work() + "g.html")));
+    EXPECT_EQ(ReadBytes(Work() + "g.html"), page);
+}
+
+#ifdef Q_OS_UNIX
+TEST_F(Cli, AProjectWhoseNameCannotBeDecodedIsNotCalledMissing)
+{
+    const QByteArray raw = QFile::encodeName(Work()) + "caf\xE9.qmreel1";
+    ASSERT_TRUE(QFile::copy(Project(QStringLiteral("g.qmreel1"), {}), QFile::decodeName(QFile::encodeName(Work()) + "copy")));
+    ASSERT_EQ(::rename((QFile::encodeName(Work()) + "copy").constData(), raw.constData()), 0);
+    std::FILE *err = std::tmpfile();
+    ASSERT_TRUE(err);
+    const int code = RunHeadlessPublisher({QFile::decodeName(raw)}, stdout, err, false);
+    QFile errors;
+    std::rewind(err);
+    ASSERT_TRUE(errors.open(err, QIODevice::ReadOnly));
+    const QString text = QString::fromLocal8Bit(errors.readAll());
+    errors.close();
+    std::fclose(err);
+    ::unlink(raw.constData());
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(text.contains(QStringLiteral("is not valid in the system's encoding"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("does not exist"))) << text.toStdString();
+}
+#endif

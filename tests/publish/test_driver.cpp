@@ -2,11 +2,16 @@
 // into an output folder and a preview, and what a failing step leaves behind.
 #include "test_driver_fixture.h"
 
+#include "ErrorOf.h"
+
 #include "model/Error.h"
 #include "model/MemorySeams.h"
+#include "model/SaveFile.h"
 #include "publish/Driver.h"
 #include "publish/Folders.h"
 #include "publish/WorkingFiles.h"
+
+#include <cerrno>
 
 using namespace publishtest;
 
@@ -256,4 +261,104 @@ TEST_F(Driver, ProjectSavedAfterAFailingPictureOpensAgain)
     for (const TItemData &item : reopened.Items)
         EXPECT_EQ(item.Level, QStringLiteral("0"));
     EXPECT_EQ(tree.NodeCount(), 4);
+}
+
+TEST_F(Driver, EveryOutputReplacesALinkOfItsNameAndLeavesTheTargetAlone)
+{
+    WriteBytes(Work() + "red.bmp", BmpBytes(40, 30, 255, 0, 0));
+    Gallery gallery;
+    gallery.Add(Work() + "red.bmp");
+    QDir().mkpath(Output());
+    QDir().mkpath(Work() + "elsewhere");
+    const QStringList names{"gallery.html", "gallery.qmreel1", "gallery_readme.txt", "slideshow1config.xml",
+                            "slideshow1items.xml", "foldreel.swf", "p0_t.bmp"};
+    for (const QString &name : names) {
+        WriteBytes(Work() + "elsewhere/" + name, "not ours");
+        ASSERT_TRUE(QFile::link(Work() + "elsewhere/" + name, Output() + name));
+    }
+    MemoryProgress progress;
+    SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress);
+    for (const QString &name : names) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_FALSE(QFileInfo(Output() + name).isSymLink());
+        EXPECT_NE(ReadBytes(Output() + name), QByteArray("not ours"));
+        EXPECT_EQ(ReadBytes(Work() + "elsewhere/" + name), QByteArray("not ours"));
+    }
+}
+
+TEST_F(Driver, AFullDiskRaisesTheSystemsTextAndKeepsThePreviousFiles)
+{
+    WriteBytes(Work() + "red.bmp", BmpBytes(40, 30, 255, 0, 0));
+    Gallery gallery;
+    gallery.Add(Work() + "red.bmp");
+    QDir().mkpath(Output());
+    MemoryProgress progress;
+    SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress);
+    // The next save has other content in every file.
+    WriteBytes(Work() + "red.bmp", BmpBytes(30, 40, 0, 255, 0));
+    gallery.document.AppletData.PreviewBgColor = QStringLiteral("123456");
+
+    // The page, the project file, a copied picture, a copied player file.
+    for (const QString name : {"gallery.html", "gallery.qmreel1", "p0_t.bmp", "swfobject.js"}) {
+        SCOPED_TRACE(name.toStdString());
+        const QString target = QDir::toNativeSeparators(Output() + name);
+        const QByteArray before = ReadBytes(target);
+        SetWriteFault([&](const QString &path, WriteStep) { return QDir::toNativeSeparators(path) == target ? ENOSPC : 0; });
+        const QString message = ErrorOf([&] { SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress); });
+        SetWriteFault({});
+        EXPECT_TRUE(message.contains(QStringLiteral("\"%1\". No space left on device").arg(target))) << message.toStdString();
+        EXPECT_EQ(ReadBytes(target), before);
+    }
+}
+
+TEST_F(Driver, NamesBeyondTheFileNameLimitAreRefusedBeforeAnythingIsWritten)
+{
+    const int limit = MaxFileNameBytes(Work());
+    // The longest name leaves room for "_readme.txt" or "config.xml" and the temporary name beside it.
+    const int longestProject = limit - kTemporaryNameExtra - 11, longestGallery = limit - kTemporaryNameExtra - 10;
+    struct Case
+    {
+        const char *what;
+        int projectBytes, galleryBytes;
+        const char *refused; // the value the message names, or nullptr when the save goes through
+        int allowed;
+    };
+    const Case cases[] = {
+        {"longest project name", longestProject, 10, nullptr, 0},
+        {"longest gallery name", 10, longestGallery, nullptr, 0},
+        {"project name a byte too long", longestProject + 1, 10, "project name", longestProject},
+        {"gallery name a byte too long", 10, longestGallery + 1, "gallery name", longestGallery},
+        {"gallery name of 300 letters", 10, 300, "gallery name", longestGallery},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(Output()).removeRecursively();
+        QDir(Preview()).removeRecursively();
+        QDir().mkpath(Output());
+        Gallery gallery;
+        gallery.document.AppletData.ScriptName = QString(c.galleryBytes, QLatin1Char('g'));
+        const QString fileName = QString(c.projectBytes, QLatin1Char('p')) + QStringLiteral(".qmreel1");
+        MemoryProgress progress;
+        // Twice: a second save replaces every file through its temporary name.
+        for (int save = 0; save < 2; ++save) {
+            const QString message = ErrorOf([&] { SaveAllFiles(gallery.document, Output(), fileName, gallery.tree, progress); });
+            if (!c.refused) {
+                EXPECT_EQ(message, QStringLiteral("(no error)"));
+                continue;
+            }
+            EXPECT_TRUE(message.startsWith(QStringLiteral("The %1 ").arg(QLatin1String(c.refused)))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QStringLiteral("at most %1 bytes long").arg(limit))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QStringLiteral("at most %1 bytes (it has").arg(c.allowed))) << message.toStdString();
+            EXPECT_FALSE(message.contains(AppFolder())) << message.toStdString();
+            EXPECT_TRUE(FilesIn(Output()).isEmpty());
+            EXPECT_TRUE(FilesIn(Preview()).isEmpty());
+            EXPECT_TRUE(FilesIn(Temp()).isEmpty());
+        }
+        if (c.refused && QString::fromLatin1(c.refused) == QLatin1String("gallery name")) {
+            // The preview refuses it the same way.
+            const QString message = ErrorOf([&] { BuildOutput(gallery.document, Temp() + "~preview.html", gallery.tree, progress); });
+            EXPECT_TRUE(message.startsWith(QStringLiteral("The gallery name "))) << message.toStdString();
+            EXPECT_TRUE(FilesIn(Temp()).isEmpty());
+        }
+    }
 }

@@ -10,7 +10,12 @@
 #include "publish/JpegCodec.h"
 #include "publish/Pictures.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace picturetest;
 
@@ -176,6 +181,18 @@ TEST_F(Pictures, BrokenSourcesRaiseErrorsNamingTheFile)
         EXPECT_TRUE(message.contains(path)) << message.toStdString();
     }
 }
+
+#ifdef Q_OS_UNIX
+TEST_F(Pictures, APipeOrDeviceNamedLikeAPictureIsRefusedWithoutWaiting)
+{
+    // Opening a pipe for reading waits for a writer that never comes; a device never ends.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(work(QStringLiteral("pipe.jpg"))).constData(), 0600), 0);
+    for (const QString &path : {work(QStringLiteral("pipe.jpg")), QStringLiteral("/dev/zero")}) {
+        const QString message = ErrorOf([&] { ReadPictureSource(path); });
+        EXPECT_EQ(message, QStringLiteral("The picture \"%1\" cannot be opened: it is not a file.").arg(path));
+    }
+}
+#endif
 
 // ---- the per-build pass ----
 
