@@ -6,6 +6,7 @@
 #include "publish/JpegCodec.h"
 #include "publish/Pictures.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -32,6 +33,14 @@ int PreviewJpegScale(const QSize &full, const QSize &fitted)
         if ((qint64(full.width()) * num + 7) / 8 >= fitted.width() && (qint64(full.height()) * num + 7) / 8 >= fitted.height())
             return num;
     return 8;
+}
+
+// To a screen reader the preview is a picture, not a pane.
+QAccessibleInterface *PreviewAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("TPicturePreview") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
+    return nullptr;
 }
 
 } // namespace
@@ -80,6 +89,11 @@ TPreviewPicture ReadPreviewPicture(const QString &path, const QSize &box, TColor
 
 TPicturePreview::TPicturePreview(QWidget *parent) : QWidget(parent)
 {
+    static const bool accessibleAsPicture = [] {
+        QAccessible::installFactory(PreviewAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleAsPicture);
     // Nothing is painted around the picture: the group's background shows through.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
 }
@@ -102,12 +116,15 @@ void TPicturePreview::ShowPicture(const QString &path, TColor fill)
         Clear();
         throw;
     }
+    // A screen reader calls the picture by its file's name.
+    setAccessibleName(ExtractFileName(path));
     update();
 }
 
 void TPicturePreview::Clear()
 {
     m_path.clear();
+    setAccessibleName(QString());
     m_picture = TPreviewPicture();
     m_scaled = QPixmap();
     update();
