@@ -12,6 +12,7 @@
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace {
@@ -43,11 +44,11 @@ QString GroupCaption(const QWidget *control)
     return QString();
 }
 
-// The first control of a sheet that Tab stops at, or nullptr.
-QWidget *FirstTabStop(QWidget *sheet)
+// The first control of `sheet` that Tab stops at after `from`, or nullptr.
+QWidget *FirstTabStop(QWidget *from, QWidget *sheet)
 {
-    for (QWidget *w = sheet->nextInFocusChain(); w != sheet && sheet->isAncestorOf(w); w = w->nextInFocusChain())
-        if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() && w->isVisibleTo(sheet) && w->isEnabled())
+    for (QWidget *w = from->nextInFocusChain(); w != from; w = w->nextInFocusChain())
+        if (sheet->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy() && w->isVisibleTo(sheet) && w->isEnabled())
             return w;
     return nullptr;
 }
@@ -56,10 +57,16 @@ QWidget *FirstTabStop(QWidget *sheet)
 
 void TMainForm::BuildKeyboardAccess()
 {
+    // A group headed by a check box shows no title of its own: it is called by its check box.
+    for (TCheckGroupBox *group : findChildren<TCheckGroupBox *>())
+        if (const auto *check = qobject_cast<const QAbstractButton *>(group->CheckComponent()))
+            group->setAccessibleName(ShownCaption(check->text()));
     // "Help: General", "Help: Autoplay", ...
     for (QToolButton *button : findChildren<QToolButton *>())
         if (button->property("Tag").isValid())
             button->setAccessibleName(QStringLiteral("Help: ") + GroupCaption(button));
+    // The tool bar is called as the View menu calls it.
+    tlbr1->setWindowTitle(ShownCaption(ToolBar1->text()));
 
     // Tab goes from the tree to the sheet tabs and on through the shown sheet in
     // reading order; the controls of hidden sheets are passed over.
@@ -84,6 +91,8 @@ void TMainForm::BuildKeyboardAccess()
     connect(back, &QShortcut::activated, this, [this] { ShowNextSheet(-1); });
 
     trvwDesignPanel->installEventFilter(this);
+    // The window opens with the keyboard in the tree, where the work starts.
+    trvwDesignPanel->setFocus();
 }
 
 void TMainForm::ShowNextSheet(int step)
@@ -103,7 +112,7 @@ void TMainForm::ShowNextSheet(int step)
     const bool focusInSheet = focus && pgcntrl1->widget(current)->isAncestorOf(focus);
     pgcntrl1->setCurrentIndex(index);
     if (focusInSheet)
-        if (QWidget *first = FirstTabStop(pgcntrl1->widget(index)))
+        if (QWidget *first = FirstTabStop(pgcntrl1->tabBar(), pgcntrl1->widget(index)))
             first->setFocus(Qt::TabFocusReason);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/HelpWindow.h"
 
 #include "model/TextUtils.h"
+#include "ui/AccessibleRoles.h"
 #include "ui/Prompts.h"
 
 #include <QDir>
@@ -74,6 +75,7 @@ QUrl HelpAddressToUrl(const QString &address)
 TfrmHelp::TfrmHelp(IPrompts &prompts, QWidget *parent) : QWidget(parent, Qt::Tool), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("frmHelp"));
+    ShowAsRole("TfrmHelp", QAccessible::Window);
     setWindowTitle(QStringLiteral("Help"));
     setFixedSize(402, 428);
     move(m_placement);

@@ -5,8 +5,8 @@
 #include "publish/GifCodec.h"
 #include "publish/JpegCodec.h"
 #include "publish/Pictures.h"
+#include "ui/AccessibleRoles.h"
 
-#include <QAccessibleWidget>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -33,14 +33,6 @@ int PreviewJpegScale(const QSize &full, const QSize &fitted)
         if ((qint64(full.width()) * num + 7) / 8 >= fitted.width() && (qint64(full.height()) * num + 7) / 8 >= fitted.height())
             return num;
     return 8;
-}
-
-// To a screen reader the preview is a picture, not a pane.
-QAccessibleInterface *PreviewAccessible(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("TPicturePreview") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
-    return nullptr;
 }
 
 } // namespace
@@ -89,11 +81,8 @@ TPreviewPicture ReadPreviewPicture(const QString &path, const QSize &box, TColor
 
 TPicturePreview::TPicturePreview(QWidget *parent) : QWidget(parent)
 {
-    static const bool accessibleAsPicture = [] {
-        QAccessible::installFactory(PreviewAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessibleAsPicture);
+    // To a screen reader the preview is a picture, not a pane.
+    ShowAsRole("TPicturePreview", QAccessible::Graphic);
     // Nothing is painted around the picture: the group's background shows through.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
 }

@@ -135,6 +135,10 @@ TEST_F(Accessibility, ControlsAreNamedByWhatTheyShowOrDo)
         {"edt_IDesription", "Image Vertical Title"},
         {"edt__pImageLeadingPath", "Leading Image Path"},
         {"btnBatchImportImgs", "Batch Importing Images"},
+        // Groups headed by a check box are called by it.
+        {"CheckGroupBox_AutoPlay", "Autoplay"},
+        {"CheckGroupBox1", "Leading Image Path"},
+        {"tlbr1", "Tool Bar"},
     };
     for (const auto &[name, text] : expected) {
         QWidget *w = Find(name);
@@ -363,6 +367,7 @@ TEST_F(Accessibility, CtrlTabTurnsTheVisibleSheetsWindowWide)
     TMainForm &form = Shown();
     auto *tabs = form.pgcntrl1;
     const auto current = [tabs] { return tabs->currentWidget()->objectName(); };
+    EXPECT_EQ(Focused(), QStringLiteral("trvwDesignPanel")) << "the window opens with the keyboard in the tree";
     // From the tree, the sheets turn and the focus stays.
     form.Tree()->setFocus(Qt::TabFocusReason);
     Press(Qt::Key_Tab, Qt::ControlModifier);
@@ -379,6 +384,8 @@ TEST_F(Accessibility, CtrlTabTurnsTheVisibleSheetsWindowWide)
     Press(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(current(), QStringLiteral("tbshtPath"));
     EXPECT_EQ(Focused(), QLatin1String(kPathSheetOrder[0]));
+    Press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Focused(), QLatin1String(kScriptSheetOrder[0]));
     // An item shows one sheet only.
     Select(1);
     form.Tree()->setFocus(Qt::TabFocusReason);
@@ -391,6 +398,8 @@ TEST_F(Accessibility, EscapeClosesTheHelpWindowAndTheAboutBox)
     TMainForm &form = Shown();
     form.frmHelp->ShowPage(HelpPageAddress(scratch.Work(), 7));
     ASSERT_TRUE(form.frmHelp->isVisible());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form.frmHelp)->role(), QAccessible::Window);
+    EXPECT_EQ(AccessibleName(form.frmHelp->WebBrowser1), QStringLiteral("Help"));
     QTest::keyClick(form.frmHelp->WebBrowser1, Qt::Key_Escape);
     EXPECT_FALSE(form.frmHelp->isVisible());
     EXPECT_TRUE(QTest::qWaitForWindowActive(&form)) << "the editor has the keyboard again";
