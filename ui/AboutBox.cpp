@@ -3,8 +3,10 @@
 #include "model/Product.h"
 #include "ui/Icons.h"
 #include "ui/Prompts.h"
+#include "ui/SpeedButton.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -55,6 +57,8 @@ TformAbout::TformAbout(IPrompts &prompts, QWidget *parent)
     Button1->setGeometry(119, 123, 75, 25);
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+    // The box opens with OK in focus; Tab reaches the links, Escape closes it.
+    Button1->setFocus();
 
     if (QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -77,6 +81,8 @@ QLabel *TformAbout::MakeLink(const char *name, const char *address, int x, int y
     label->setCursor(Qt::PointingHandCursor);
     label->setToolTip(QStringLiteral("Open in your web browser"));
     label->setMouseTracking(true);
+    // Reachable by Tab, red while in focus as under the mouse, opened by Space or Enter.
+    label->setFocusPolicy(Qt::TabFocus);
     label->installEventFilter(this);
     SetTextColor(label, Qt::blue);
     return label;
@@ -89,6 +95,7 @@ bool TformAbout::eventFilter(QObject *watched, QEvent *event)
         return QDialog::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::Enter:
+    case QEvent::FocusIn:
         SetTextColor(label, Qt::red);
         break;
     case QEvent::MouseMove:
@@ -96,8 +103,17 @@ bool TformAbout::eventFilter(QObject *watched, QEvent *event)
         SetTextColor(label, Qt::red);
         return true;
     case QEvent::Leave:
+    case QEvent::FocusOut:
         SetTextColor(label, Qt::blue);
         break;
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Space || IsEnterKey(key)) {
+            m_prompts.ShellOpen(label->text());
+            return true;
+        }
+        break;
+    }
     case QEvent::MouseButtonRelease: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {

@@ -1,21 +1,38 @@
 #include "ui/ColorPanel.h"
 
-#include <QMouseEvent>
+#include "ui/SpeedButton.h"
+
+#include <QKeyEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <qdrawutil.h>
 
-TColorPanel::TColorPanel(QWidget *parent) : QFrame(parent)
+TColorPanel::TColorPanel(QWidget *parent) : QAbstractButton(parent)
 {
-    setFrameStyle(QFrame::NoFrame);
-    setContentsMargins(2, 2, 2, 2);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
     setFixedSize(22, 22);
+    UpdateName();
 }
 
 void TColorPanel::SetColor(TColor color)
 {
     m_color = color & 0x00FFFFFF;
+    UpdateName();
     update();
+}
+
+void TColorPanel::SetCaption(const QString &caption)
+{
+    m_caption = caption;
+    UpdateName();
+}
+
+void TColorPanel::UpdateName()
+{
+    const QString value = ColorToHex(m_color);
+    setAccessibleName(m_caption.isEmpty() ? value : m_caption + QStringLiteral(": ") + value);
 }
 
 void TColorPanel::paintEvent(QPaintEvent *)
@@ -23,14 +40,25 @@ void TColorPanel::paintEvent(QPaintEvent *)
     QPainter painter(this);
     const QColor colour(int(m_color & 0xFF), int((m_color >> 8) & 0xFF), int((m_color >> 16) & 0xFF));
     const QBrush fill(isEnabled() ? colour : colour.lighter(140));
-    // A lowered outer bevel around a raised inner one, the colour filling the rest.
+    // A lowered outer bevel around a raised inner one, the colour filling the rest;
+    // pressed, the inner bevel is lowered too.
     qDrawShadePanel(&painter, rect(), palette(), true, 1);
-    qDrawShadePanel(&painter, rect().adjusted(1, 1, -1, -1), palette(), false, 1, &fill);
+    qDrawShadePanel(&painter, rect().adjusted(1, 1, -1, -1), palette(), isDown(), 1, &fill);
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(3, 3, -3, -3);
+        focus.backgroundColor = colour;
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }
 
-void TColorPanel::mouseReleaseEvent(QMouseEvent *event)
+void TColorPanel::keyPressEvent(QKeyEvent *event)
 {
-    QFrame::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Q_EMIT clicked();
+    // Space is the button's own key; Enter chooses the colour as well.
+    if (IsEnterKey(event)) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }

@@ -38,4 +38,24 @@ inline constexpr std::array<const char *, 29> kHintLineControls = {
     "tlbtnNew", "tlbtnOpen", "tlbtnSave", "tlbtnInsert", "tlbtnDelete", "tlbtnMoveUp", "tlbtnMoveDown", "tlbtnPreview",
     "tlbtnHelp"};
 
+// Each parameter sheet's controls in reading order, the order Tab takes through the
+// sheet: group by group from the top, a group's help button after its fields.
+inline constexpr std::array<const char *, 22> kScriptSheetOrder = {
+    "edt_pScriptName", "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "SpeedButton1",
+    "spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_ItemHeight", "spnedt_SlidingSpeed",
+    "ckbx_InactiveItemGray", "SpeedButton4",
+    "cmbx_pThumbProcessType", "pnl_pThumbFillColor", "SpeedButton2",
+    "ckbx_AutoPlay", "spnedt_SwitchImageDelay", "SpeedButton6",
+    "spnedt_HoriTitleFontSize", "pnl_HoriTitleFontColor", "spnedt_VertTitleFontSize", "pnl_VertTitleFontColor",
+    "ckbx_EnableVerticalTitles", "SpeedButton3"};
+inline constexpr std::array<const char *, 11> kItemSheetOrder = {
+    "edtOriginalImagePath", "spdbtnOriginalImagePath", "SpeedButton13",
+    "cmbx_ILink", "spdbtnItURL", "cmbx_ITarget", "SpeedButton24",
+    "edt_IToolTip", "SpeedButton19",
+    "edt_IDesription", "SpeedButton8"};
+inline constexpr std::array<const char *, 7> kPathSheetOrder = {
+    "edt__InternalUse_RootDir_Local", "edt__InternalUse_RootDir_Remote",
+    "rdbtn__InternalUse_RootDir_Local_Checked", "rdbtn__InternalUse_RootDir_Local_Checked2",
+    "ckbx__pImageLeadingPathEnabled", "edt__pImageLeadingPath", "SpeedButton28"};
+
 // clang-format on

@@ -68,6 +68,7 @@ TMainForm::TMainForm(IPrompts &prompts, QWidget *parent) : QMainWindow(parent), 
 
     BuildStatusArea();
     ConnectHandlers();
+    BuildKeyboardAccess();
 
     // Client area 956 x 617 below the menu bar, centred on the screen.
     resize(956, 617 + menuBar()->sizeHint().height());

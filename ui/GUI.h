@@ -161,6 +161,15 @@ private:
     void BuildStatusArea();
     // GUIBindings.cpp
     void ConnectHandlers();
+    // GUIAccess.cpp: names for screen readers, the tab order of the sheets and the
+    // window's keys (sheets by Ctrl+Tab, the tree's pop-up by the Menu key).
+    void BuildKeyboardAccess();
+    // The tree's pop-up menu at the selected node, as the keyboard opens it.
+    void ShowTreePopup();
+    // True when `event` is a key that opens the tree's pop-up; the pop-up is then open.
+    bool TreePopupKey(QEvent *event);
+    // The next (step 1) or previous (-1) visible sheet of the parameter pane, round the end.
+    void ShowNextSheet(int step);
     // GUIBatchImport.cpp: files dragged from a file manager may be dropped on the tree.
     void AcceptPictureDrops();
 

@@ -8,6 +8,7 @@
 #include "ui/Icons.h"
 #include "ui/PaneCodec.h"
 #include "ui/PicturePreview.h"
+#include "ui/SpeedButton.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -38,19 +39,33 @@ QFont Bold(QFont font)
     return font;
 }
 
-QLabel *Label(const QString &text, QWidget *parent, bool bold = false)
+// A label; given the field it names, it is tied to it, so that the field is
+// announced with the label's text (a swatch adds its colour to it).
+QLabel *Label(const QString &text, QWidget *parent, bool bold = false, QWidget *field = nullptr)
 {
     auto *label = new QLabel(text, parent);
     if (bold)
         label->setFont(Bold(label->font()));
+    if (field) {
+        label->setBuddy(field);
+        if (auto *swatch = qobject_cast<TColorPanel *>(field))
+            swatch->SetCaption(text);
+    }
     return label;
+}
+
+// A field alone in its group is named after the group's caption.
+template <typename Field> Field *NamedAs(Field *field, const QString &name)
+{
+    field->setAccessibleName(name);
+    return field;
 }
 
 // A help button: the book in a group's corner. Its `Tag` names the help page it
 // opens; all of them share one click handler, bound with the others.
 QToolButton *HelpButton(QWidget *parent, const char *name, int tag)
 {
-    auto *help = new QToolButton(parent);
+    auto *help = new TSpeedButton(parent);
     help->setObjectName(QLatin1String(name));
     help->setProperty("Tag", tag);
     help->setAutoRaise(true);
@@ -110,10 +125,12 @@ QLineEdit *Edit(const char *name, QWidget *parent)
     return edit;
 }
 
-QToolButton *Browse(const char *name, QWidget *parent)
+// A browse button, named for screen readers after what it chooses.
+QToolButton *Browse(const char *name, QWidget *parent, const QString &chooses)
 {
-    auto *button = new QToolButton(parent);
+    auto *button = new TSpeedButton(parent);
     button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(chooses);
     button->setAutoRaise(true);
     button->setIcon(OpenFolderIcon());
     button->setFixedSize(22, 22);
@@ -209,10 +226,12 @@ void TMainForm::BuildToolBar()
     tlbr1->addSeparator();
 
     auto button = [this](QToolButton *&target, const char *name, int image, const char *hint) {
-        target = new QToolButton;
+        target = new TSpeedButton(nullptr, Qt::TabFocus);
         target->setObjectName(QLatin1String(name));
         target->setIcon(CommandIcon(image));
+        // The hint is the button's tool tip and what a screen reader calls it.
         target->setToolTip(QLatin1String(hint));
+        target->setAccessibleName(QLatin1String(hint));
         target->setAutoRaise(true);
         target->setFixedSize(23, 22);
         tlbr1->addWidget(target);
@@ -240,6 +259,7 @@ void TMainForm::BuildTreePane()
     trvwDesignPanel = new TDesignTree(pnlTreeView);
     trvwDesignPanel->setObjectName(QStringLiteral("trvwDesignPanel"));
     trvwDesignPanel->setToolTip(QLatin1String(kTreeHint));
+    trvwDesignPanel->setAccessibleName(QStringLiteral("Items"));
     trvwDesignPanel->SetNodeIcons(TreeRootIcon(), TreeItemIcon());
     AcceptPictureDrops();
     layout->addWidget(trvwDesignPanel);
@@ -256,12 +276,15 @@ void TMainForm::BuildScriptSheet()
     // General
     {
         auto g = MakeGroup(new QGroupBox(QStringLiteral("General"), tbshtScript), "grpbx_Script_Menu", 70, "SpeedButton1", 1);
-        g.grid->addWidget(Label(QStringLiteral("Gallery Name"), g.box), 0, 0);
-        g.grid->addWidget(Edit("edt_pScriptName", g.box), 0, 1, 1, 4);
-        g.grid->addWidget(Label(QStringLiteral("Preview BgColor"), g.box), 1, 0);
-        g.grid->addWidget(Swatch("pnl_pPreviewBgColor", g.box), 1, 1);
-        g.grid->addWidget(Label(QStringLiteral("Flash BgColor"), g.box), 1, 2, Qt::AlignRight);
-        g.grid->addWidget(Swatch("pnl_pFlashBgColor", g.box), 1, 3);
+        QLineEdit *name = Edit("edt_pScriptName", g.box);
+        TColorPanel *previewBg = Swatch("pnl_pPreviewBgColor", g.box);
+        TColorPanel *flashBg = Swatch("pnl_pFlashBgColor", g.box);
+        g.grid->addWidget(Label(QStringLiteral("Gallery Name"), g.box, false, name), 0, 0);
+        g.grid->addWidget(name, 0, 1, 1, 4);
+        g.grid->addWidget(Label(QStringLiteral("Preview BgColor"), g.box, false, previewBg), 1, 0);
+        g.grid->addWidget(previewBg, 1, 1);
+        g.grid->addWidget(Label(QStringLiteral("Flash BgColor"), g.box, false, flashBg), 1, 2, Qt::AlignRight);
+        g.grid->addWidget(flashBg, 1, 3);
         g.grid->setColumnStretch(4, 1);
         g.grid->setColumnMinimumWidth(2, 110);
         column->addWidget(g.box);
@@ -280,14 +303,18 @@ void TMainForm::BuildScriptSheet()
             w->setFont(normal);
             return w;
         };
-        g.grid->addWidget(Label(QStringLiteral("Active Item Width"), box, true), 0, 0);
-        g.grid->addWidget(normalWidget(Spin("spnedt_ActiveItemWidth", box)), 0, 1);
-        g.grid->addWidget(Label(QStringLiteral("Inactive Item Width"), box, true), 0, 3);
-        g.grid->addWidget(normalWidget(Spin("spnedt_InactiveItemWidth", box)), 0, 4);
-        g.grid->addWidget(Label(QStringLiteral("Item Height"), box, true), 1, 0);
-        g.grid->addWidget(normalWidget(Spin("spnedt_ItemHeight", box)), 1, 1);
-        g.grid->addWidget(normalWidget(Label(QStringLiteral("Sliding Speed"), box)), 1, 3);
-        g.grid->addWidget(normalWidget(Spin("spnedt_SlidingSpeed", box)), 1, 4);
+        QWidget *active = normalWidget(Spin("spnedt_ActiveItemWidth", box));
+        QWidget *inactive = normalWidget(Spin("spnedt_InactiveItemWidth", box));
+        QWidget *height = normalWidget(Spin("spnedt_ItemHeight", box));
+        QWidget *speed = normalWidget(Spin("spnedt_SlidingSpeed", box));
+        g.grid->addWidget(Label(QStringLiteral("Active Item Width"), box, true, active), 0, 0);
+        g.grid->addWidget(active, 0, 1);
+        g.grid->addWidget(Label(QStringLiteral("Inactive Item Width"), box, true, inactive), 0, 3);
+        g.grid->addWidget(inactive, 0, 4);
+        g.grid->addWidget(Label(QStringLiteral("Item Height"), box, true, height), 1, 0);
+        g.grid->addWidget(height, 1, 1);
+        g.grid->addWidget(normalWidget(Label(QStringLiteral("Sliding Speed"), box, false, speed)), 1, 3);
+        g.grid->addWidget(speed, 1, 4);
         auto *gray = new QCheckBox(QStringLiteral("Inactive Item Gray"), box);
         gray->setObjectName(QStringLiteral("ckbx_InactiveItemGray"));
         g.grid->addWidget(normalWidget(gray), 2, 0, 1, 3);
@@ -302,15 +329,16 @@ void TMainForm::BuildScriptSheet()
     // Images
     {
         auto g = MakeGroup(new QGroupBox(QStringLiteral("Images"), tbshtScript), "GroupBox3", 70, "SpeedButton2", 3);
-        g.grid->addWidget(Label(QStringLiteral("Resize"), g.box), 0, 0);
         auto *resize = new QComboBox(g.box);
+        g.grid->addWidget(Label(QStringLiteral("Resize"), g.box, false, resize), 0, 0);
         resize->setObjectName(QStringLiteral("cmbx_pThumbProcessType"));
         for (const char *entry : kThumbProcessTypes)
             resize->addItem(QLatin1String(entry));
         resize->setMinimumWidth(190);
         g.grid->addWidget(resize, 0, 1);
-        g.grid->addWidget(Label(QStringLiteral("Margin Fill Color"), g.box), 0, 2, Qt::AlignRight);
-        g.grid->addWidget(Swatch("pnl_pThumbFillColor", g.box), 0, 3);
+        TColorPanel *fill = Swatch("pnl_pThumbFillColor", g.box);
+        g.grid->addWidget(Label(QStringLiteral("Margin Fill Color"), g.box, false, fill), 0, 2, Qt::AlignRight);
+        g.grid->addWidget(fill, 0, 3);
         g.grid->setColumnMinimumWidth(2, 120);
         g.grid->setColumnStretch(4, 1);
         column->addWidget(g.box);
@@ -321,8 +349,9 @@ void TMainForm::BuildScriptSheet()
         CheckGroupBox_AutoPlay = new TCheckGroupBox(tbshtScript);
         auto g = MakeGroup(CheckGroupBox_AutoPlay, "CheckGroupBox_AutoPlay", 57, "SpeedButton6", 4);
         g.grid->setContentsMargins(0, 8, 0, 0);
-        g.grid->addWidget(Label(QStringLiteral("Delay"), g.box, true), 0, 0);
-        g.grid->addWidget(Spin("spnedt_SwitchImageDelay", g.box), 0, 1);
+        QSpinBox *delay = Spin("spnedt_SwitchImageDelay", g.box);
+        g.grid->addWidget(Label(QStringLiteral("Delay"), g.box, true, delay), 0, 0);
+        g.grid->addWidget(delay, 0, 1);
         g.grid->setColumnStretch(2, 1);
         column->addWidget(g.box);
         auto *autoplay = new QCheckBox(QStringLiteral("Autoplay"), tbshtScript);
@@ -338,12 +367,17 @@ void TMainForm::BuildScriptSheet()
         auto g =
             MakeGroup(new QGroupBox(QStringLiteral("Image Title Font Size && Color"), tbshtScript), "GroupBox6", 104, "SpeedButton3", 5);
         g.grid->setContentsMargins(0, 4, 0, 0);
-        g.grid->addWidget(Label(QStringLiteral("Horizontal"), g.box), 0, 0);
-        g.grid->addWidget(Spin("spnedt_HoriTitleFontSize", g.box), 0, 1);
-        g.grid->addWidget(Swatch("pnl_HoriTitleFontColor", g.box), 0, 2);
-        g.grid->addWidget(Label(QStringLiteral("Vertical"), g.box), 1, 0);
-        g.grid->addWidget(Spin("spnedt_VertTitleFontSize", g.box), 1, 1);
-        g.grid->addWidget(Swatch("pnl_VertTitleFontColor", g.box), 1, 2);
+        // Each row's label names both its size and its colour.
+        const auto row = [&](const QString &caption, const char *sizeName, const char *colourName, int at) {
+            QSpinBox *size = Spin(sizeName, g.box);
+            TColorPanel *colour = Swatch(colourName, g.box);
+            colour->SetCaption(caption);
+            g.grid->addWidget(Label(caption, g.box, false, size), at, 0);
+            g.grid->addWidget(size, at, 1);
+            g.grid->addWidget(colour, at, 2);
+        };
+        row(QStringLiteral("Horizontal"), "spnedt_HoriTitleFontSize", "pnl_HoriTitleFontColor", 0);
+        row(QStringLiteral("Vertical"), "spnedt_VertTitleFontSize", "pnl_VertTitleFontColor", 1);
         auto *vertical = new QCheckBox(QStringLiteral("Show Vertical Titles"), g.box);
         vertical->setObjectName(QStringLiteral("ckbx_EnableVerticalTitles"));
         g.grid->addWidget(vertical, 1, 3);
@@ -364,15 +398,15 @@ void TMainForm::BuildItemSheet()
     column->setSpacing(0);
     {
         auto g = MakeGroup(new QGroupBox(QStringLiteral("Original Image Path"), tbshtItemGeneral), "GroupBox12", 81, "SpeedButton13", 6);
-        g.grid->addWidget(Edit("edtOriginalImagePath", g.box), 0, 0);
-        g.grid->addWidget(Browse("spdbtnOriginalImagePath", g.box), 0, 1);
+        g.grid->addWidget(NamedAs(Edit("edtOriginalImagePath", g.box), g.box->title()), 0, 0);
+        g.grid->addWidget(Browse("spdbtnOriginalImagePath", g.box, QStringLiteral("Choose the item's picture")), 0, 1);
         column->addWidget(g.box);
     }
     column->addSpacing(6);
     {
         auto g = MakeGroup(new QGroupBox(QStringLiteral("Link"), tbshtItemGeneral), "GroupBox7", 90, "SpeedButton24", 7);
-        g.grid->addWidget(Label(QStringLiteral("URL"), g.box, true), 0, 0);
         auto *link = new QComboBox(g.box);
+        g.grid->addWidget(Label(QStringLiteral("URL"), g.box, true, link), 0, 0);
         link->setObjectName(QStringLiteral("cmbx_ILink"));
         link->setEditable(true);
         link->setInsertPolicy(QComboBox::NoInsert);
@@ -380,9 +414,9 @@ void TMainForm::BuildItemSheet()
             link->addItem(QLatin1String(entry));
         link->setEditText(QString());
         g.grid->addWidget(link, 0, 1);
-        g.grid->addWidget(Browse("spdbtnItURL", g.box), 0, 2);
-        g.grid->addWidget(Label(QStringLiteral("Target"), g.box, true), 1, 0);
+        g.grid->addWidget(Browse("spdbtnItURL", g.box, QStringLiteral("Choose a local page for the link")), 0, 2);
         auto *target = new QComboBox(g.box);
+        g.grid->addWidget(Label(QStringLiteral("Target"), g.box, true, target), 1, 0);
         target->setObjectName(QStringLiteral("cmbx_ITarget"));
         target->setEditable(true);
         target->setInsertPolicy(QComboBox::NoInsert);
@@ -396,13 +430,13 @@ void TMainForm::BuildItemSheet()
     column->addSpacing(8);
     {
         auto g = MakeGroup(new QGroupBox(QStringLiteral("Image Horizontal Title"), tbshtItemGeneral), "GroupBox10", 61, "SpeedButton19", 8);
-        g.grid->addWidget(Edit("edt_IToolTip", g.box), 0, 0);
+        g.grid->addWidget(NamedAs(Edit("edt_IToolTip", g.box), g.box->title()), 0, 0);
         column->addWidget(g.box);
     }
     column->addSpacing(11);
     {
         auto g = MakeGroup(new QGroupBox(QStringLiteral("Image Vertical Title"), tbshtItemGeneral), "GroupBox1", 61, "SpeedButton8", 9);
-        g.grid->addWidget(Edit("edt_IDesription", g.box), 0, 0);
+        g.grid->addWidget(NamedAs(Edit("edt_IDesription", g.box), g.box->title()), 0, 0);
         column->addWidget(g.box);
     }
     column->addSpacing(10);
@@ -440,13 +474,17 @@ void TMainForm::BuildPathSheet()
     column->addWidget(note);
     column->addSpacing(8);
 
-    column->addWidget(Label(QStringLiteral("Local Path Prefix"), box, true));
-    column->addWidget(Label(QStringLiteral("e.g. file:///C|/My Web Site/"), box, true));
-    column->addWidget(Edit("edt__InternalUse_RootDir_Local", box));
+    // Each prefix field is named by its label and described by its example line.
+    const auto prefix = [&](const QString &caption, const QString &example, const char *name) {
+        QLineEdit *edit = Edit(name, box);
+        edit->setAccessibleDescription(example);
+        column->addWidget(Label(caption, box, true, edit));
+        column->addWidget(Label(example, box, true));
+        column->addWidget(edit);
+    };
+    prefix(QStringLiteral("Local Path Prefix"), QStringLiteral("e.g. file:///C|/My Web Site/"), "edt__InternalUse_RootDir_Local");
     column->addSpacing(8);
-    column->addWidget(Label(QStringLiteral("Web Path Prefix"), box, true));
-    column->addWidget(Label(QStringLiteral("e.g. http://www.example.com/"), box, true));
-    column->addWidget(Edit("edt__InternalUse_RootDir_Remote", box));
+    prefix(QStringLiteral("Web Path Prefix"), QStringLiteral("e.g. http://www.example.com/"), "edt__InternalUse_RootDir_Remote");
     column->addSpacing(8);
 
     auto *local = new QRadioButton(QStringLiteral("Local Path (to test on local computer)"), box);
@@ -473,9 +511,11 @@ void TMainForm::BuildPathSheet()
                           CheckGroupBox1);
     explain->setWordWrap(true);
     leading->addWidget(explain);
-    leading->addWidget(Edit("edt__pImageLeadingPath", CheckGroupBox1));
-    column->addWidget(CheckGroupBox1);
     auto *leadingCheck = new QCheckBox(QStringLiteral("Leading Image Path"), box);
+    QLineEdit *leadingPath = NamedAs(Edit("edt__pImageLeadingPath", CheckGroupBox1), leadingCheck->text());
+    leadingPath->setAccessibleDescription(explain->text());
+    leading->addWidget(leadingPath);
+    column->addWidget(CheckGroupBox1);
     leadingCheck->setObjectName(QStringLiteral("ckbx__pImageLeadingPathEnabled"));
     leadingCheck->setAutoFillBackground(true);
     leadingCheck->setChecked(true);

@@ -72,6 +72,8 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseMove)
         spnedtApWidthMouseMove(watched);
+    if (watched == trvwDesignPanel && TreePopupKey(event))
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 

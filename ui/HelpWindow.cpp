@@ -1,11 +1,13 @@
 #include "ui/HelpWindow.h"
 
 #include "model/TextUtils.h"
+#include "ui/AccessibleRoles.h"
 #include "ui/Prompts.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QTextBrowser>
 
@@ -73,6 +75,7 @@ QUrl HelpAddressToUrl(const QString &address)
 TfrmHelp::TfrmHelp(IPrompts &prompts, QWidget *parent) : QWidget(parent, Qt::Tool), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("frmHelp"));
+    ShowAsRole("TfrmHelp", QAccessible::Window);
     setWindowTitle(QStringLiteral("Help"));
     setFixedSize(402, 428);
     move(m_placement);
@@ -80,6 +83,7 @@ TfrmHelp::TfrmHelp(IPrompts &prompts, QWidget *parent) : QWidget(parent, Qt::Too
     WebBrowser1 = new QTextBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setGeometry(0, 0, 401, 427);
+    WebBrowser1->setAccessibleName(windowTitle());
     // Every link is decided here: help pages stay, the rest goes to the desktop.
     WebBrowser1->setOpenLinks(false);
     WebBrowser1->setOpenExternalLinks(false);
@@ -108,6 +112,17 @@ void TfrmHelp::hideEvent(QHideEvent *event)
 {
     m_placement = pos();
     QWidget::hideEvent(event);
+}
+
+void TfrmHelp::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    close();
+    if (QWidget *owner = parentWidget())
+        owner->activateWindow();
 }
 
 void TfrmHelp::Navigate(const QUrl &url)

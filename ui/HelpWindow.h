@@ -36,6 +36,8 @@ public:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    // Escape closes the window, and the editor has the keyboard again.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void Navigate(const QUrl &url);

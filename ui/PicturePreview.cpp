@@ -5,6 +5,7 @@
 #include "publish/GifCodec.h"
 #include "publish/JpegCodec.h"
 #include "publish/Pictures.h"
+#include "ui/AccessibleRoles.h"
 
 #include <QPainter>
 #include <QResizeEvent>
@@ -80,6 +81,8 @@ TPreviewPicture ReadPreviewPicture(const QString &path, const QSize &box, TColor
 
 TPicturePreview::TPicturePreview(QWidget *parent) : QWidget(parent)
 {
+    // To a screen reader the preview is a picture, not a pane.
+    ShowAsRole("TPicturePreview", QAccessible::Graphic);
     // Nothing is painted around the picture: the group's background shows through.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
 }
@@ -102,12 +105,15 @@ void TPicturePreview::ShowPicture(const QString &path, TColor fill)
         Clear();
         throw;
     }
+    // A screen reader calls the picture by its file's name.
+    setAccessibleName(ExtractFileName(path));
     update();
 }
 
 void TPicturePreview::Clear()
 {
     m_path.clear();
+    setAccessibleName(QString());
     m_picture = TPreviewPicture();
     m_scaled = QPixmap();
     update();
