@@ -6,13 +6,23 @@
 #include "publish/Folders.h"
 #include "publish/GifCodec.h"
 #include "publish/JpegCodec.h"
+#include "publish/RenderCache.h"
 #include "publish/WorkingFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFuture>
+#include <QThread>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <optional>
 
 namespace {
 
@@ -143,25 +153,101 @@ Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode,
     return picture;
 }
 
+QByteArray EncodePicture(const Bitmap &picture, const QString &extension)
+{
+    if (extension == QLatin1String(".jpg"))
+        return EncodeJpeg(picture, 90);
+    if (extension == QLatin1String(".gif"))
+        return EncodeGif(picture);
+    return EncodeBmp(picture);
+}
+
 ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, int width, int height, int mode, TColor fill)
 {
     const Bitmap picture = RenderPicture(sourcePath, width, height, mode, fill);
-    const QString extension = PictureExtension(sourcePath);
-    QByteArray bytes;
-    if (extension == QLatin1String(".jpg"))
-        bytes = EncodeJpeg(picture, 90);
-    else if (extension == QLatin1String(".gif"))
-        bytes = EncodeGif(picture);
-    else
-        bytes = EncodeBmp(picture);
+    const QByteArray bytes = EncodePicture(picture, PictureExtension(sourcePath));
     ResizedPicture result;
-    result.fileName = baseName + extension;
+    result.fileName = baseName + PictureExtension(sourcePath);
     result.fullPath = TempFolder() + result.fileName;
     SaveWholeFile(result.fullPath, bytes);
     return result;
 }
 
+namespace {
+
+std::mutex g_optionsLock;
+PicturePassOptions g_options;
+
+// One item's picture as a worker hands it back: the file's bytes, or the error.
+struct RenderedPicture
+{
+    QByteArray bytes;
+    std::exception_ptr error;
+};
+
+// Decode, resize and encode, or copy from the cache: touches nothing but the cache.
+RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &settings, const RenderCache &cache)
+{
+    RenderedPicture result;
+    try {
+        const QString key = cache.Key(source, settings);
+        result.bytes = cache.Load(key);
+        if (result.bytes.isEmpty()) {
+            result.bytes = EncodePicture(RenderPicture(source, settings.width, settings.height, settings.mode, settings.fill),
+                                         settings.extension);
+            // A source changed while it was drawn is not kept under its old key.
+            if (!key.isEmpty() && cache.Key(source, settings) == key)
+                cache.Store(key, result.bytes);
+        }
+    } catch (...) {
+        result.bytes.clear();
+        result.error = std::current_exception();
+    }
+    return result;
+}
+
+// One item between being scheduled and being applied.
+struct PendingItem
+{
+    QString source; // trimmed; empty when missing
+    bool missing = false;
+    QFuture<RenderedPicture> future; // when drawn by a worker
+    RenderedPicture rendered;        // when drawn on the calling thread
+};
+
+// Stops the queued pictures and waits for the running ones, also when an item fails.
+struct PoolGuard
+{
+    QThreadPool *pool;
+    ~PoolGuard()
+    {
+        if (pool) {
+            pool->clear();
+            pool->waitForDone();
+        }
+    }
+};
+
+} // namespace
+
+void SetPicturePassOptions(const PicturePassOptions &options)
+{
+    const std::lock_guard lock(g_optionsLock);
+    g_options = options;
+}
+
+PicturePassOptions CurrentPicturePassOptions()
+{
+    const std::lock_guard lock(g_optionsLock);
+    return g_options;
+}
+
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress)
+{
+    ProcessItemImages(document, tree, progress, CurrentPicturePassOptions());
+}
+
+void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress, const PicturePassOptions &options)
 {
     const int count = tree.NodeCount();
     progress.SetMaximum(count);
@@ -169,28 +255,92 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
     progress.SetBusy(true);
     // Position 0, no stage text and the normal cursor again, also when a picture fails.
     ProgressReset reset(progress);
-    for (int node = 1; node < count; ++node) {
-        const int index = node - 1;
-        if (std::size_t(index) >= document.Items.size())
-            break;
-        TItemData item = document.GetItem(index);
-        const QString source = TrimText(item.OriginalImagePath);
-        if (source.isEmpty() || !QFileInfo(source).isFile()) {
+    const int items = int(std::min<std::size_t>(std::size_t(std::max(count - 1, 0)), document.Items.size()));
+
+    // The settings are read when the first existing picture needs them; a value that
+    // is not a number fails there, after the captions of the missing items before it.
+    std::optional<RenderSettings> settings;
+    std::exception_ptr settingsError;
+    auto readSettings = [&] {
+        if (settings || settingsError)
+            return;
+        try {
+            const TAppletData &data = document.AppletData;
+            RenderSettings s;
+            s.width = StrToInt(data.ActiveItemWidth);
+            s.height = StrToInt(data.ItemHeight);
+            // Only "0" keeps the margins; any other stored number fills and crops.
+            s.mode = StrToInt(data.ThumbProcessType) == 0 ? 0 : 1;
+            s.fill = HexToColor(data.ThumbFillColor);
+            settings = s;
+        } catch (...) {
+            settingsError = std::current_exception();
+        }
+    };
+
+    const int jobs = options.jobs > 0 ? options.jobs : std::max(QThread::idealThreadCount(), 1);
+    const RenderCache cache(options.useCache ? RenderCache::UserFolder() : QString());
+    std::unique_ptr<QThreadPool> pool;
+    if (jobs > 1) {
+        pool = std::make_unique<QThreadPool>();
+        pool->setMaxThreadCount(jobs);
+    }
+    // Declared after the pool: the futures go first, and the pool waits for its workers.
+    PoolGuard guard{pool.get()};
+    std::deque<PendingItem> pending;
+    const int maxInFlight = jobs > 1 ? jobs + 1 : 1;
+    int inFlight = 0;
+    int scheduled = 0;
+    bool stored = false;
+
+    auto schedule = [&](int index) {
+        PendingItem p;
+        p.source = TrimText(document.Items[std::size_t(index)].OriginalImagePath);
+        p.missing = p.source.isEmpty() || !QFileInfo(p.source).isFile();
+        if (!p.missing) {
+            readSettings();
+            if (settings) {
+                RenderSettings s = *settings;
+                s.extension = PictureExtension(p.source);
+                if (pool)
+                    p.future = QtConcurrent::run(pool.get(), [source = p.source, s, &cache] { return RenderItemPicture(source, s, cache); });
+                else
+                    p.rendered = RenderItemPicture(p.source, s, cache);
+                ++inFlight;
+            }
+        }
+        pending.push_back(std::move(p));
+    };
+
+    for (int index = 0; index < items; ++index) {
+        while (scheduled < items && (scheduled == index || inFlight < maxInFlight))
+            schedule(scheduled++);
+        PendingItem item = std::move(pending.front());
+        pending.pop_front();
+        const int node = index + 1;
+        if (item.missing) {
             tree.SetCaption(node, QString::fromLatin1(kMissingCaption));
             continue;
         }
-        tree.SetCaption(node, ExtractFileName(source));
-        const TAppletData &data = document.AppletData;
-        const int width = StrToInt(data.ActiveItemWidth);
-        const int height = StrToInt(data.ItemHeight);
-        // Only "0" keeps the margins; any other stored number fills and crops.
-        const int mode = StrToInt(data.ThumbProcessType) == 0 ? 0 : 1;
-        const TColor fill = HexToColor(data.ThumbFillColor);
-        const ResizedPicture picture = ResizeImage(source, QStringLiteral("p%1_t").arg(index), width, height, mode, fill);
-        item.ImageFile = picture.fileName;
-        document.SetItem(item, index);
-        AddWorkingFile(document, picture.fullPath);
-        QFile::remove(picture.fullPath);
+        tree.SetCaption(node, ExtractFileName(item.source));
+        if (!settings)
+            std::rethrow_exception(settingsError);
+        --inFlight;
+        RenderedPicture rendered = item.future.isValid() ? item.future.result() : std::move(item.rendered);
+        if (rendered.error)
+            std::rethrow_exception(rendered.error);
+        stored = true;
+
+        TItemData data = document.GetItem(index);
+        const QString fileName = QStringLiteral("p%1_t").arg(index) + PictureExtension(item.source);
+        const QString fullPath = TempFolder() + fileName;
+        SaveWholeFile(fullPath, rendered.bytes);
+        data.ImageFile = fileName;
+        document.SetItem(data, index);
+        AddWorkingFile(document, fullPath);
+        QFile::remove(fullPath);
         progress.Step(1);
     }
+    if (stored)
+        cache.Trim();
 }
