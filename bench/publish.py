@@ -27,7 +27,7 @@ def load():
 
 
 def make_project(template, path, pictures):
-    lines = open(template, encoding='latin-1').read().split('\r\n')
+    lines = open(template, encoding='latin-1', newline='').read().split('\r\n')
     head = lines[:HEADER]
     items = [f'#$@#$@{p}#$@#$@_self#$@{os.path.basename(p)}#$@{os.path.basename(p)}#$@0#$@#$@#$@#$@' for p in pictures]
     with open(path, 'w', encoding='latin-1', newline='') as f:

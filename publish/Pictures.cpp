@@ -127,7 +127,7 @@ Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode,
         PictureGeometry g;
         SourceRect area;
         if (extension == QLatin1String(".jpg")) {
-            // Decode at the smallest DCT scale that keeps about twice the pixels drawn.
+            // Decode at the smallest fast DCT scale that keeps a quarter more pixels than drawn.
             JpegReader reader(bytes);
             const int sw = reader.shownWidth(), sh = reader.shownHeight();
             g = ComputeGeometry(sw, sh, width, height, mode);
@@ -333,12 +333,23 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
 
         TItemData data = document.GetItem(index);
         const QString fileName = QStringLiteral("p%1_t").arg(index) + PictureExtension(item.source);
-        const QString fullPath = TempFolder() + fileName;
-        SaveWholeFile(fullPath, rendered.bytes);
+        // Written straight into the preview folder, where the temporary copy would
+        // have gone; only when that fails, the long way round, with its failures.
+        const QString previewPath = PreviewFolder() + fileName;
+        bool placed = false;
+        try {
+            SaveWholeFile(previewPath, rendered.bytes);
+            placed = true;
+        } catch (const QmError &) {
+        }
+        const QString tempPath = TempFolder() + fileName;
+        if (!placed)
+            SaveWholeFile(tempPath, rendered.bytes);
         data.ImageFile = fileName;
         document.SetItem(data, index);
-        AddWorkingFile(document, fullPath);
-        QFile::remove(fullPath);
+        AddWorkingFile(document, placed ? previewPath : tempPath);
+        if (!placed)
+            QFile::remove(tempPath);
         progress.Step(1);
     }
     if (stored)

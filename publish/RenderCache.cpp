@@ -8,8 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -163,15 +163,19 @@ void RenderCache::Store(const QString &key, const QByteArray &picture) const
 {
     if (!isEnabled() || key.isEmpty() || picture.isEmpty() || picture.size() > kMaxEntryBytes - kHeaderSize)
         return;
-    QSaveFile file(EntryPath(key));
-    if (!file.open(QIODevice::WriteOnly))
+    // Written beside the entry and renamed into place, so no reader ever sees half an
+    // entry. Not flushed to the disk: an entry a crash leaves damaged fails its check.
+    QTemporaryFile file(m_folder + QStringLiteral("XXXXXX.part"));
+    if (!file.open())
         return;
-    file.write(kMagic, kMagicSize);
-    file.write(BigEndian64(quint64(picture.size())));
-    file.write(Sha256(picture));
-    file.write(picture);
-    if (!file.commit())
-        file.cancelWriting();
+    QByteArray entry;
+    entry.reserve(kHeaderSize + picture.size());
+    entry.append(kMagic, kMagicSize).append(BigEndian64(quint64(picture.size()))).append(Sha256(picture)).append(picture);
+    if (file.write(entry) != entry.size() || !file.flush())
+        return;
+    // Once renamed, the file is the entry and no longer the temporary file's to remove.
+    if (file.rename(EntryPath(key)))
+        file.setAutoRemove(false);
 }
 
 void RenderCache::Trim() const

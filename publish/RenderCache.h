@@ -23,7 +23,7 @@ struct RenderSettings
 
 // Bumped whenever the same source and settings would give other bytes (a new
 // filter, decode scale or encoder setting), so older entries are never used.
-inline constexpr int kRendererVersion = 2;
+inline constexpr int kRendererVersion = 1;
 
 class RenderCache
 {

@@ -238,6 +238,7 @@ TEST_F(PictureCache, AHitCopiesTheStoredPictureAndABrokenEntryIsDrawnAfresh)
     // A hit is taken as stored: an entry holding other (well-formed) bytes shows through.
     const RenderCache cache(cacheFolder());
     const QString key = QFileInfo(entry).completeBaseName();
+    QFile::remove(entry);
     cache.Store(key, QByteArray("stand-in"));
     EXPECT_EQ(run({2, true}).preview.at(QStringLiteral("p0_t.jpg")), QByteArray("stand-in"));
     EXPECT_TRUE(run({2, false}) == fresh);
