@@ -206,6 +206,30 @@ RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &s
     return result;
 }
 
+// The preview folder only ever holds copies made again by every build, so a picture
+// placed there is renamed into place whole, replacing an older one (or a link of
+// that name, never written through), but not flushed to the disk. False when
+// anything fails; nothing of it is left then.
+bool WriteScratchFile(const QString &path, const QByteArray &bytes)
+{
+    // Made new (never through a link of that name), with the permissions any new file gets.
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    QFile file(partial);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (written && file.error() == QFileDevice::NoError) {
+        if (QFileInfo(path).isSymLink() || QFileInfo(path).isFile())
+            QFile::remove(path);
+        if (QFile::rename(partial, path))
+            return true;
+    }
+    QFile::remove(partial);
+    return false;
+}
+
 // One item between being scheduled and being applied.
 struct PendingItem
 {
@@ -336,12 +360,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         // Written straight into the preview folder, where the temporary copy would
         // have gone; only when that fails, the long way round, with its failures.
         const QString previewPath = PreviewFolder() + fileName;
-        bool placed = false;
-        try {
-            SaveWholeFile(previewPath, rendered.bytes);
-            placed = true;
-        } catch (const QmError &) {
-        }
+        const bool placed = WriteScratchFile(previewPath, rendered.bytes);
         const QString tempPath = TempFolder() + fileName;
         if (!placed)
             SaveWholeFile(tempPath, rendered.bytes);

@@ -162,6 +162,22 @@ TEST_F(PicturePass, SettingsThatAreNoNumbersFailAtTheFirstExistingPicture)
     EXPECT_TRUE(run({3, true}) == expected);
 }
 
+TEST_F(PicturePass, APictureReplacesALinkInThePreviewFolderWithoutWritingThroughIt)
+{
+    WriteBytes(work(QStringLiteral("a.bmp")), EncodeBmp(Gradient(30, 30)));
+    addItem(work(QStringLiteral("a.bmp")));
+    const QString preview = appFolder() + QStringLiteral("Preview/");
+    ASSERT_TRUE(QDir().mkpath(preview));
+    WriteBytes(work(QStringLiteral("victim")), QByteArray("keep me"));
+    ASSERT_TRUE(QFile::link(work(QStringLiteral("victim")), preview + QStringLiteral("p0_t.bmp")));
+    MemoryProgress progress;
+    ProcessItemImages(document, tree, progress, {2, false});
+    EXPECT_EQ(ReadBytes(work(QStringLiteral("victim"))), QByteArray("keep me"));
+    EXPECT_FALSE(QFileInfo(preview + QStringLiteral("p0_t.bmp")).isSymLink());
+    EXPECT_EQ(DecodeBmp(ReadBytes(preview + QStringLiteral("p0_t.bmp"))).width(), 96);
+    EXPECT_EQ(QDir(preview).entryList(QDir::Files), QStringList{QStringLiteral("p0_t.bmp")});
+}
+
 // ---- the cache itself ----
 
 class PictureCache : public PicturePass
