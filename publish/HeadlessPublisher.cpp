@@ -184,8 +184,8 @@ int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
-        if (!optionsEnded && (argument == QLatin1String("-j") || argument == QLatin1String("--jobs") ||
-                              argument.startsWith(QLatin1String("--jobs=")))) {
+        if (!optionsEnded &&
+            (argument == QLatin1String("-j") || argument == QLatin1String("--jobs") || argument.startsWith(QLatin1String("--jobs=")))) {
             QString value;
             if (argument.startsWith(QLatin1String("--jobs=")))
                 value = argument.mid(7);

@@ -193,8 +193,8 @@ RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &s
         const QString key = cache.Key(source, settings);
         result.bytes = cache.Load(key);
         if (result.bytes.isEmpty()) {
-            result.bytes = EncodePicture(RenderPicture(source, settings.width, settings.height, settings.mode, settings.fill),
-                                         settings.extension);
+            result.bytes =
+                EncodePicture(RenderPicture(source, settings.width, settings.height, settings.mode, settings.fill), settings.extension);
             // A source changed while it was drawn is not kept under its old key.
             if (!key.isEmpty() && cache.Key(source, settings) == key)
                 cache.Store(key, result.bytes);
@@ -327,7 +327,8 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
                 RenderSettings s = *settings;
                 s.extension = PictureExtension(p.source);
                 if (pool)
-                    p.future = QtConcurrent::run(pool.get(), [source = p.source, s, &cache] { return RenderItemPicture(source, s, cache); });
+                    p.future =
+                        QtConcurrent::run(pool.get(), [source = p.source, s, &cache] { return RenderItemPicture(source, s, cache); });
                 else
                     p.rendered = RenderItemPicture(p.source, s, cache);
                 ++inFlight;

@@ -102,7 +102,8 @@ TEST_F(Cli, PublishesThreeItemsWithOneMissingIntoANewFolder)
 
 TEST_F(Cli, JobsAndTheCacheChangeNoByteOfTheOutput)
 {
-    for (const QStringList &bad : {QStringList{"--jobs", "0"}, QStringList{"--jobs=many"}, QStringList{"-j", "257"}, QStringList{"--jobs"}}) {
+    for (const QStringList &bad :
+         {QStringList{"--jobs", "0"}, QStringList{"--jobs=many"}, QStringList{"-j", "257"}, QStringList{"--jobs"}}) {
         const CliRun run = Publish(bad + QStringList{"x.qmreel1"});
         EXPECT_EQ(run.exitCode, 1) << bad.join(u' ').toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("the number of jobs must be a whole number from 1 to 256"))) << run.err.toStdString();

@@ -114,9 +114,8 @@ TEST_F(PicturePass, EveryNumberOfJobsEndsAsOneByOneWithOrWithoutTheCache)
     EXPECT_EQ(expected.captions[3], QStringLiteral("Warning: Original image not found."));
     EXPECT_TRUE(cacheEntries().isEmpty());
 
-    for (const PicturePassOptions options : {PicturePassOptions{2, false}, PicturePassOptions{4, false},
-                                             PicturePassOptions{0, false}, PicturePassOptions{1, true},
-                                             PicturePassOptions{3, true}, PicturePassOptions{3, true}}) {
+    for (const PicturePassOptions options : {PicturePassOptions{2, false}, PicturePassOptions{4, false}, PicturePassOptions{0, false},
+                                             PicturePassOptions{1, true}, PicturePassOptions{3, true}, PicturePassOptions{3, true}}) {
         SCOPED_TRACE(testing::Message() << "jobs " << options.jobs << (options.useCache ? ", cache" : ""));
         EXPECT_TRUE(run(options) == expected);
     }
@@ -134,9 +133,9 @@ TEST_F(PicturePass, AFailingItemStopsThePassWhereOneByOneStops)
 
     const PassOutcome expected = run(kOneByOne);
     EXPECT_TRUE(expected.error.contains(QStringLiteral("bad.jpg"))) << expected.error.toStdString();
-    EXPECT_EQ(expected.imageFiles, (QStringList{QStringLiteral("p0_t.bmp"), QStringLiteral("p1_t.jpg"), QStringLiteral("old.jpg"),
-                                                QStringLiteral("old.jpg"), QStringLiteral("old.jpg"), QStringLiteral("old.jpg"),
-                                                QStringLiteral("old.jpg")}));
+    EXPECT_EQ(expected.imageFiles,
+              (QStringList{QStringLiteral("p0_t.bmp"), QStringLiteral("p1_t.jpg"), QStringLiteral("old.jpg"), QStringLiteral("old.jpg"),
+                           QStringLiteral("old.jpg"), QStringLiteral("old.jpg"), QStringLiteral("old.jpg")}));
     EXPECT_EQ(expected.captions.mid(2), (QStringList{QStringLiteral("bad.jpg"), QStringLiteral("item"), QStringLiteral("item"),
                                                      QStringLiteral("item"), QStringLiteral("item")}));
     ASSERT_EQ(expected.preview.size(), 2u);
@@ -296,8 +295,8 @@ TEST_F(PictureCache, TrimmingDropsTheLeastRecentlyUsedFirst)
     }
     EXPECT_EQ(cache.Load(QStringLiteral("k0")), picture); // used now: the newest
     cache.Trim();
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files), (QStringList{QStringLiteral("k0.qmrc"), QStringLiteral("k3.qmrc"),
-                                                                QStringLiteral("k4.qmrc")}));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files),
+              (QStringList{QStringLiteral("k0.qmrc"), QStringLiteral("k3.qmrc"), QStringLiteral("k4.qmrc")}));
 }
 
 TEST_F(PictureCache, OnlyAPrivateFolderIsUsed)
