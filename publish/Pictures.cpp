@@ -11,18 +11,20 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QFuture>
 #include <QThread>
-#include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <condition_variable>
 #include <exception>
+#include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -235,21 +237,77 @@ struct PendingItem
 {
     QString source; // trimmed; empty when missing
     bool missing = false;
-    QFuture<RenderedPicture> future; // when drawn by a worker
-    RenderedPicture rendered;        // when drawn on the calling thread
+    std::future<RenderedPicture> future; // when drawn by a worker
+    RenderedPicture rendered;            // when drawn on the calling thread
 };
 
-// Stops the queued pictures and waits for the running ones, also when an item fails.
-struct PoolGuard
+// Worker threads taking pictures to draw from a queue, first come first served.
+// Plain standard threads: every hand-over is one the thread checkers can see.
+class PictureWorkers
 {
-    QThreadPool *pool;
-    ~PoolGuard()
+public:
+    // As many of `count` threads as the system grants; none when it grants none.
+    explicit PictureWorkers(int count)
     {
-        if (pool) {
-            pool->clear();
-            pool->waitForDone();
+        try {
+            for (int i = 0; i < count; ++i)
+                m_threads.emplace_back([this] { Work(); });
+        } catch (const std::system_error &) {
         }
     }
+
+    // Drops the pictures not yet begun and waits for those being drawn.
+    ~PictureWorkers()
+    {
+        {
+            const std::lock_guard lock(m_lock);
+            m_stopping = true;
+            m_queue.clear();
+        }
+        m_wake.notify_all();
+        for (std::thread &thread : m_threads)
+            thread.join();
+    }
+
+    PictureWorkers(const PictureWorkers &) = delete;
+    PictureWorkers &operator=(const PictureWorkers &) = delete;
+
+    int count() const { return int(m_threads.size()); }
+
+    std::future<RenderedPicture> Submit(std::function<RenderedPicture()> job)
+    {
+        std::packaged_task<RenderedPicture()> task(std::move(job));
+        std::future<RenderedPicture> result = task.get_future();
+        {
+            const std::lock_guard lock(m_lock);
+            m_queue.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+        return result;
+    }
+
+private:
+    void Work()
+    {
+        for (;;) {
+            std::packaged_task<RenderedPicture()> task;
+            {
+                std::unique_lock lock(m_lock);
+                m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+                if (m_stopping)
+                    return;
+                task = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
+            task();
+        }
+    }
+
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::deque<std::packaged_task<RenderedPicture()>> m_queue;
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads; // last: the threads start once the rest is there
 };
 
 } // namespace
@@ -304,15 +362,15 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
 
     const int jobs = options.jobs > 0 ? options.jobs : std::max(QThread::idealThreadCount(), 1);
     const RenderCache cache(options.useCache ? RenderCache::UserFolder() : QString());
-    std::unique_ptr<QThreadPool> pool;
+    // After the cache, which the workers use, and before the items they hand back.
+    std::unique_ptr<PictureWorkers> workers;
     if (jobs > 1) {
-        pool = std::make_unique<QThreadPool>();
-        pool->setMaxThreadCount(jobs);
+        workers = std::make_unique<PictureWorkers>(jobs);
+        if (workers->count() == 0)
+            workers.reset();
     }
-    // Declared after the pool: the futures go first, and the pool waits for its workers.
-    PoolGuard guard{pool.get()};
     std::deque<PendingItem> pending;
-    const int maxInFlight = jobs > 1 ? jobs + 1 : 1;
+    const int maxInFlight = workers ? workers->count() + 1 : 1;
     int inFlight = 0;
     int scheduled = 0;
     bool stored = false;
@@ -326,9 +384,8 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
             if (settings) {
                 RenderSettings s = *settings;
                 s.extension = PictureExtension(p.source);
-                if (pool)
-                    p.future =
-                        QtConcurrent::run(pool.get(), [source = p.source, s, &cache] { return RenderItemPicture(source, s, cache); });
+                if (workers)
+                    p.future = workers->Submit([source = p.source, s, &cache] { return RenderItemPicture(source, s, cache); });
                 else
                     p.rendered = RenderItemPicture(p.source, s, cache);
                 ++inFlight;
@@ -351,7 +408,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         if (!settings)
             std::rethrow_exception(settingsError);
         --inFlight;
-        RenderedPicture rendered = item.future.isValid() ? item.future.result() : std::move(item.rendered);
+        RenderedPicture rendered = item.future.valid() ? item.future.get() : std::move(item.rendered);
         if (rendered.error)
             std::rethrow_exception(rendered.error);
         stored = true;

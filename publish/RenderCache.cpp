@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <mutex>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -63,6 +65,15 @@ bool IsPrivateFolder(const QString &path)
     return true;
 }
 
+// Milliseconds since the epoch. The conversion goes through the C library's time
+// zone state, which is not safe to use from several threads at once.
+qint64 ModificationTime(const QFileInfo &info)
+{
+    static std::mutex lock;
+    const std::lock_guard guard(lock);
+    return info.lastModified().toMSecsSinceEpoch();
+}
+
 } // namespace
 
 RenderCache::RenderCache(const QString &folder, qint64 limitBytes) : m_limit(limitBytes)
@@ -108,7 +119,7 @@ QString RenderCache::Key(const QString &sourcePath, const RenderSettings &settin
         QDataStream out(&description, QIODevice::WriteOnly);
         out << qint32(kRendererVersion) << qint32(settings.width) << qint32(settings.height) << qint32(settings.mode)
             << quint32(settings.fill) << settings.extension << info.absoluteFilePath() << qint64(size)
-            << qint64(info.lastModified().toMSecsSinceEpoch());
+            << ModificationTime(info);
     }
     QCryptographicHash hash(QCryptographicHash::Sha256);
     hash.addData(description);
