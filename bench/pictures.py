@@ -14,7 +14,7 @@ CROP = ['-resize', f'{W}x{H}^', '-gravity', 'center', '-extent', f'{W}x{H}', '+r
 def tools(ours):
     """name -> (set, argv builder, note)."""
     return {
-        'ours': ('jpeg', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'DCT scale keeping 2x, Lanczos-3, 4:4:4 q90'),
+        'ours': ('jpeg', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'DCT scale 1/8, 1/4 or 1/2 keeping 1.25x, Lanczos-3, 4:4:4 q90'),
         'vipsthumbnail': ('jpeg', lambda i, o: ['vipsthumbnail', i, '--size', f'{W}x{H}', '--smartcrop', 'centre',
                                                  '-o', o + '[Q=90]'], 'shrink-on-load + lanczos3, 4:4:4 q90'),
         'vips-420': ('jpeg', lambda i, o: ['vipsthumbnail', i, '--size', f'{W}x{H}', '--smartcrop', 'centre',

@@ -27,8 +27,15 @@ const char *const kUsage = "Usage: quillmere-publish PROJECT_FILE [OUTPUT_FOLDER
                            "when missing). Prints the full path of the page.\n"
                            "\n"
                            "Options:\n"
+                           "  -j, --jobs N   Draw the item pictures on N threads at once (default: one per\n"
+                           "                 processor core; 1 draws them one after another).\n"
+                           "      --no-cache Draw every item picture afresh: neither use nor fill the\n"
+                           "                 per-user cache of pictures drawn before.\n"
                            "  -h, --help     Show this help and exit.\n"
                            "  -v, --version  Show the version and exit.\n";
+
+// More threads than this only cost memory.
+constexpr int kMaxJobs = 256;
 
 // The stage texts and a progress bar on one line of a terminal.
 class TerminalProgress : public IProgress
@@ -193,9 +200,29 @@ QString PublishProjectFile(const QString &projectFile, const QString &outputFold
 int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE *err, bool errIsTerminal)
 {
     QStringList positional;
+    PicturePassOptions pictures;
     bool optionsEnded = false;
-    for (const QString &argument : arguments) {
-        if (!optionsEnded && argument == QLatin1String("--")) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!optionsEnded &&
+            (argument == QLatin1String("-j") || argument == QLatin1String("--jobs") || argument.startsWith(QLatin1String("--jobs=")))) {
+            QString value;
+            if (argument.startsWith(QLatin1String("--jobs=")))
+                value = argument.mid(7);
+            else if (i + 1 < arguments.size())
+                value = arguments.at(++i);
+            bool ok = false;
+            const int jobs = value.toInt(&ok);
+            if (!ok || jobs < 1 || jobs > kMaxJobs) {
+                Complain(err, QStringLiteral("the number of jobs must be a whole number from 1 to %1, not \"%2\".\n\n%3")
+                                  .arg(kMaxJobs)
+                                  .arg(value, QString::fromLatin1(kUsage)));
+                return 1;
+            }
+            pictures.jobs = jobs;
+        } else if (!optionsEnded && argument == QLatin1String("--no-cache")) {
+            pictures.useCache = false;
+        } else if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (!optionsEnded && (argument == QLatin1String("-h") || argument == QLatin1String("--help"))) {
             Print(out, QString::fromLatin1(kUsage));
@@ -217,6 +244,7 @@ int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE
         return 1;
     }
 
+    SetPicturePassOptions(pictures);
     SilentProgress silent;
     TerminalProgress terminal(err);
     IProgress &progress = errIsTerminal ? static_cast<IProgress &>(terminal) : silent;

@@ -51,9 +51,9 @@ private:
     int m_orientation = 1;
 };
 
-// The smallest DCT scale num (of 8) at which a source area of `areaWidth` x
-// `areaHeight` pixels still keeps about twice the pixels of a `drawWidth` x
-// `drawHeight` destination along each axis; 8 when none does.
+// The smallest of the DCT scales 1, 2 and 4 (of 8) at which a source area of
+// `areaWidth` x `areaHeight` pixels still keeps a quarter more pixels than a
+// `drawWidth` x `drawHeight` destination along each axis; 8 when none does.
 int ChooseJpegScale(double areaWidth, double areaHeight, int drawWidth, int drawHeight);
 
 // The whole picture, decoded at full size and turned upright.

@@ -6,10 +6,12 @@
 #include "publish/Folders.h"
 #include "publish/GifCodec.h"
 #include "publish/JpegCodec.h"
+#include "publish/RenderCache.h"
 #include "publish/WorkingFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -20,6 +22,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -160,7 +172,7 @@ Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode,
         PictureGeometry g;
         SourceRect area;
         if (extension == QLatin1String(".jpg")) {
-            // Decode at the smallest DCT scale that keeps about twice the pixels drawn.
+            // Decode at the smallest fast DCT scale that keeps a quarter more pixels than drawn.
             JpegReader reader(bytes);
             const int sw = reader.shownWidth(), sh = reader.shownHeight();
             g = ComputeGeometry(sw, sh, width, height, mode);
@@ -186,25 +198,181 @@ Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode,
     return picture;
 }
 
+QByteArray EncodePicture(const Bitmap &picture, const QString &extension)
+{
+    if (extension == QLatin1String(".jpg"))
+        return EncodeJpeg(picture, 90);
+    if (extension == QLatin1String(".gif"))
+        return EncodeGif(picture);
+    return EncodeBmp(picture);
+}
+
 ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, int width, int height, int mode, TColor fill)
 {
     const Bitmap picture = RenderPicture(sourcePath, width, height, mode, fill);
-    const QString extension = PictureExtension(sourcePath);
-    QByteArray bytes;
-    if (extension == QLatin1String(".jpg"))
-        bytes = EncodeJpeg(picture, 90);
-    else if (extension == QLatin1String(".gif"))
-        bytes = EncodeGif(picture);
-    else
-        bytes = EncodeBmp(picture);
+    const QByteArray bytes = EncodePicture(picture, PictureExtension(sourcePath));
     ResizedPicture result;
-    result.fileName = baseName + extension;
+    result.fileName = baseName + PictureExtension(sourcePath);
     result.fullPath = TempFolder() + result.fileName;
     SaveWholeFile(result.fullPath, bytes);
     return result;
 }
 
+namespace {
+
+std::mutex g_optionsLock;
+PicturePassOptions g_options;
+
+// One item's picture as a worker hands it back: the file's bytes, or the error.
+struct RenderedPicture
+{
+    QByteArray bytes;
+    std::exception_ptr error;
+};
+
+// Decode, resize and encode, or copy from the cache: touches nothing but the cache.
+RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &settings, const RenderCache &cache)
+{
+    RenderedPicture result;
+    try {
+        const QString key = cache.Key(source, settings);
+        result.bytes = cache.Load(key);
+        if (result.bytes.isEmpty()) {
+            result.bytes =
+                EncodePicture(RenderPicture(source, settings.width, settings.height, settings.mode, settings.fill), settings.extension);
+            // A source changed while it was drawn is not kept under its old key.
+            if (!key.isEmpty() && cache.Key(source, settings) == key)
+                cache.Store(key, result.bytes);
+        }
+    } catch (...) {
+        result.bytes.clear();
+        result.error = std::current_exception();
+    }
+    return result;
+}
+
+// The preview folder only ever holds copies made again by every build, so a picture
+// placed there is renamed into place whole, replacing an older one (or a link of
+// that name, never written through), but not flushed to the disk. False when
+// anything fails; nothing of it is left then.
+bool WriteScratchFile(const QString &path, const QByteArray &bytes)
+{
+    // Made new (never through a link of that name), with the permissions any new file gets.
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    QFile file(partial);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (written && file.error() == QFileDevice::NoError) {
+        if (QFileInfo(path).isSymLink() || QFileInfo(path).isFile())
+            QFile::remove(path);
+        if (QFile::rename(partial, path))
+            return true;
+    }
+    QFile::remove(partial);
+    return false;
+}
+
+// One item between being scheduled and being applied.
+struct PendingItem
+{
+    QString source; // trimmed; empty when missing
+    bool missing = false;
+    std::future<RenderedPicture> future; // when drawn by a worker
+    RenderedPicture rendered;            // when drawn on the calling thread
+};
+
+// Worker threads taking pictures to draw from a queue, first come first served.
+// Plain standard threads: every hand-over is one the thread checkers can see.
+class PictureWorkers
+{
+public:
+    // As many of `count` threads as the system grants; none when it grants none.
+    explicit PictureWorkers(int count)
+    {
+        try {
+            for (int i = 0; i < count; ++i)
+                m_threads.emplace_back([this] { Work(); });
+        } catch (const std::system_error &) {
+        }
+    }
+
+    // Drops the pictures not yet begun and waits for those being drawn.
+    ~PictureWorkers()
+    {
+        {
+            const std::lock_guard lock(m_lock);
+            m_stopping = true;
+            m_queue.clear();
+        }
+        m_wake.notify_all();
+        for (std::thread &thread : m_threads)
+            thread.join();
+    }
+
+    PictureWorkers(const PictureWorkers &) = delete;
+    PictureWorkers &operator=(const PictureWorkers &) = delete;
+
+    int count() const { return int(m_threads.size()); }
+
+    std::future<RenderedPicture> Submit(std::function<RenderedPicture()> job)
+    {
+        std::packaged_task<RenderedPicture()> task(std::move(job));
+        std::future<RenderedPicture> result = task.get_future();
+        {
+            const std::lock_guard lock(m_lock);
+            m_queue.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+        return result;
+    }
+
+private:
+    void Work()
+    {
+        for (;;) {
+            std::packaged_task<RenderedPicture()> task;
+            {
+                std::unique_lock lock(m_lock);
+                m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+                if (m_stopping)
+                    return;
+                task = std::move(m_queue.front());
+                m_queue.pop_front();
+            }
+            task();
+        }
+    }
+
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::deque<std::packaged_task<RenderedPicture()>> m_queue;
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads; // last: the threads start once the rest is there
+};
+
+} // namespace
+
+void SetPicturePassOptions(const PicturePassOptions &options)
+{
+    const std::lock_guard lock(g_optionsLock);
+    g_options = options;
+}
+
+PicturePassOptions CurrentPicturePassOptions()
+{
+    const std::lock_guard lock(g_optionsLock);
+    return g_options;
+}
+
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress)
+{
+    ProcessItemImages(document, tree, progress, CurrentPicturePassOptions());
+}
+
+void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress, const PicturePassOptions &options)
 {
     const int count = tree.NodeCount();
     progress.SetMaximum(count);
@@ -212,28 +380,98 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
     progress.SetBusy(true);
     // Position 0, no stage text and the normal cursor again, also when a picture fails.
     ProgressReset reset(progress);
-    for (int node = 1; node < count; ++node) {
-        const int index = node - 1;
-        if (std::size_t(index) >= document.Items.size())
-            break;
-        TItemData item = document.GetItem(index);
-        const QString source = TrimText(item.OriginalImagePath);
-        if (!HasPictureSource(source)) {
+    const int items = int(std::min<std::size_t>(std::size_t(std::max(count - 1, 0)), document.Items.size()));
+
+    // The settings are read when the first existing picture needs them; a value that
+    // is not a number fails there, after the captions of the missing items before it.
+    std::optional<RenderSettings> settings;
+    std::exception_ptr settingsError;
+    auto readSettings = [&] {
+        if (settings || settingsError)
+            return;
+        try {
+            const TAppletData &data = document.AppletData;
+            RenderSettings s;
+            s.width = StrToInt(data.ActiveItemWidth);
+            s.height = StrToInt(data.ItemHeight);
+            // Only "0" keeps the margins; any other stored number fills and crops.
+            s.mode = StrToInt(data.ThumbProcessType) == 0 ? 0 : 1;
+            s.fill = HexToColor(data.ThumbFillColor);
+            settings = s;
+        } catch (...) {
+            settingsError = std::current_exception();
+        }
+    };
+
+    const int jobs = options.jobs > 0 ? options.jobs : std::max(QThread::idealThreadCount(), 1);
+    const RenderCache cache(options.useCache ? RenderCache::UserFolder() : QString());
+    // After the cache, which the workers use, and before the items they hand back.
+    std::unique_ptr<PictureWorkers> workers;
+    if (jobs > 1) {
+        workers = std::make_unique<PictureWorkers>(jobs);
+        if (workers->count() == 0)
+            workers.reset();
+    }
+    std::deque<PendingItem> pending;
+    const int maxInFlight = workers ? workers->count() + 1 : 1;
+    int inFlight = 0;
+    int scheduled = 0;
+    bool stored = false;
+
+    auto schedule = [&](int index) {
+        PendingItem p;
+        p.source = TrimText(document.Items[std::size_t(index)].OriginalImagePath);
+        p.missing = !HasPictureSource(p.source);
+        if (!p.missing) {
+            readSettings();
+            if (settings) {
+                RenderSettings s = *settings;
+                s.extension = PictureExtension(p.source);
+                if (workers)
+                    p.future = workers->Submit([source = p.source, s, &cache] { return RenderItemPicture(source, s, cache); });
+                else
+                    p.rendered = RenderItemPicture(p.source, s, cache);
+                ++inFlight;
+            }
+        }
+        pending.push_back(std::move(p));
+    };
+
+    for (int index = 0; index < items; ++index) {
+        while (scheduled < items && (scheduled == index || inFlight < maxInFlight))
+            schedule(scheduled++);
+        PendingItem item = std::move(pending.front());
+        pending.pop_front();
+        const int node = index + 1;
+        if (item.missing) {
             tree.SetCaption(node, QString::fromLatin1(kMissingCaption));
             continue;
         }
-        tree.SetCaption(node, ExtractFileName(source));
-        const TAppletData &data = document.AppletData;
-        const int width = StrToInt(data.ActiveItemWidth);
-        const int height = StrToInt(data.ItemHeight);
-        // Only "0" keeps the margins; any other stored number fills and crops.
-        const int mode = StrToInt(data.ThumbProcessType) == 0 ? 0 : 1;
-        const TColor fill = HexToColor(data.ThumbFillColor);
-        const ResizedPicture picture = ResizeImage(source, QStringLiteral("p%1_t").arg(index), width, height, mode, fill);
-        item.ImageFile = picture.fileName;
-        document.SetItem(item, index);
-        AddWorkingFile(document, picture.fullPath);
-        QFile::remove(picture.fullPath);
+        tree.SetCaption(node, ExtractFileName(item.source));
+        if (!settings)
+            std::rethrow_exception(settingsError);
+        --inFlight;
+        RenderedPicture rendered = item.future.valid() ? item.future.get() : std::move(item.rendered);
+        if (rendered.error)
+            std::rethrow_exception(rendered.error);
+        stored = true;
+
+        TItemData data = document.GetItem(index);
+        const QString fileName = QStringLiteral("p%1_t").arg(index) + PictureExtension(item.source);
+        // Written straight into the preview folder, where the temporary copy would
+        // have gone; only when that fails, the long way round, with its failures.
+        const QString previewPath = PreviewFolder() + fileName;
+        const bool placed = WriteScratchFile(previewPath, rendered.bytes);
+        const QString tempPath = TempFolder() + fileName;
+        if (!placed)
+            SaveWholeFile(tempPath, rendered.bytes);
+        data.ImageFile = fileName;
+        document.SetItem(data, index);
+        AddWorkingFile(document, placed ? previewPath : tempPath);
+        if (!placed)
+            QFile::remove(tempPath);
         progress.Step(1);
     }
+    if (stored)
+        cache.Trim();
 }

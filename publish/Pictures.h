@@ -24,8 +24,25 @@ ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, i
 // the build can read; an item without one is published without a picture.
 bool HasPictureSource(const QString &originalImagePath);
 
+// How the per-build pass renders its pictures.
+struct PicturePassOptions
+{
+    int jobs = 0;         // worker threads; 0: one per core; 1: one picture after another on the calling thread
+    bool useCache = true; // take unchanged pictures from the per-user render cache, and keep new ones there
+};
+
+// The options every later pass of this process uses (the headless publisher's --jobs and --no-cache).
+void SetPicturePassOptions(const PicturePassOptions &options);
+PicturePassOptions CurrentPicturePassOptions();
+
 // The per-build pass over all items: node captions, ImageFile, the preview folder.
+// Pictures are decoded, resized and encoded on worker threads, at most one more
+// in flight than there are workers; everything else (the document, the tree, the
+// progress, the files) happens on the calling thread in item order, exactly as one
+// picture after another would. The first failing item's error is raised, with the
+// items before it applied and nothing of the items after it.
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress);
+void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress, const PicturePassOptions &options);
 
 // Where a source of sw x sh pixels goes in a W x H picture. The source is first
 // thought scaled by s to Q (qw x qh); `fromQ` of Q is then stretched onto `into`
@@ -54,3 +71,6 @@ QString PictureExtension(const QString &sourcePath);
 
 // Decodes the source and draws the W x H picture, without writing anything.
 Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill);
+
+// The picture's file content in the output type `extension` (".jpg", ".gif", ".bmp").
+QByteArray EncodePicture(const Bitmap &picture, const QString &extension);

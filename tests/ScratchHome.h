@@ -5,6 +5,7 @@
 //   <root>/home   HOME, with XDG_CONFIG_HOME at home/.config   (made)
 //   <root>/data   XDG_DATA_HOME   (not made: a fresh account has none yet)
 //   <root>/work   the test's own files   (made)
+//   <root>/tmp    TMPDIR: the temporary folder, and with it the picture cache   (made)
 //
 // Paths go into the environment in the file-name encoding, as the folders are read.
 #pragma once
@@ -30,6 +31,8 @@ public:
             return;
         QDir(m_root.path()).mkpath(QStringLiteral("home"));
         QDir(m_root.path()).mkpath(QStringLiteral("work"));
+        QDir(m_root.path()).mkpath(QStringLiteral("tmp"));
+        qputenv("TMPDIR", QFile::encodeName(Path(QStringLiteral("tmp"))));
         SetHome(Path(QStringLiteral("home")));
         SetDataHome(Path(QStringLiteral("data")));
     }
@@ -56,6 +59,8 @@ public:
     QString DataHome() const { return m_dataHome; }
     // The test's own folder, ending in a separator.
     QString Work() const { return Path(QStringLiteral("work/")); }
+    // The temporary folder while the scratch lives.
+    QString Temp() const { return Path(QStringLiteral("tmp")); }
 
     // HOME, and the configuration folder below it, for the rest of the test.
     void SetHome(const QString &path)
@@ -83,5 +88,6 @@ private:
     QTemporaryDir m_root;
     QString m_home;
     QString m_dataHome;
-    std::array<Saved, 3> m_saved{{{"HOME", {}, false}, {"XDG_DATA_HOME", {}, false}, {"XDG_CONFIG_HOME", {}, false}}};
+    std::array<Saved, 4> m_saved{
+        {{"HOME", {}, false}, {"XDG_DATA_HOME", {}, false}, {"XDG_CONFIG_HOME", {}, false}, {"TMPDIR", {}, false}}};
 };

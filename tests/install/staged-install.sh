@@ -21,7 +21,8 @@ rm -rf "$work"
 mkdir -p "$work/home/data"
 cmake --install "$build" --prefix "$stage" >/dev/null
 # The publisher keeps its scratch files in a private folder; HOME stays off the real one all the same.
-export HOME="$work/home" XDG_DATA_HOME="$work/home/data"
+export HOME="$work/home" XDG_DATA_HOME="$work/home/data" TMPDIR="$work/tmp"
+mkdir -p "$TMPDIR"
 
 # bin/ holds the two links and nothing else, each leading into the program folder.
 listing=$(cd "$stage/bin" && ls -A | tr '\n' ' ')

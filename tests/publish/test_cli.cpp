@@ -5,12 +5,15 @@
 #include "model/MemorySeams.h"
 #include "model/SaveFile.h"
 #include "publish/HeadlessPublisher.h"
+#include "publish/JpegCodec.h"
+#include "publish/RenderCache.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 
 #include <cerrno>
 #include <cstdio>
+#include <map>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -103,6 +106,41 @@ TEST_F(Cli, PublishesThreeItemsWithOneMissingIntoANewFolder)
     EXPECT_TRUE(FilesIn(Temp()).isEmpty());
     // The project copy holds the published state.
     EXPECT_TRUE(ReadBytes(output + "/gallery.qmreel1").contains("p2_t.bmp#$@"));
+}
+
+TEST_F(Cli, JobsAndTheCacheChangeNoByteOfTheOutput)
+{
+    for (const QStringList &bad :
+         {QStringList{"--jobs", "0"}, QStringList{"--jobs=many"}, QStringList{"-j", "257"}, QStringList{"--jobs"}}) {
+        const CliRun run = Publish(bad + QStringList{"x.qmreel1"});
+        EXPECT_EQ(run.exitCode, 1) << bad.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(QStringLiteral("the number of jobs must be a whole number from 1 to 256"))) << run.err.toStdString();
+    }
+
+    Bitmap photo(300, 200);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 300; ++x)
+            photo.setPixel(x, y, quint8(x), quint8(y), quint8(x ^ y));
+    WriteBytes(Work() + "a.jpg", EncodeJpeg(photo));
+    WriteBytes(Work() + "b.bmp", BmpBytes(64, 48, 200, 10, 10));
+    const QString project = Project(QStringLiteral("g.qmreel1"), {Work() + "a.jpg", Work() + "b.bmp", Work() + "a.jpg"});
+    const QString cache = RenderCache::UserFolder();
+
+    auto publish = [&](const QString &folder, const QStringList &options) {
+        const CliRun run = Publish(options + QStringList{project, Work() + folder});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        std::map<QString, QByteArray> files;
+        for (const QString &name : FilesIn(Work() + folder))
+            files[name] = ReadBytes(Work() + folder + QLatin1Char('/') + name);
+        return files;
+    };
+    const auto expected = publish(QStringLiteral("one"), {"--jobs", "1", "--no-cache"});
+    EXPECT_EQ(expected.size(), 11u);
+    EXPECT_FALSE(QFileInfo::exists(cache)) << "--no-cache makes no cache";
+    EXPECT_EQ(publish(QStringLiteral("many"), {"--jobs=3", "--no-cache"}), expected);
+    EXPECT_EQ(publish(QStringLiteral("first"), {}), expected);
+    EXPECT_EQ(QDir(cache).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(publish(QStringLiteral("second"), {"-j", "2"}), expected);
 }
 
 TEST_F(Cli, PublishesBesideTheProjectAndNormalisesLikeTheEditor)

@@ -137,9 +137,13 @@ TEST(CodecsJpeg, DecodesAtReducedDctScales)
     EXPECT_EQ(turned.pixel(20, 10), 0u);
     EXPECT_EQ(turned.pixel(120, 10), Oriented(DecodeJpeg(tallJpeg), 6).pixel(120, 10));
 
-    // About twice the drawn pixels are kept along each axis.
-    EXPECT_EQ(ChooseJpegScale(4000, 2400, 667, 375), 3);
-    EXPECT_EQ(ChooseJpegScale(6000, 4000, 667, 375), 2);
+    // A quarter more than the drawn pixels are kept along each axis, at 1/8, 1/4 or 1/2 only.
+    EXPECT_EQ(ChooseJpegScale(4000, 2250, 667, 375), 2);
+    EXPECT_EQ(ChooseJpegScale(6000, 3375, 667, 375), 2);
+    EXPECT_EQ(ChooseJpegScale(6672, 3752, 667, 375), 1);
+    EXPECT_EQ(ChooseJpegScale(6669, 3752, 667, 375), 2);
+    EXPECT_EQ(ChooseJpegScale(1920, 1080, 667, 375), 4);
+    EXPECT_EQ(ChooseJpegScale(3000, 1688, 667, 375), 4); // 3/8 would do, but is not a fast scale
     EXPECT_EQ(ChooseJpegScale(1024, 768, 667, 375), 8);
     EXPECT_EQ(ChooseJpegScale(8000, 100, 100, 100), 8);
 }

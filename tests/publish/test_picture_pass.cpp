@@ -1,0 +1,325 @@
+// The picture pass on worker threads and the render cache: every number of jobs,
+// with and without the cache, ends exactly as one picture after another does.
+#include "test_pictures_support.h"
+
+#include "model/AppletAgent.h"
+#include "model/Error.h"
+#include "model/MemorySeams.h"
+#include "publish/BmpCodec.h"
+#include "publish/GifCodec.h"
+#include "publish/JpegCodec.h"
+#include "publish/Pictures.h"
+#include "publish/RenderCache.h"
+#include "publish/WorkingFiles.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <map>
+
+using namespace picturetest;
+
+namespace {
+
+// What a pass leaves behind, for comparing two passes.
+struct PassOutcome
+{
+    QString error;
+    QStringList imageFiles;
+    QStringList captions;
+    QStringList workingFiles;
+    std::map<QString, QByteArray> preview; // every file in the preview folder
+    QStringList progressEvents;
+    QStringList tempFiles;
+
+    bool operator==(const PassOutcome &) const = default;
+};
+
+class PicturePass : public UserFolders
+{
+protected:
+    void SetUp() override
+    {
+        UserFolders::SetUp();
+        document.SetDefaults();
+        document.AppletData.ActiveItemWidth = QStringLiteral("96");
+        document.AppletData.ItemHeight = QStringLiteral("54");
+        document.AppletData.ThumbProcessType = QStringLiteral("0");
+        document.AppletData.ThumbFillColor = QStringLiteral("336699");
+    }
+
+    void addItem(const QString &source)
+    {
+        TItemData item;
+        item.OriginalImagePath = source;
+        item.ImageFile = QStringLiteral("old.jpg");
+        document.Items.push_back(item);
+        tree.AddLastChild(0, QStringLiteral("item"));
+    }
+
+    // JPEG, GIF, BMP, a missing picture, a turned JPEG and a second GIF.
+    void mixedGallery()
+    {
+        WriteBytes(work(QStringLiteral("a.jpg")), EncodeJpeg(Gradient(320, 200)));
+        WriteBytes(work(QStringLiteral("b.gif")), EncodeGif(Gradient(90, 160)));
+        WriteBytes(work(QStringLiteral("c.bmp")), EncodeBmp(Gradient(200, 50)));
+        WriteBytes(work(QStringLiteral("e.JPEG")), EncodeJpeg(Gradient(40, 300)));
+        WriteBytes(work(QStringLiteral("f.gif")), EncodeGif(Gradient(500, 500)));
+        for (const char *name : {"a.jpg", "b.gif", "c.bmp", "missing.jpg", "e.JPEG", "f.gif", "a.jpg"})
+            addItem(work(QLatin1String(name)));
+    }
+
+    // Runs the pass on a copy of the document and tree, then clears the preview folder.
+    PassOutcome run(const PicturePassOptions &options)
+    {
+        TAppletAgent doc = document;
+        MemoryItemTree copy;
+        for (int node = 1; node < tree.NodeCount(); ++node)
+            copy.AddLastChild(0, tree.Caption(node));
+        MemoryProgress progress;
+        PassOutcome outcome;
+        outcome.error = ErrorOf([&] { ProcessItemImages(doc, copy, progress, options); });
+        for (const TItemData &item : doc.Items)
+            outcome.imageFiles << item.ImageFile;
+        for (int node = 1; node < copy.NodeCount(); ++node)
+            outcome.captions << copy.Caption(node);
+        outcome.workingFiles = doc.WorkingFiles;
+        const QString preview = appFolder() + QStringLiteral("Preview/");
+        for (const QString &name : QDir(preview).entryList(QDir::Files))
+            outcome.preview[name] = ReadBytes(preview + name);
+        outcome.progressEvents = progress.events;
+        outcome.tempFiles = QDir(appFolder() + QStringLiteral("Temp/")).entryList(QDir::Files);
+        CleanupWorkingFiles(doc);
+        for (const QString &name : QDir(preview).entryList(QDir::Files))
+            QFile::remove(preview + name);
+        return outcome;
+    }
+
+    QString cacheFolder() const { return RenderCache::UserFolder(); }
+    QStringList cacheEntries() const { return QDir(cacheFolder()).entryList(QDir::Files); }
+
+    TAppletAgent document;
+    MemoryItemTree tree;
+};
+
+const PicturePassOptions kOneByOne{1, false};
+
+TEST_F(PicturePass, EveryNumberOfJobsEndsAsOneByOneWithOrWithoutTheCache)
+{
+    mixedGallery();
+    const PassOutcome expected = run(kOneByOne);
+    ASSERT_EQ(expected.error, QStringLiteral("(no error)"));
+    ASSERT_EQ(expected.preview.size(), 6u);
+    EXPECT_EQ(expected.captions[3], QStringLiteral("Warning: Original image not found."));
+    EXPECT_TRUE(cacheEntries().isEmpty());
+
+    for (const PicturePassOptions options : {PicturePassOptions{2, false}, PicturePassOptions{4, false}, PicturePassOptions{0, false},
+                                             PicturePassOptions{1, true}, PicturePassOptions{3, true}, PicturePassOptions{3, true}}) {
+        SCOPED_TRACE(testing::Message() << "jobs " << options.jobs << (options.useCache ? ", cache" : ""));
+        EXPECT_TRUE(run(options) == expected);
+    }
+    // Five different pictures drawn: five entries, the repeated source shares one.
+    EXPECT_EQ(cacheEntries().size(), 5);
+}
+
+TEST_F(PicturePass, AFailingItemStopsThePassWhereOneByOneStops)
+{
+    WriteBytes(work(QStringLiteral("good.bmp")), EncodeBmp(Gradient(30, 30)));
+    WriteBytes(work(QStringLiteral("good.jpg")), EncodeJpeg(Gradient(300, 200)));
+    WriteBytes(work(QStringLiteral("bad.jpg")), QByteArray("\xFF\xD8\xFF\xE0 garbage", 11));
+    for (const char *name : {"good.bmp", "good.jpg", "bad.jpg", "good.jpg", "good.bmp", "missing.gif", "good.jpg"})
+        addItem(work(QLatin1String(name)));
+
+    const PassOutcome expected = run(kOneByOne);
+    EXPECT_TRUE(expected.error.contains(QStringLiteral("bad.jpg"))) << expected.error.toStdString();
+    EXPECT_EQ(expected.imageFiles,
+              (QStringList{QStringLiteral("p0_t.bmp"), QStringLiteral("p1_t.jpg"), QStringLiteral("old.jpg"), QStringLiteral("old.jpg"),
+                           QStringLiteral("old.jpg"), QStringLiteral("old.jpg"), QStringLiteral("old.jpg")}));
+    EXPECT_EQ(expected.captions.mid(2), (QStringList{QStringLiteral("bad.jpg"), QStringLiteral("item"), QStringLiteral("item"),
+                                                     QStringLiteral("item"), QStringLiteral("item")}));
+    ASSERT_EQ(expected.preview.size(), 2u);
+    EXPECT_TRUE(expected.tempFiles.isEmpty());
+
+    for (int jobs : {2, 3, 8})
+        for (bool useCache : {false, true, true}) {
+            SCOPED_TRACE(testing::Message() << "jobs " << jobs << (useCache ? ", cache" : ""));
+            EXPECT_TRUE(run({jobs, useCache}) == expected);
+        }
+}
+
+TEST_F(PicturePass, SettingsThatAreNoNumbersFailAtTheFirstExistingPicture)
+{
+    WriteBytes(work(QStringLiteral("good.bmp")), EncodeBmp(Gradient(30, 30)));
+    for (const char *name : {"missing.bmp", "good.bmp", "good.bmp"})
+        addItem(work(QLatin1String(name)));
+    document.AppletData.ItemHeight = QStringLiteral("tall");
+    const PassOutcome expected = run(kOneByOne);
+    EXPECT_EQ(expected.error, QStringLiteral("'tall' is not a valid integer value"));
+    EXPECT_EQ(expected.captions,
+              (QStringList{QStringLiteral("Warning: Original image not found."), QStringLiteral("good.bmp"), QStringLiteral("item")}));
+    EXPECT_TRUE(run({3, true}) == expected);
+}
+
+TEST_F(PicturePass, APictureReplacesALinkInThePreviewFolderWithoutWritingThroughIt)
+{
+    WriteBytes(work(QStringLiteral("a.bmp")), EncodeBmp(Gradient(30, 30)));
+    addItem(work(QStringLiteral("a.bmp")));
+    const QString preview = appFolder() + QStringLiteral("Preview/");
+    ASSERT_TRUE(QDir().mkpath(preview));
+    WriteBytes(work(QStringLiteral("victim")), QByteArray("keep me"));
+    ASSERT_TRUE(QFile::link(work(QStringLiteral("victim")), preview + QStringLiteral("p0_t.bmp")));
+    MemoryProgress progress;
+    ProcessItemImages(document, tree, progress, {2, false});
+    EXPECT_EQ(ReadBytes(work(QStringLiteral("victim"))), QByteArray("keep me"));
+    EXPECT_FALSE(QFileInfo(preview + QStringLiteral("p0_t.bmp")).isSymLink());
+    EXPECT_EQ(DecodeBmp(ReadBytes(preview + QStringLiteral("p0_t.bmp"))).width(), 96);
+    EXPECT_EQ(QDir(preview).entryList(QDir::Files), QStringList{QStringLiteral("p0_t.bmp")});
+}
+
+// ---- the cache itself ----
+
+class PictureCache : public PicturePass
+{
+protected:
+    void SetUp() override
+    {
+        PicturePass::SetUp();
+        source = work(QStringLiteral("photo.jpg"));
+        WriteBytes(source, EncodeJpeg(Gradient(400, 300)));
+        addItem(source);
+    }
+
+    // The one entry the cache holds.
+    QString onlyEntry() const
+    {
+        const QStringList entries = cacheEntries();
+        return entries.size() == 1 ? cacheFolder() + QLatin1Char('/') + entries.front() : QString();
+    }
+
+    QString source;
+    const RenderSettings settings{96, 54, 0, 0x996633, QStringLiteral(".jpg")};
+};
+
+TEST_F(PictureCache, ChangedSourcesOrSettingsMiss)
+{
+    const RenderCache cache(cacheFolder());
+    const QString key = cache.Key(source, settings);
+    ASSERT_EQ(key.size(), 64);
+    EXPECT_EQ(cache.Key(source, settings), key);
+
+    std::vector<std::pair<const char *, RenderSettings>> changed(5, {"", settings});
+    changed[0].first = "width", changed[0].second.width = 97;
+    changed[1].first = "height", changed[1].second.height = 55;
+    changed[2].first = "mode", changed[2].second.mode = 1;
+    changed[3].first = "fill", changed[3].second.fill = 0x996634;
+    changed[4].first = "type", changed[4].second.extension = QStringLiteral(".bmp");
+    for (const auto &[what, other] : changed)
+        EXPECT_NE(cache.Key(source, other), key) << what;
+
+    // The same bytes elsewhere, other bytes of the same size, a longer file, a later time.
+    const QByteArray original = ReadBytes(source);
+    WriteBytes(work(QStringLiteral("copy.jpg")), original);
+    EXPECT_NE(cache.Key(work(QStringLiteral("copy.jpg")), settings), key);
+    const QDateTime time = QFileInfo(source).lastModified();
+    QByteArray flipped = original;
+    flipped[flipped.size() - 3] = char(flipped[flipped.size() - 3] ^ 1);
+    WriteBytes(source, flipped);
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
+    }
+    EXPECT_NE(cache.Key(source, settings), key) << "content";
+    WriteBytes(source, original + QByteArray(1, '\0'));
+    EXPECT_NE(cache.Key(source, settings), key) << "size";
+    WriteBytes(source, original);
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(time.addSecs(5), QFileDevice::FileModificationTime));
+    }
+    EXPECT_NE(cache.Key(source, settings), key) << "time";
+    EXPECT_TRUE(cache.Key(work(QStringLiteral("none.jpg")), settings).isEmpty());
+}
+
+TEST_F(PictureCache, AHitCopiesTheStoredPictureAndABrokenEntryIsDrawnAfresh)
+{
+    const PassOutcome fresh = run({2, true});
+    const QString entry = onlyEntry();
+    ASSERT_FALSE(entry.isEmpty());
+    const QByteArray stored = ReadBytes(entry);
+
+    // A hit is taken as stored: an entry holding other (well-formed) bytes shows through.
+    const RenderCache cache(cacheFolder());
+    const QString key = QFileInfo(entry).completeBaseName();
+    QFile::remove(entry);
+    cache.Store(key, QByteArray("stand-in"));
+    EXPECT_EQ(run({2, true}).preview.at(QStringLiteral("p0_t.jpg")), QByteArray("stand-in"));
+    EXPECT_TRUE(run({2, false}) == fresh);
+
+    QByteArray flippedBit = stored;
+    flippedBit[stored.size() - 10] = char(stored[stored.size() - 10] ^ 4);
+    // Missing, cut short, one bit flipped, emptied, or not an entry at all: drawn afresh and stored again.
+    const std::pair<const char *, QByteArray> broken[] = {
+        {"cut short", stored.left(stored.size() - 1)},
+        {"bit flipped", flippedBit},
+        {"empty", QByteArray()},
+        {"header only", stored.left(48)},
+        {"foreign", QByteArray(200, 'x')},
+    };
+    for (const auto &[what, bytes] : broken) {
+        SCOPED_TRACE(what);
+        WriteBytes(entry, bytes);
+        EXPECT_TRUE(cache.Load(key).isEmpty());
+        WriteBytes(entry, bytes);
+        EXPECT_TRUE(run({2, true}) == fresh);
+        EXPECT_EQ(ReadBytes(entry), stored);
+    }
+    QFile::remove(entry);
+    EXPECT_TRUE(run({2, true}) == fresh);
+    EXPECT_EQ(ReadBytes(entry), stored);
+}
+
+TEST_F(PictureCache, TrimmingDropsTheLeastRecentlyUsedFirst)
+{
+    const QString folder = work(QStringLiteral("cache"));
+    const RenderCache cache(folder, 3500);
+    const QByteArray picture(1000, 'p');
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < 5; ++i) {
+        cache.Store(QStringLiteral("k%1").arg(i), picture);
+        QFile file(folder + QStringLiteral("/k%1.qmrc").arg(i));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(now.addSecs(i - 100), QFileDevice::FileModificationTime);
+    }
+    EXPECT_EQ(cache.Load(QStringLiteral("k0")), picture); // used now: the newest
+    cache.Trim();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files),
+              (QStringList{QStringLiteral("k0.qmrc"), QStringLiteral("k3.qmrc"), QStringLiteral("k4.qmrc")}));
+}
+
+TEST_F(PictureCache, OnlyAPrivateFolderIsUsed)
+{
+    // Another account's folder or a link in its place is never written through.
+    const QString elsewhere = work(QStringLiteral("elsewhere"));
+    QDir().mkpath(elsewhere);
+    const QString link = work(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(elsewhere, link));
+    const RenderCache linked(link);
+    EXPECT_FALSE(linked.isEnabled());
+    linked.Store(QStringLiteral("k"), QByteArray("x"));
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
+
+    // A folder others may read is made private before it is used.
+    const QString open = work(QStringLiteral("open"));
+    QDir().mkpath(open);
+    QFile::setPermissions(open, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    EXPECT_TRUE(RenderCache(open).isEnabled());
+    EXPECT_FALSE(QFileInfo(open).permissions() & QFile::ReadOther);
+
+    EXPECT_FALSE(RenderCache(QString()).isEnabled());
+    EXPECT_TRUE(RenderCache(QString()).Load(QStringLiteral("k")).isEmpty());
+}
+
+} // namespace
