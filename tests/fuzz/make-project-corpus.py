@@ -50,9 +50,9 @@ files['loads-sample-template.qmreel1'] = sample
 files['loads-sample-windows-paths.qmreel1'] = sample.replace(b'@SAMPLES@/', b'C:\\Users\\me\\Pictures\\')
 files['loads-new-project.qmreel1'] = (ROOT / 'tests' / 'model' / 'data' / 'new-project.qmreel1').read_bytes()
 files['loads-levels-01101.qmreel1'] = crlf(project(levels(0, 1, 1, 0, 1)))
-files['loads-deep-300.qmreel1'] = crlf(project(levels(*range(300))))
+files['loads-deep-150.qmreel1'] = crlf(project(levels(*range(150))))
 files['loads-deep-then-flat.qmreel1'] = crlf(project(levels(*range(40), 0, 1, 39, 0)))
-files['loads-flat-400.qmreel1'] = crlf(project([item(b'/p/%d.png' % i) for i in range(400)]))
+files['loads-flat-200.qmreel1'] = crlf(project([item(b'/p/%d.png' % i) for i in range(200)]))
 files['loads-morrowfen.qmreel1'] = crlf(project(levels(0, 1), product=b'Morrowfen'))
 files['loads-lf-only.qmreel1'] = b'\n'.join(project(levels(0, 1, 0))) + b'\n'
 files['loads-no-final-line-end.qmreel1'] = crlf(project(levels(0)))[:-2]
@@ -83,7 +83,7 @@ files['loads-nul-bytes.qmreel1'] = crlf(project([item(b'/p/a\0b.jpg', title=b'\0
 files['loads-carriage-return-inside.qmreel1'] = crlf(project([item(title=b'two\rparts')]))
 files['loads-markers-as-values.qmreel1'] = crlf(project([item(b'</Item_Parameters>', title=b'<Product_Name>')],
                                                         version=b'</Product_Version>'))
-files['loads-long-value.qmreel1'] = crlf(project([item(b'/p/' + b'n' * 20000 + b'.jpg')]))
+files['loads-long-value.qmreel1'] = crlf(project([item(b'/p/' + b'n' * 6000 + b'.jpg')]))
 
 files['none-empty.qmreel1'] = b''
 files['none-one-line-end.qmreel1'] = b'\r\n'
