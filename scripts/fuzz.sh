@@ -35,8 +35,10 @@ for codec in "${CODECS[@]}"; do
   corpus=$WORK/$codec artifacts=$WORK/crashes-$codec/
   mkdir -p "$corpus" "$artifacts"
   cp -n "$ROOT/tests/fuzz/corpus/$codec/"* "$corpus/" 2>/dev/null || true
+  # A target's dictionary of the words its format is made of, where it has one.
+  dict=(); [[ -f $ROOT/tests/fuzz/$codec.dict ]] && dict=(-dict="$ROOT/tests/fuzz/$codec.dict")
   echo "== fuzz_$codec for ${TIME} s (corpus $corpus)"
-  if ! "$BUILD/bin/fuzz_$codec" "$corpus" -max_total_time="$TIME" -timeout=10 -rss_limit_mb=2048 \
+  if ! "$BUILD/bin/fuzz_$codec" "$corpus" "${dict[@]}" -max_total_time="$TIME" -timeout=10 -rss_limit_mb=2048 \
       -max_len=65536 -artifact_prefix="$artifacts" -print_final_stats=1 2>"$WORK/fuzz_$codec.log"; then
     echo "!! fuzz_$codec failed: see $WORK/fuzz_$codec.log and $artifacts" >&2
     status=1
