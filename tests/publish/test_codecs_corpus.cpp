@@ -17,7 +17,8 @@ namespace {
 
 QString CorpusFolder(const QString &codec)
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + QStringLiteral("/../fuzz/corpus/") + codec;
+    // The source folder from the build, not __FILE__: with a compiler cache the latter is relative.
+    return QString::fromUtf8(QM_TESTS_SOURCE_DIR) + QStringLiteral("/fuzz/corpus/") + codec;
 }
 
 QStringList CorpusFiles(const QString &codec)
