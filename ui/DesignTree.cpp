@@ -96,6 +96,18 @@ void TDesignTree::SetNodeIcons(const QIcon &root, const QIcon &item)
         NodeAt(k)->setIcon(0, k == 0 ? m_rootIcon : m_itemIcon);
 }
 
+void TDesignTree::ExpandAll(int maxDepth)
+{
+    BuildOrder();
+    // With a layout pending the view only notes each expanded node; it then lays out
+    // once instead of once per node.
+    scheduleDelayedItemsLayout();
+    for (size_t k = 0; k < m_order.size(); ++k)
+        if (m_depths[k] < maxDepth && m_order[k]->childCount() > 0)
+            m_order[k]->setExpanded(true);
+    executeDelayedItemsLayout();
+}
+
 void TDesignTree::ForgetOrder()
 {
     m_orderKnown = false;

@@ -52,6 +52,13 @@ public:
     // beyond the one each call names: what keeps per-node work in proportion.
     qint64 NodeVisits() const { return m_visits; }
 
+    // Expands every node with children down to `maxDepth` levels below the root; the
+    // nodes deeper down stay collapsed. The view lays out expanded nodes by calling
+    // itself once per level, so an unbounded depth would run out of stack; the default
+    // shows projects nested 10,000 levels deep whole.
+    static constexpr int kExpandDepth = 10000;
+    void ExpandAll(int maxDepth = kExpandDepth);
+
     // The pictures of the two kinds of nodes.
     void SetNodeIcons(const QIcon &root, const QIcon &item);
 

@@ -251,8 +251,10 @@ TEST(SeamsDesignTree, LargeTreesFlatOrNestedAnswerAndGoWithoutAWalkPerNode)
             items[size_t(i)].Level = QString::number(nested ? i : 0);
         tree->ResetToRoot();
         TAppletAgent::RebuildTree(items, *tree);
-        tree->expandAll();
+        tree->ExpandAll();
         tree->show();
+        EXPECT_EQ(tree->NodeAt(n - 1)->isExpanded(), nested);
+        EXPECT_TRUE(tree->Root()->isExpanded());
         int wrong = 0;
         for (int k = 1; k <= n; ++k) {
             const bool right = nested ? tree->Depth(k) == k && tree->Parent(k) == k - 1 && tree->SubtreeSize(k) == n + 1 - k &&
@@ -276,7 +278,10 @@ TEST(SeamsDesignTree, LargeTreesFlatOrNestedAnswerAndGoWithoutAWalkPerNode)
         tree->ResetToRoot();
         EXPECT_EQ(tree->NodeCount(), 1);
         TAppletAgent::RebuildTree(items, *tree);
-        tree->expandAll();
+        // Below the depth the window expands, the nodes stay collapsed.
+        tree->ExpandAll(n / 2);
+        EXPECT_EQ(tree->NodeAt(n / 2 - 1)->isExpanded(), nested);
+        EXPECT_FALSE(tree->NodeAt(n / 2)->isExpanded());
         tree.reset();
     }
 }
