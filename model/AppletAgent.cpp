@@ -234,9 +234,7 @@ LoadResult TAppletAgent::LoadProject(const QString &fileName, IItemTree &tree, I
         throw truncated("<Applet_Parameters>");
     // The search for the item section starts with the gallery line itself.
     const QString galleryLine = lines.at(at);
-    TStringArray values;
-    for (int k = 1; k <= int(kAppletCatalogue.size()); ++k)
-        values << GetField(galleryLine, k, Separator);
+    const TStringArray values = GetFields(galleryLine, int(kAppletCatalogue.size()), Separator);
     const TAppletData applet = StringsToAppletData(values, version);
     if (!skipTo("<Item_Parameters>"))
         throw truncated("<Item_Parameters>");
@@ -253,10 +251,7 @@ LoadResult TAppletAgent::LoadProject(const QString &fileName, IItemTree &tree, I
             closed = true;
             break;
         }
-        TStringArray itemValues;
-        for (int k = 1; k <= int(kItemCatalogue.size()) + 2; ++k)
-            itemValues << GetField(line, k, Separator);
-        items.push_back(StringsToItem(itemValues, version));
+        items.push_back(StringsToItem(GetFields(line, int(kItemCatalogue.size()) + 2, Separator), version));
     }
     if (!closed)
         throw truncated("</Item_Parameters>");

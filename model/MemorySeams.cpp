@@ -32,27 +32,40 @@ void MemoryItemTree::SetCaption(int absIndex, const QString &caption)
 
 void MemoryItemTree::AddLastChild(int parentAbsIndex, const QString &caption)
 {
-    const Node &parent = m_nodes.at(size_t(parentAbsIndex));
-    // The new last child goes right after the parent's last descendant.
-    size_t pos = size_t(parentAbsIndex) + 1;
-    while (pos < m_nodes.size() && m_nodes[pos].depth > parent.depth)
-        ++pos;
+    const Node &parent = At(parentAbsIndex);
     const int depth = parent.depth + 1;
-    // Parents after the insertion point move one place on.
-    for (Node &n : m_nodes)
-        if (n.parent >= int(pos))
-            ++n.parent;
-    m_nodes.insert(m_nodes.begin() + long(pos), Node{caption, depth, parentAbsIndex});
+    if (size_t(parent.depth) < m_openPath.size() && m_openPath[size_t(parent.depth)] == parentAbsIndex) {
+        // The parent's subtree reaches the end: the node is appended, and the deeper
+        // nodes of the open path are closed where it begins.
+        const int pos = NodeCount();
+        for (size_t d = size_t(depth); d < m_openPath.size(); ++d, ++m_visits)
+            m_nodes[size_t(m_openPath[d])].end = pos;
+        m_openPath.resize(size_t(depth));
+        m_openPath.push_back(pos);
+        m_nodes.push_back(Node{caption, depth, parentAbsIndex, kOpen});
+        return;
+    }
+    // The new last child goes right after the parent's last descendant.
+    const int pos = End(parentAbsIndex);
+    m_nodes.insert(m_nodes.begin() + pos, Node{caption, depth, parentAbsIndex, kOpen});
+    Relink();
 }
 
 void MemoryItemTree::ResetToRoot()
 {
-    m_nodes.assign(1, Node{ProductName(), 0, -1});
+    m_nodes.assign(1, Node{ProductName(), 0, -1, kOpen});
+    m_openPath.assign(1, 0);
 }
 
 const MemoryItemTree::Node &MemoryItemTree::At(int absIndex) const
 {
     return m_nodes.at(size_t(absIndex));
+}
+
+int MemoryItemTree::End(int absIndex) const
+{
+    const int end = At(absIndex).end;
+    return end == kOpen ? NodeCount() : end;
 }
 
 int MemoryItemTree::Parent(int absIndex) const
@@ -63,27 +76,25 @@ int MemoryItemTree::Parent(int absIndex) const
 int MemoryItemTree::PreviousSibling(int absIndex) const
 {
     const int depth = At(absIndex).depth;
-    // Going back, the first node no deeper than this one is either the previous
-    // sibling or, when there is none, the parent.
-    for (int k = absIndex - 1; k >= 0; --k)
-        if (m_nodes[size_t(k)].depth <= depth)
-            return m_nodes[size_t(k)].depth == depth ? k : -1;
-    return -1;
+    // The node before this one is the previous sibling, its parent, or a descendant
+    // of the previous sibling; climbing from there costs at most its depth.
+    int k = absIndex - 1;
+    while (k >= 0 && m_nodes[size_t(k)].depth > depth) {
+        k = m_nodes[size_t(k)].parent;
+        ++m_visits;
+    }
+    return k >= 0 && m_nodes[size_t(k)].depth == depth ? k : -1;
 }
 
 int MemoryItemTree::NextSibling(int absIndex) const
 {
-    const int after = absIndex + SubtreeSize(absIndex);
+    const int after = End(absIndex);
     return after < NodeCount() && m_nodes[size_t(after)].depth == m_nodes[size_t(absIndex)].depth ? after : -1;
 }
 
 int MemoryItemTree::SubtreeSize(int absIndex) const
 {
-    const int depth = At(absIndex).depth;
-    int end = absIndex + 1;
-    while (end < NodeCount() && m_nodes[size_t(end)].depth > depth)
-        ++end;
-    return end - absIndex;
+    return End(absIndex) - absIndex;
 }
 
 void MemoryItemTree::RemoveSubtree(int absIndex)
@@ -92,7 +103,7 @@ void MemoryItemTree::RemoveSubtree(int absIndex)
     if (absIndex == 0)
         throw std::invalid_argument("the root node cannot be removed");
     m_nodes.erase(m_nodes.begin() + absIndex, m_nodes.begin() + absIndex + size);
-    RelinkParents();
+    Relink();
 }
 
 void MemoryItemTree::MoveSubtreeBefore(int absIndex, int siblingAbsIndex)
@@ -105,18 +116,22 @@ void MemoryItemTree::MoveSubtreeBefore(int absIndex, int siblingAbsIndex)
         std::rotate(at(siblingAbsIndex), at(absIndex), at(absIndex + size));
     else
         std::rotate(at(absIndex), at(absIndex + size), at(siblingAbsIndex));
-    RelinkParents();
+    Relink();
 }
 
-void MemoryItemTree::RelinkParents()
+void MemoryItemTree::Relink()
 {
-    // ancestors[d] is the latest node seen at depth d.
-    std::vector<int> ancestors;
-    for (size_t k = 0; k < m_nodes.size(); ++k) {
+    // m_openPath[d] is the latest node seen at depth d; a node closes every node on
+    // the path at its depth or deeper.
+    m_openPath.clear();
+    for (size_t k = 0; k < m_nodes.size(); ++k, ++m_visits) {
         Node &node = m_nodes[k];
-        ancestors.resize(size_t(node.depth));
-        node.parent = node.depth == 0 ? -1 : ancestors[size_t(node.depth) - 1];
-        ancestors.push_back(int(k));
+        for (size_t d = size_t(node.depth); d < m_openPath.size(); ++d, ++m_visits)
+            m_nodes[size_t(m_openPath[d])].end = int(k);
+        m_openPath.resize(size_t(node.depth));
+        node.parent = node.depth == 0 ? -1 : m_openPath[size_t(node.depth) - 1];
+        node.end = kOpen;
+        m_openPath.push_back(int(k));
     }
 }
 

@@ -62,6 +62,23 @@ QString GetField(const QString &line, int n, const QString &separator)
     return result;
 }
 
+QStringList GetFields(const QString &line, int count, const QString &separator)
+{
+    QStringList fields;
+    fields.reserve(count);
+    qsizetype from = 0;
+    while (fields.size() < count) {
+        const qsizetype at = line.indexOf(separator, from);
+        if (at < 0)
+            break;
+        fields << line.mid(from, at - from);
+        from = at + separator.size();
+    }
+    while (fields.size() < count)
+        fields << QString();
+    return fields;
+}
+
 QString IncludeTrailingBackslash(const QString &path)
 {
     const QChar sep = QDir::separator();

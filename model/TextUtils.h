@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // The text as a decimal integer (blanks around it allowed, an optional sign),
@@ -20,6 +21,8 @@ TColor HexToColor(const QString &text);
 // The n-th value (from 1) of a line in which every value is followed by `separator`;
 // empty when there is no such value.
 QString GetField(const QString &line, int n, const QString &separator);
+// Values 1 to `count` of such a line, each as GetField gives it, in one pass over the line.
+QStringList GetFields(const QString &line, int count, const QString &separator);
 
 // The path ending in exactly one platform separator ("\" on Windows, "/" elsewhere).
 QString IncludeTrailingBackslash(const QString &path);

@@ -23,6 +23,21 @@ public:
     int position = -1;
 };
 
+// Deletes the nodes of a subtree that is in no tree view, given in pre-order with the
+// subtree's top first. A node's destructor deletes its children, which delete theirs:
+// a tree thousands of levels deep would take as many nested calls. Taken from the
+// last to the first, every node is a childless last child when its turn comes, so it
+// leaves its parent at no cost and deletes nothing but itself.
+void DeleteDetached(const std::vector<QTreeWidgetItem *> &preOrder)
+{
+    for (auto at = preOrder.rbegin(); at != preOrder.rend(); ++at) {
+        QTreeWidgetItem *node = *at;
+        if (QTreeWidgetItem *parent = node->parent())
+            parent->takeChild(parent->childCount() - 1);
+        delete node;
+    }
+}
+
 } // namespace
 
 TDesignTree::TDesignTree(QWidget *parent) : QTreeWidget(parent)
@@ -30,6 +45,10 @@ TDesignTree::TDesignTree(QWidget *parent) : QTreeWidget(parent)
     setColumnCount(1);
     header()->hide();
     setIndentation(19);
+    // Every row is one line of text beside an icon. Saying so lets the view place a row
+    // without measuring all rows above it, which a caption change of each of many
+    // nodes in turn would otherwise cost.
+    setUniformRowHeights(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setContextMenuPolicy(Qt::CustomContextMenu);
@@ -50,6 +69,23 @@ TDesignTree::~TDesignTree()
 {
     // The widget's base classes empty the model after this part of the object is gone.
     disconnect(model(), nullptr, this, nullptr);
+    // Whoever listens to the selection may be going away too.
+    blockSignals(true);
+    DeleteAll();
+}
+
+void TDesignTree::DeleteAll()
+{
+    BuildOrder();
+    const std::vector<QTreeWidgetItem *> nodes = std::move(m_order);
+    ForgetOrder();
+    // The view keeps the expanded nodes as persistent indexes; with them gone first,
+    // taking the nodes out costs no look at each of them.
+    collapseAll();
+    while (topLevelItemCount() > 0)
+        takeTopLevelItem(topLevelItemCount() - 1);
+    DeleteDetached(nodes);
+    clear();
 }
 
 void TDesignTree::SetNodeIcons(const QIcon &root, const QIcon &item)
@@ -58,6 +94,18 @@ void TDesignTree::SetNodeIcons(const QIcon &root, const QIcon &item)
     m_itemIcon = item;
     for (int k = 0; k < NodeCount(); ++k)
         NodeAt(k)->setIcon(0, k == 0 ? m_rootIcon : m_itemIcon);
+}
+
+void TDesignTree::ExpandAll(int maxDepth)
+{
+    BuildOrder();
+    // With a layout pending the view only notes each expanded node; it then lays out
+    // once instead of once per node.
+    scheduleDelayedItemsLayout();
+    for (size_t k = 0; k < m_order.size(); ++k)
+        if (m_depths[k] < maxDepth && m_order[k]->childCount() > 0)
+            m_order[k]->setExpanded(true);
+    executeDelayedItemsLayout();
 }
 
 void TDesignTree::ForgetOrder()
@@ -78,6 +126,7 @@ void TDesignTree::BuildOrder() const
     while (!pending.empty()) {
         const auto [node, depth] = pending.back();
         pending.pop_back();
+        ++m_visits;
         m_order.push_back(node);
         m_depths.push_back(depth);
         for (int i = node->childCount() - 1; i >= 0; --i)
@@ -85,10 +134,32 @@ void TDesignTree::BuildOrder() const
     }
     m_orderKnown = true;
     Renumber(0, int(m_order.size()));
+    FindEnds();
+}
+
+void TDesignTree::FindEnds() const
+{
+    // A node closes every node of the open path at its depth or deeper.
+    m_ends.assign(m_order.size(), kOpen);
+    m_openPath.clear();
+    for (size_t k = 0; k < m_depths.size(); ++k, ++m_visits) {
+        const size_t depth = size_t(m_depths[k]);
+        for (size_t d = depth; d < m_openPath.size(); ++d, ++m_visits)
+            m_ends[size_t(m_openPath[d])] = int(k);
+        m_openPath.resize(depth);
+        m_openPath.push_back(int(k));
+    }
+}
+
+int TDesignTree::End(int absIndex) const
+{
+    const int end = m_ends[size_t(absIndex)];
+    return end == kOpen ? int(m_order.size()) : end;
 }
 
 void TDesignTree::Renumber(int from, int to) const
 {
+    m_visits += std::max(0, to - from);
     for (int k = from; k < to; ++k)
         if (auto *node = dynamic_cast<TDesignNode *>(m_order[size_t(k)]))
             node->position = k;
@@ -116,6 +187,7 @@ int TDesignTree::AbsoluteIndex(const QTreeWidgetItem *node) const
         return own->position;
     // A node made through the QTreeWidget interface is looked for.
     const auto at = std::find(m_order.begin(), m_order.end(), node);
+    m_visits += at - m_order.begin();
     return at == m_order.end() ? -1 : int(at - m_order.begin());
 }
 
@@ -163,48 +235,59 @@ int TDesignTree::Parent(int absIndex) const
 
 int TDesignTree::PreviousSibling(int absIndex) const
 {
-    const QTreeWidgetItem *node = Checked(absIndex);
-    return AbsoluteIndex(SiblingAt(node->parent(), SiblingPosition(node) - 1));
+    Checked(absIndex);
+    const int depth = m_depths[size_t(absIndex)];
+    // The node before this one is the previous sibling, the parent, or a descendant
+    // of the previous sibling; climbing from there costs at most its depth.
+    int k = absIndex - 1;
+    while (k >= 0 && m_depths[size_t(k)] > depth) {
+        k = Parent(k);
+        ++m_visits;
+    }
+    return k >= 0 && m_depths[size_t(k)] == depth ? k : -1;
 }
 
 int TDesignTree::NextSibling(int absIndex) const
 {
-    const QTreeWidgetItem *node = Checked(absIndex);
-    return AbsoluteIndex(SiblingAt(node->parent(), SiblingPosition(node) + 1));
+    Checked(absIndex);
+    const int after = End(absIndex);
+    return after < NodeCount() && m_depths[size_t(after)] == m_depths[size_t(absIndex)] ? after : -1;
 }
 
 int TDesignTree::SubtreeSize(int absIndex) const
 {
-    // The subtree ends where the next sibling of the node or of its nearest
-    // ancestor that has one begins, or with the tree.
-    for (const QTreeWidgetItem *at = Checked(absIndex); at; at = at->parent())
-        if (const QTreeWidgetItem *next = SiblingAt(at->parent(), SiblingPosition(at) + 1))
-            return AbsoluteIndex(next) - absIndex;
-    return NodeCount() - absIndex;
+    Checked(absIndex);
+    return End(absIndex) - absIndex;
 }
 
 void TDesignTree::AddLastChild(int parentAbsIndex, const QString &caption)
 {
     QTreeWidgetItem *parent = Checked(parentAbsIndex);
-    const int position = parentAbsIndex + SubtreeSize(parentAbsIndex);
-    // A node that lands at the very end of the order (children of the root, one
-    // after the other, as a file or an import adds them) extends the known order.
-    const bool atEnd = position == NodeCount();
+    const size_t parentDepth = size_t(m_depths[size_t(parentAbsIndex)]);
+    // A new last child of a node on the open path lands at the very end of the order
+    // (every node a file or an import adds does): the order grows in step.
+    const bool atEnd = parentDepth < m_openPath.size() && m_openPath[parentDepth] == parentAbsIndex;
     const QScopedValueRollback<bool> own(m_ownEdit, atEnd);
     auto *node = new TDesignNode(parent, caption);
     node->setIcon(0, m_itemIcon);
-    if (atEnd) {
-        node->position = position;
-        m_order.push_back(node);
-        m_depths.push_back(m_depths[size_t(parentAbsIndex)] + 1);
-    } else {
+    if (!atEnd) {
         ForgetOrder();
+        return;
     }
+    const int position = int(m_order.size());
+    for (size_t d = parentDepth + 1; d < m_openPath.size(); ++d, ++m_visits)
+        m_ends[size_t(m_openPath[d])] = position;
+    m_openPath.resize(parentDepth + 1);
+    m_openPath.push_back(position);
+    node->position = position;
+    m_order.push_back(node);
+    m_depths.push_back(int(parentDepth) + 1);
+    m_ends.push_back(kOpen);
 }
 
 void TDesignTree::ResetToRoot()
 {
-    clear();
+    DeleteAll();
     auto *root = new TDesignNode(this, ProductName());
     root->setIcon(0, m_rootIcon);
 }
@@ -237,13 +320,18 @@ void TDesignTree::RemoveSubtree(int absIndex)
         // nobody hears of it before the subtree is gone.
         const QSignalBlocker quiet(this);
         const QScopedValueRollback<bool> own(m_ownEdit, true);
-        delete node;
+        if (parent)
+            parent->removeChild(node);
+        else
+            takeTopLevelItem(position);
+        DeleteDetached({m_order.begin() + absIndex, m_order.begin() + end});
         if (currentGoes)
             setCurrentItem(heir);
     }
     m_order.erase(m_order.begin() + absIndex, m_order.begin() + end);
     m_depths.erase(m_depths.begin() + absIndex, m_depths.begin() + end);
     Renumber(absIndex, int(m_order.size()));
+    FindEnds();
     if (currentGoes)
         Q_EMIT currentItemChanged(currentItem(), nullptr);
     if (selectionGoes)
@@ -315,6 +403,7 @@ void TDesignTree::MoveSubtreeBefore(int absIndex, int siblingAbsIndex)
     std::rotate(m_order.begin() + first, m_order.begin() + middle, m_order.begin() + last);
     std::rotate(m_depths.begin() + first, m_depths.begin() + middle, m_depths.begin() + last);
     Renumber(first, last);
+    FindEnds();
 }
 
 void TDesignTree::mousePressEvent(QMouseEvent *event)

@@ -48,6 +48,17 @@ public:
     QTreeWidgetItem *Selected() const { return currentItem(); }
     int SelectedIndex() const { return AbsoluteIndex(currentItem()); }
 
+    // How many nodes the tree has looked at so far to answer questions and make edits,
+    // beyond the one each call names: what keeps per-node work in proportion.
+    qint64 NodeVisits() const { return m_visits; }
+
+    // Expands every node with children down to `maxDepth` levels below the root; the
+    // nodes deeper down stay collapsed. The view lays out expanded nodes by calling
+    // itself once per level, so an unbounded depth would run out of stack; the default
+    // shows projects nested 10,000 levels deep whole.
+    static constexpr int kExpandDepth = 10000;
+    void ExpandAll(int maxDepth = kExpandDepth);
+
     // The pictures of the two kinds of nodes.
     void SetNodeIcons(const QIcon &root, const QIcon &item);
 
@@ -67,7 +78,13 @@ private:
     void ForgetOrder();
     // Tells the nodes at positions from .. to - 1 of the order where they stand.
     void Renumber(int from, int to) const;
+    // Works out every subtree's end and the open path from the depths of the order.
+    void FindEnds() const;
+    // The absolute index just past the node's subtree.
+    int End(int absIndex) const;
     QTreeWidgetItem *Checked(int absIndex) const;
+    // Empties the tree without deep recursion, whatever its depth.
+    void DeleteAll();
     // The position of a node among the children of its parent (or the top-level nodes).
     int SiblingPosition(const QTreeWidgetItem *node) const;
     QTreeWidgetItem *SiblingAt(QTreeWidgetItem *parent, int position) const;
@@ -76,6 +93,14 @@ private:
     QIcon m_itemIcon;
     mutable std::vector<QTreeWidgetItem *> m_order;
     mutable std::vector<int> m_depths;
+    // Parallel to the order: the absolute index just past each node's subtree, or
+    // kOpen while the subtree reaches the end of the tree.
+    mutable std::vector<int> m_ends;
+    // The last node and its ancestors, indexed by depth: a new last child of one of
+    // them goes to the end of the order, which then grows without a walk.
+    mutable std::vector<int> m_openPath;
+    static constexpr int kOpen = -1;
+    mutable qint64 m_visits = 0;
     mutable bool m_orderKnown = false;
     // Set while this class changes the structure and keeps the order up to date itself.
     bool m_ownEdit = false;

@@ -114,17 +114,10 @@ void TMainForm::ClearModified()
 
 void TMainForm::UpdateItemCommands()
 {
-    QTreeWidgetItem *selected = trvwDesignPanel->Selected();
-    bool hasPrevious = false;
-    bool hasNext = false;
-    if (selected) {
-        QTreeWidgetItem *parent = selected->parent();
-        const int position = parent ? parent->indexOfChild(selected) : trvwDesignPanel->indexOfTopLevelItem(selected);
-        const int siblings = parent ? parent->childCount() : trvwDesignPanel->topLevelItemCount();
-        hasPrevious = position > 0;
-        hasNext = position + 1 < siblings;
-    }
-    const TItemCommandState state = ItemCommandState(trvwDesignPanel->AbsoluteIndex(selected), hasPrevious, hasNext);
+    const int selected = trvwDesignPanel->SelectedIndex();
+    const bool hasPrevious = selected >= 0 && trvwDesignPanel->PreviousSibling(selected) >= 0;
+    const bool hasNext = selected >= 0 && trvwDesignPanel->NextSibling(selected) >= 0;
+    const TItemCommandState state = ItemCommandState(selected, hasPrevious, hasNext);
     // The pop-up item, the Item menu item and the tool button of a command are one.
     const auto apply = [](bool enabled, std::initializer_list<QObject *> controls) {
         for (QObject *control : controls) {

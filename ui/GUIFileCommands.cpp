@@ -195,7 +195,7 @@ void TMainForm::OpenProject(const QString &path)
     CopyResourceFiles(*Document, FolderOf(path), *m_progress);
 
     trvwDesignPanel->setCurrentItem(trvwDesignPanel->Root());
-    trvwDesignPanel->expandAll();
+    trvwDesignPanel->ExpandAll();
     UpdatePaneLayout();
     ClearModified();
 }

@@ -22,13 +22,11 @@ void TStatusProgress::Step(int by)
     // A bar that was never set holds minimum - 1: it counts from the minimum.
     const int at = std::max(m_bar->value(), m_bar->minimum());
     m_bar->setValue(std::clamp(at + by, m_bar->minimum(), m_bar->maximum()));
-    m_bar->repaint();
 }
 
 void TStatusProgress::SetPosition(int position)
 {
     m_bar->setValue(std::clamp(position, m_bar->minimum(), m_bar->maximum()));
-    m_bar->repaint();
 }
 
 void TStatusProgress::SetStage(const QString &text)

@@ -8,7 +8,8 @@ class QLabel;
 class QProgressBar;
 
 // Both widgets repaint at once, since a long operation runs without returning to
-// the event loop.
+// the event loop: the hint line at every stage, the bar whenever a step changes what
+// it shows (the bar itself knows when; a save of 10,000 items takes 110,000 steps).
 class TStatusProgress : public IProgress
 {
 public:

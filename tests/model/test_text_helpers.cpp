@@ -61,6 +61,21 @@ TEST(TextHelpersGetField, ValuesCountOnlyWhenASeparatorFollows)
     EXPECT_EQ(GetField(QStringLiteral("#$@#$@x#$@"), 3, sep), QStringLiteral("x"));
 }
 
+TEST(TextHelpersGetField, GetFieldsGivesWhatGetFieldGivesValueByValue)
+{
+    const QString sep = QStringLiteral("#$@");
+    const QStringList lines = {QString(), QStringLiteral("a#$@b#$@"), QStringLiteral("a#$@b"), QStringLiteral("#$@#$@x#$@"),
+                               QStringLiteral("a#$@#$b#$@@#$@"), QStringLiteral("abc")};
+    for (const QString &line : lines) {
+        for (const QString &separator : {sep, QString(), QStringLiteral("b")}) {
+            const QStringList fields = GetFields(line, 5, separator);
+            ASSERT_EQ(fields.size(), 5);
+            for (int n = 1; n <= 5; ++n)
+                EXPECT_EQ(fields[n - 1], GetField(line, n, separator)) << line.toStdString() << " " << n;
+        }
+    }
+}
+
 TEST(TextHelpersPaths, TrailingSeparatorIsAddedOnce)
 {
     const QString sep = QDir::separator();

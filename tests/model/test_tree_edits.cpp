@@ -276,6 +276,46 @@ TEST(TreeEditsLevels, RefreshFromTheTreeAsFarAsBothReach)
     EXPECT_EQ(g.document.Items[4].Level, QStringLiteral("5"));
 }
 
+// `count` items all under the root, or each one below the one before.
+TItemArray Chain(int count, bool nested)
+{
+    TItemArray items(size_t(count), TAppletAgent::NewItem());
+    for (int i = 0; i < count; ++i)
+        items[size_t(i)].Level = QString::number(nested ? i : 0);
+    return items;
+}
+
+TEST(TreeEditsSize, PerNodeQuestionsAndAddingAtTheEndTakeNoWalkFlatOrNested)
+{
+    constexpr int n = 10000;
+    for (const bool nested : {false, true}) {
+        SCOPED_TRACE(nested ? "nested" : "flat");
+        TAppletAgent document;
+        document.Items = Chain(n, nested);
+        MemoryItemTree tree;
+        TAppletAgent::RebuildTree(document.Items, tree);
+        // What the editor and the publisher ask about every node.
+        int wrong = 0;
+        for (int k = 1; k <= n; ++k) {
+            const bool right = nested ? tree.Depth(k) == k && tree.Parent(k) == k - 1 && tree.SubtreeSize(k) == n + 1 - k &&
+                                            tree.PreviousSibling(k) == -1 && tree.NextSibling(k) == -1
+                                      : tree.Depth(k) == 1 && tree.Parent(k) == 0 && tree.SubtreeSize(k) == 1 &&
+                                            tree.PreviousSibling(k) == (k > 1 ? k - 1 : -1) &&
+                                            tree.NextSibling(k) == (k < n ? k + 1 : -1);
+            wrong += right ? 0 : 1;
+        }
+        EXPECT_EQ(wrong, 0);
+        RefreshLevels(document, tree);
+        InsertChildItem(document, tree, n);
+        AppendImportedItems(document, tree, {QStringLiteral("last.jpg")});
+        EXPECT_EQ(tree.Depth(n + 1), nested ? n + 1 : 2);
+        EXPECT_EQ(tree.Parent(n + 2), 0);
+        EXPECT_EQ(tree.SubtreeSize(0), n + 3);
+        // Building, asking and adding look at each node a few times, never once per question.
+        EXPECT_LE(tree.NodeVisits(), 4 * n);
+    }
+}
+
 TEST(TreeEditsBlocks, FlatDownIsTheNextOneUp)
 {
     Gallery g("A B C D");

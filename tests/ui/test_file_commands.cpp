@@ -30,7 +30,7 @@ class FileCommands : public UiTest
 protected:
     // A project named `name` in the work folder whose gallery is called `name` and
     // which holds `items` items; returns its path.
-    QString Project(const QString &name, int items = 1)
+    QString Project(const QString &name, int items = 1, bool nested = false)
     {
         TAppletAgent document;
         document.SetDefaults();
@@ -38,7 +38,7 @@ protected:
         for (int i = 0; i < items; ++i) {
             TItemData item = TAppletAgent::NewItem();
             item.OriginalImagePath = QStringLiteral("/pictures/%1-%2.jpg").arg(name).arg(i);
-            item.Level = QStringLiteral("0");
+            item.Level = QString::number(nested ? i : 0);
             document.InsertItem(i, item);
         }
         const QString path = scratch.Work() + name + QStringLiteral(".qmreel1");
@@ -315,6 +315,35 @@ TEST_F(FileCommands, FirstSaveOfANameWithoutExtensionAndTheNextSaveWithoutADialo
     EXPECT_EQ(prompts.calls.size(), 1) << Calls().toStdString();
     EXPECT_TRUE(ReadAll(folder + QStringLiteral("gallery.qmreel1")).contains("\r\nlights#$@"));
     EXPECT_FALSE(form.Modified);
+}
+
+TEST_F(FileCommands, LargeProjectsFlatOrNestedOpenSaveAndCloseWithoutAWalkPerItem)
+{
+    constexpr int n = 10000;
+    for (const bool nested : {false, true}) {
+        SCOPED_TRACE(nested ? "nested" : "flat");
+        TMainForm &form = MakeForm();
+        form.SaveAll = SaveAllFiles;
+        const QString path = Project(nested ? QStringLiteral("deep") : QStringLiteral("wide"), n, nested);
+        form.OpenProjectFile(path);
+        TDesignTree &tree = *form.Tree();
+        ASSERT_EQ(tree.NodeCount(), n + 1);
+        EXPECT_EQ(tree.Depth(n), nested ? n : 1);
+        EXPECT_TRUE(tree.NodeAt(n)->parent()->isExpanded());
+        tree.setCurrentItem(tree.NodeAt(n));
+        form.MarkModified();
+        form.Save1Click();
+        EXPECT_FALSE(form.Modified);
+        EXPECT_EQ(form.Document->GetItem(n - 1).Level, QString::number(nested ? n - 1 : 0));
+        // Opening, selecting and publishing look at each node a few times, not once per item.
+        EXPECT_LE(tree.NodeVisits(), 6 * n);
+        // Closing takes the nodes down without one nested call per level.
+        form.New1Click();
+        EXPECT_EQ(tree.NodeCount(), 1);
+        form.OpenProjectFile(path);
+        EXPECT_EQ(tree.NodeCount(), n + 1);
+        this->form.reset();
+    }
 }
 
 TEST_F(FileCommands, SaveTakesBothPanesIntoTheDocumentFirst)

@@ -240,6 +240,52 @@ TEST(SeamsDesignTree, DeleteReportsTheNewSelectionOnceTheSubtreeIsGone)
     EXPECT_EQ(tree.Caption(1), QStringLiteral("e"));
 }
 
+TEST(SeamsDesignTree, LargeTreesFlatOrNestedAnswerAndGoWithoutAWalkPerNode)
+{
+    constexpr int n = 10000;
+    for (const bool nested : {false, true}) {
+        SCOPED_TRACE(nested ? "nested" : "flat");
+        auto tree = std::make_unique<TDesignTree>();
+        TItemArray items(size_t(n), TAppletAgent::NewItem());
+        for (int i = 0; i < n; ++i)
+            items[size_t(i)].Level = QString::number(nested ? i : 0);
+        tree->ResetToRoot();
+        TAppletAgent::RebuildTree(items, *tree);
+        tree->ExpandAll();
+        tree->show();
+        EXPECT_EQ(tree->NodeAt(n - 1)->isExpanded(), nested);
+        EXPECT_TRUE(tree->Root()->isExpanded());
+        int wrong = 0;
+        for (int k = 1; k <= n; ++k) {
+            const bool right = nested ? tree->Depth(k) == k && tree->Parent(k) == k - 1 && tree->SubtreeSize(k) == n + 1 - k &&
+                                            tree->PreviousSibling(k) == -1 && tree->NextSibling(k) == -1
+                                      : tree->Depth(k) == 1 && tree->Parent(k) == 0 && tree->SubtreeSize(k) == 1 &&
+                                            tree->PreviousSibling(k) == (k > 1 ? k - 1 : -1) &&
+                                            tree->NextSibling(k) == (k < n ? k + 1 : -1);
+            wrong += right ? 0 : 1;
+            wrong += tree->AbsoluteIndex(tree->NodeAt(k)) == k ? 0 : 1;
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_LE(tree->NodeVisits(), 3 * n);
+        // The lower half goes, then the rest, then the widget: none of it recurses once
+        // per level, which a tree this deep would not survive in every build. (The view
+        // looks at every expanded node above a removed one, so the half goes collapsed.)
+        tree->collapseAll();
+        tree->setCurrentItem(tree->NodeAt(n));
+        tree->RemoveSubtree(nested ? n / 2 : n);
+        EXPECT_EQ(tree->NodeCount(), nested ? n / 2 : n);
+        EXPECT_EQ(tree->AbsoluteIndex(tree->currentItem()), nested ? n / 2 - 1 : n - 1);
+        tree->ResetToRoot();
+        EXPECT_EQ(tree->NodeCount(), 1);
+        TAppletAgent::RebuildTree(items, *tree);
+        // Below the depth the window expands, the nodes stay collapsed.
+        tree->ExpandAll(n / 2);
+        EXPECT_EQ(tree->NodeAt(n / 2 - 1)->isExpanded(), nested);
+        EXPECT_FALSE(tree->NodeAt(n / 2)->isExpanded());
+        tree.reset();
+    }
+}
+
 TEST(SeamsStatusProgress, ShowsStageAndProgressAndComesBackToRest)
 {
     QProgressBar bar;
