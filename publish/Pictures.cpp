@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -23,14 +25,10 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
-#include <condition_variable>
 #include <exception>
-#include <functional>
-#include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -280,77 +278,36 @@ struct PendingItem
 {
     QString source; // trimmed; empty when missing
     bool missing = false;
-    std::future<RenderedPicture> future; // when drawn by a worker
+    bool byWorker = false;
+    QFuture<RenderedPicture> future; // when drawn by a worker
     RenderedPicture rendered;            // when drawn on the calling thread
 };
 
-// Worker threads taking pictures to draw from a queue, first come first served.
-// Plain standard threads: every hand-over is one the thread checkers can see.
+// The pass's own pool of worker threads: pictures never wait behind other work of the
+// program, and a pass that stops early drops the pictures not yet begun and waits only
+// for those being drawn.
 class PictureWorkers
 {
 public:
-    // As many of `count` threads as the system grants; none when it grants none.
-    explicit PictureWorkers(int count)
-    {
-        try {
-            for (int i = 0; i < count; ++i)
-                m_threads.emplace_back([this] { Work(); });
-        } catch (const std::system_error &) {
-        }
-    }
-
-    // Drops the pictures not yet begun and waits for those being drawn.
+    explicit PictureWorkers(int count) { m_pool.setMaxThreadCount(count); }
     ~PictureWorkers()
     {
-        {
-            const std::lock_guard lock(m_lock);
-            m_stopping = true;
-            m_queue.clear();
-        }
-        m_wake.notify_all();
-        for (std::thread &thread : m_threads)
-            thread.join();
+        m_pool.clear();
+        m_pool.waitForDone();
     }
-
     PictureWorkers(const PictureWorkers &) = delete;
     PictureWorkers &operator=(const PictureWorkers &) = delete;
 
-    int count() const { return int(m_threads.size()); }
+    int count() const { return m_pool.maxThreadCount(); }
 
-    std::future<RenderedPicture> Submit(std::function<RenderedPicture()> job)
+    template <typename Job>
+    QFuture<RenderedPicture> Submit(Job job)
     {
-        std::packaged_task<RenderedPicture()> task(std::move(job));
-        std::future<RenderedPicture> result = task.get_future();
-        {
-            const std::lock_guard lock(m_lock);
-            m_queue.push_back(std::move(task));
-        }
-        m_wake.notify_one();
-        return result;
+        return QtConcurrent::run(&m_pool, std::move(job));
     }
 
 private:
-    void Work()
-    {
-        for (;;) {
-            std::packaged_task<RenderedPicture()> task;
-            {
-                std::unique_lock lock(m_lock);
-                m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-                if (m_stopping)
-                    return;
-                task = std::move(m_queue.front());
-                m_queue.pop_front();
-            }
-            task();
-        }
-    }
-
-    std::mutex m_lock;
-    std::condition_variable m_wake;
-    std::deque<std::packaged_task<RenderedPicture()>> m_queue;
-    bool m_stopping = false;
-    std::vector<std::thread> m_threads; // last: the threads start once the rest is there
+    QThreadPool m_pool;
 };
 
 } // namespace
@@ -409,8 +366,6 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
     std::unique_ptr<PictureWorkers> workers;
     if (jobs > 1) {
         workers = std::make_unique<PictureWorkers>(jobs);
-        if (workers->count() == 0)
-            workers.reset();
     }
     std::deque<PendingItem> pending;
     const int maxInFlight = workers ? workers->count() + 1 : 1;
@@ -427,9 +382,10 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
             if (settings) {
                 RenderSettings s = *settings;
                 s.extension = PictureExtension(p.source);
-                if (workers)
+                if (workers) {
+                    p.byWorker = true;
                     p.future = workers->Submit([source = p.source, s, &cache] { return RenderItemPicture(source, s, cache); });
-                else
+                } else
                     p.rendered = RenderItemPicture(p.source, s, cache);
                 ++inFlight;
             }
@@ -451,7 +407,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         if (!settings)
             std::rethrow_exception(settingsError);
         --inFlight;
-        RenderedPicture rendered = item.future.valid() ? item.future.get() : std::move(item.rendered);
+        RenderedPicture rendered = item.byWorker ? item.future.result() : std::move(item.rendered);
         if (rendered.error)
             std::rethrow_exception(rendered.error);
         stored = true;
