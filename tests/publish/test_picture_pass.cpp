@@ -36,26 +36,13 @@ struct PassOutcome
     bool operator==(const PassOutcome &) const = default;
 };
 
-class PicturePass : public UserFolders
+class PicturePass : public ItemPassFixture
 {
 protected:
     void SetUp() override
     {
-        UserFolders::SetUp();
-        document.SetDefaults();
-        document.AppletData.ActiveItemWidth = QStringLiteral("96");
-        document.AppletData.ItemHeight = QStringLiteral("54");
-        document.AppletData.ThumbProcessType = QStringLiteral("0");
-        document.AppletData.ThumbFillColor = QStringLiteral("336699");
-    }
-
-    void addItem(const QString &source)
-    {
-        TItemData item;
-        item.OriginalImagePath = source;
-        item.ImageFile = QStringLiteral("old.jpg");
-        document.Items.push_back(item);
-        tree.AddLastChild(0, QStringLiteral("item"));
+        ItemPassFixture::SetUp();
+        useGallery(QStringLiteral("96"), QStringLiteral("54"), QStringLiteral("336699"));
     }
 
     // JPEG, GIF, BMP, a missing picture, a turned JPEG and a second GIF.
@@ -98,9 +85,6 @@ protected:
 
     QString cacheFolder() const { return RenderCache::UserFolder(); }
     QStringList cacheEntries() const { return QDir(cacheFolder()).entryList(QDir::Files); }
-
-    TAppletAgent document;
-    MemoryItemTree tree;
 };
 
 const PicturePassOptions kOneByOne{1, false};

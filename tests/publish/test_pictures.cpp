@@ -196,30 +196,15 @@ TEST_F(Pictures, APipeOrDeviceNamedLikeAPictureIsRefusedWithoutWaiting)
 
 // ---- the per-build pass ----
 
-class PicturesItemPass : public UserFolders
+class PicturesItemPass : public ItemPassFixture
 {
 protected:
     void SetUp() override
     {
-        UserFolders::SetUp();
-        document.SetDefaults();
-        document.AppletData.ActiveItemWidth = QStringLiteral("64");
-        document.AppletData.ItemHeight = QStringLiteral("36");
-        document.AppletData.ThumbProcessType = QStringLiteral("0");
-        document.AppletData.ThumbFillColor = QStringLiteral("FF0000");
+        ItemPassFixture::SetUp();
+        useGallery(QStringLiteral("64"), QStringLiteral("36"), QStringLiteral("FF0000"));
     }
 
-    void addItem(const QString &source)
-    {
-        TItemData item;
-        item.OriginalImagePath = source;
-        item.ImageFile = QStringLiteral("old.jpg");
-        document.Items.push_back(item);
-        tree.AddLastChild(0, QStringLiteral("item"));
-    }
-
-    TAppletAgent document;
-    MemoryItemTree tree;
     MemoryProgress progress;
 };
 

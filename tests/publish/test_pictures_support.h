@@ -5,6 +5,8 @@
 #include "ErrorOf.h"
 #include "ScratchHome.h"
 
+#include "model/AppletAgent.h"
+#include "model/MemorySeams.h"
 #include "publish/Raster.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +30,33 @@ protected:
 
 private:
     ScratchHome m_scratch;
+};
+
+// A document of one gallery size whose items are added one per source, for the
+// per-build pass over the items' pictures.
+class ItemPassFixture : public UserFolders
+{
+protected:
+    void useGallery(const QString &width, const QString &height, const QString &fill)
+    {
+        document.SetDefaults();
+        document.AppletData.ActiveItemWidth = width;
+        document.AppletData.ItemHeight = height;
+        document.AppletData.ThumbProcessType = QStringLiteral("0");
+        document.AppletData.ThumbFillColor = fill;
+    }
+
+    void addItem(const QString &source)
+    {
+        TItemData item;
+        item.OriginalImagePath = source;
+        item.ImageFile = QStringLiteral("old.jpg");
+        document.Items.push_back(item);
+        tree.AddLastChild(0, QStringLiteral("item"));
+    }
+
+    TAppletAgent document;
+    MemoryItemTree tree;
 };
 
 inline Bitmap Solid(int w, int h, TColor color)
