@@ -1,6 +1,7 @@
 // The project file: byte-exact writing, reading back, tolerated extras, refusals and repairs.
 #include "ErrorOf.h"
 #include "Golden.h"
+#include "fuzz/project_check.h"
 
 #include "model/AppletAgent.h"
 #include "model/Error.h"
@@ -61,19 +62,6 @@ protected:
     static QByteArray ItemLine(const char *path, int level)
     {
         return QByteArray("p#$@#$@") + path + "#$@http://x#$@_blank#$@h#$@v#$@" + QByteArray::number(level) + "#$@#$@#$@#$@";
-    }
-
-    // A document holding values that a file must not disturb when it is refused.
-    static TAppletAgent Previous()
-    {
-        TAppletAgent doc;
-        doc.SetDefaults();
-        doc.AppletData.ScriptName = QStringLiteral("before");
-        TItemData item = TAppletAgent::NewItem();
-        item.HTitle = QStringLiteral("kept");
-        doc.Items.push_back(item);
-        doc.FileVersion = QStringLiteral("old");
-        return doc;
     }
 
     void ExpectUnchanged(const TAppletAgent &doc, const MemoryItemTree &tree) const
@@ -191,7 +179,7 @@ TEST_F(ProjectFile, OtherProductsAreRefusedAndChangeNothing)
 {
     for (const char *product : {"Quillmere ", "quillmere", "Otherware"}) {
         Write("other.qmreel1", Project(product, "new#$@", {ItemLine("a.jpg", 0)}));
-        TAppletAgent doc = Previous();
+        TAppletAgent doc = projectcheck::PreviousDocument();
         MemoryItemTree fresh;
         EXPECT_EQ(doc.LoadProject(Path("other.qmreel1"), fresh, progress), LoadResult::Refused) << product;
         ExpectUnchanged(doc, fresh);
@@ -204,7 +192,7 @@ TEST_F(ProjectFile, EmptyOrUnmarkedFilesAreNoProject)
     Write("empty.qmreel1", "");
     Write("plain.qmreel1", "hello\r\nworld\r\n");
     for (const char *name : {"empty.qmreel1", "plain.qmreel1"}) {
-        TAppletAgent doc = Previous();
+        TAppletAgent doc = projectcheck::PreviousDocument();
         EXPECT_EQ(doc.LoadProject(Path(name), tree, progress), LoadResult::NoProject) << name;
         ExpectUnchanged(doc, tree);
     }
@@ -218,7 +206,7 @@ TEST_F(ProjectFile, TruncatedFilesAreRefusedWithTheFileNamed)
                                     QByteArray("<Product_Name>\r\n")};
     for (const QByteArray &cut : cuts) {
         Write("cut.qmreel1", cut);
-        TAppletAgent doc = Previous();
+        TAppletAgent doc = projectcheck::PreviousDocument();
         const QString message = ErrorOf([&] { doc.LoadProject(Path("cut.qmreel1"), tree, progress); });
         EXPECT_TRUE(message.contains(QStringLiteral("cut.qmreel1"))) << message.toStdString();
         EXPECT_TRUE(message.contains(QStringLiteral("is missing"))) << message.toStdString();
@@ -231,7 +219,7 @@ TEST_F(ProjectFile, TruncatedFilesAreRefusedWithTheFileNamed)
 TEST_F(ProjectFile, NonIntegerLevelIsRefusedAndChangesNothing)
 {
     Write("bad.qmreel1", Project("Quillmere", "new#$@", {ItemLine("a.jpg", 0), "x#$@#$@b.jpg#$@#$@#$@#$@#$@one#$@"}));
-    TAppletAgent doc = Previous();
+    TAppletAgent doc = projectcheck::PreviousDocument();
     EXPECT_EQ(ErrorOf([&] { doc.LoadProject(Path("bad.qmreel1"), tree, progress); }), QStringLiteral("'one' is not a valid integer value"));
     ExpectUnchanged(doc, tree);
     EXPECT_FALSE(progress.busy);
@@ -254,7 +242,7 @@ TEST_F(ProjectFile, ImpossibleLevelsAreClampedSoItemsMatchNodes)
 
 TEST_F(ProjectFile, UnreadableAndUnwritablePathsNameThePath)
 {
-    TAppletAgent doc = Previous();
+    TAppletAgent doc = projectcheck::PreviousDocument();
     const QString missing = Path("nowhere.qmreel1");
     const QString message = ErrorOf([&] { doc.LoadProject(missing, tree, progress); });
     EXPECT_TRUE(message.contains(QStringLiteral("nowhere.qmreel1"))) << message.toStdString();
@@ -289,7 +277,7 @@ TEST_F(ProjectFile, OnlyPlainFilesOfAProjectsSizeAreRead)
         ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
         ASSERT_TRUE(huge.resize(qint64(33) << 20));
     }
-    TAppletAgent doc = Previous();
+    TAppletAgent doc = projectcheck::PreviousDocument();
     QString message = ErrorOf([&] { doc.LoadProject(Path("huge.qmreel1"), tree, progress); });
     EXPECT_TRUE(message.contains(QStringLiteral("huge.qmreel1"))) << message.toStdString();
     ExpectUnchanged(doc, tree);
