@@ -66,8 +66,7 @@ public:
         // Unbuffered, so that every write reaches the system at once and its failure is
         // seen here: a buffered write that only fails when flushed is committed all the same.
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            throw Failure("Cannot create file", path,
-                          IsUnreadableName(path) ? QString::fromLatin1(kUnreadableName) : Reason(m_file));
+            throw Failure("Cannot create file", path, IsUnreadableName(path) ? QString::fromLatin1(kUnreadableName) : Reason(m_file));
     }
 
     void Write(const char *data, qint64 size)

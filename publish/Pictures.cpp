@@ -280,7 +280,7 @@ struct PendingItem
     bool missing = false;
     bool byWorker = false;
     QFuture<RenderedPicture> future; // when drawn by a worker
-    RenderedPicture rendered;            // when drawn on the calling thread
+    RenderedPicture rendered;        // when drawn on the calling thread
 };
 
 // The pass's own pool of worker threads: pictures never wait behind other work of the
@@ -300,11 +300,7 @@ public:
 
     int count() const { return m_pool.maxThreadCount(); }
 
-    template <typename Job>
-    QFuture<RenderedPicture> Submit(Job job)
-    {
-        return QtConcurrent::run(&m_pool, std::move(job));
-    }
+    template <typename Job> QFuture<RenderedPicture> Submit(Job job) { return QtConcurrent::run(&m_pool, std::move(job)); }
 
 private:
     QThreadPool m_pool;

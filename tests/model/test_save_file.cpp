@@ -46,7 +46,10 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
-    QStringList Entries() const { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name); }
+    QStringList Entries() const
+    {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    }
 
     QTemporaryDir dir;
 };
@@ -67,7 +70,7 @@ TEST_F(SaveFileTest, AFailingStepKeepsThePreviousFileAndGivesTheSystemsReason)
     struct Case
     {
         const char *what;
-        bool copy;       // through CopyWholeFile, which writes in chunks
+        bool copy; // through CopyWholeFile, which writes in chunks
         WriteStep step;
         int failingCall; // the how-manieth time the step is reached fails (from 1)
         int code;
@@ -89,9 +92,8 @@ TEST_F(SaveFileTest, AFailingStepKeepsThePreviousFileAndGivesTheSystemsReason)
         const QString target = Path(QStringLiteral("page.html"));
         Put(target, previous);
         int calls = 0;
-        SetWriteFault([&](const QString &path, WriteStep step) {
-            return path == target && step == c.step && ++calls == c.failingCall ? c.code : 0;
-        });
+        SetWriteFault(
+            [&](const QString &path, WriteStep step) { return path == target && step == c.step && ++calls == c.failingCall ? c.code : 0; });
         const QString message = ErrorOf([&] {
             if (c.copy)
                 CopyWholeFile(Path(QStringLiteral("source.bin")), target);

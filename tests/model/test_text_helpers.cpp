@@ -64,8 +64,12 @@ TEST(TextHelpersGetField, ValuesCountOnlyWhenASeparatorFollows)
 TEST(TextHelpersGetField, GetFieldsGivesWhatGetFieldGivesValueByValue)
 {
     const QString sep = QStringLiteral("#$@");
-    const QStringList lines = {QString(), QStringLiteral("a#$@b#$@"), QStringLiteral("a#$@b"), QStringLiteral("#$@#$@x#$@"),
-                               QStringLiteral("a#$@#$b#$@@#$@"), QStringLiteral("abc")};
+    const QStringList lines = {QString(),
+                               QStringLiteral("a#$@b#$@"),
+                               QStringLiteral("a#$@b"),
+                               QStringLiteral("#$@#$@x#$@"),
+                               QStringLiteral("a#$@#$b#$@@#$@"),
+                               QStringLiteral("abc")};
     for (const QString &line : lines) {
         for (const QString &separator : {sep, QString(), QStringLiteral("b")}) {
             const QStringList fields = GetFields(line, 5, separator);

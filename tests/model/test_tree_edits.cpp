@@ -300,8 +300,7 @@ TEST(TreeEditsSize, PerNodeQuestionsAndAddingAtTheEndTakeNoWalkFlatOrNested)
             const bool right = nested ? tree.Depth(k) == k && tree.Parent(k) == k - 1 && tree.SubtreeSize(k) == n + 1 - k &&
                                             tree.PreviousSibling(k) == -1 && tree.NextSibling(k) == -1
                                       : tree.Depth(k) == 1 && tree.Parent(k) == 0 && tree.SubtreeSize(k) == 1 &&
-                                            tree.PreviousSibling(k) == (k > 1 ? k - 1 : -1) &&
-                                            tree.NextSibling(k) == (k < n ? k + 1 : -1);
+                                            tree.PreviousSibling(k) == (k > 1 ? k - 1 : -1) && tree.NextSibling(k) == (k < n ? k + 1 : -1);
             wrong += right ? 0 : 1;
         }
         EXPECT_EQ(wrong, 0);

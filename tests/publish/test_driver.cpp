@@ -270,8 +270,8 @@ TEST_F(Driver, EveryOutputReplacesALinkOfItsNameAndLeavesTheTargetAlone)
     gallery.Add(Work() + "red.bmp");
     QDir().mkpath(Output());
     QDir().mkpath(Work() + "elsewhere");
-    const QStringList names{"gallery.html", "gallery.qmreel1", "gallery_readme.txt", "slideshow1config.xml",
-                            "slideshow1items.xml", "foldreel.swf", "p0_t.bmp"};
+    const QStringList names{"gallery.html", "gallery.qmreel1", "gallery_readme.txt", "slideshow1config.xml", "slideshow1items.xml",
+                            "foldreel.swf", "p0_t.bmp"};
     for (const QString &name : names) {
         WriteBytes(Work() + "elsewhere/" + name, "not ours");
         ASSERT_TRUE(QFile::link(Work() + "elsewhere/" + name, Output() + name));
@@ -304,7 +304,8 @@ TEST_F(Driver, AFullDiskRaisesTheSystemsTextAndKeepsThePreviousFiles)
         const QString target = QDir::toNativeSeparators(Output() + name);
         const QByteArray before = ReadBytes(target);
         SetWriteFault([&](const QString &path, WriteStep) { return QDir::toNativeSeparators(path) == target ? ENOSPC : 0; });
-        const QString message = ErrorOf([&] { SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress); });
+        const QString message =
+            ErrorOf([&] { SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress); });
         SetWriteFault({});
         EXPECT_TRUE(message.contains(QStringLiteral("\"%1\". No space left on device").arg(target))) << message.toStdString();
         EXPECT_EQ(ReadBytes(target), before);
