@@ -2,6 +2,7 @@
 // says why in the system's words; links are replaced, never written through; names
 // must leave room for the temporary name; names the system cannot decode are told apart.
 #include "ErrorOf.h"
+#include "FileBytes.h"
 
 #include "model/AppletAgent.h"
 #include "model/MemorySeams.h"
@@ -32,19 +33,6 @@ protected:
     void TearDown() override { SetWriteFault({}); }
 
     QString Path(const QString &name) const { return dir.filePath(name); }
-
-    static void Put(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-        ASSERT_EQ(file.write(bytes), bytes.size());
-    }
-
-    static QByteArray Get(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
 
     QStringList Entries() const
     {
@@ -86,11 +74,11 @@ TEST_F(SaveFileTest, AFailingStepKeepsThePreviousFileAndGivesTheSystemsReason)
     };
     const QByteArray previous = "the previous file\r\n";
     const QByteArray next = Content(200 * 1024, 'a');
-    Put(Path(QStringLiteral("source.bin")), next);
+    WriteBytes(Path(QStringLiteral("source.bin")), next);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         const QString target = Path(QStringLiteral("page.html"));
-        Put(target, previous);
+        WriteBytes(target, previous);
         int calls = 0;
         SetWriteFault(
             [&](const QString &path, WriteStep step) { return path == target && step == c.step && ++calls == c.failingCall ? c.code : 0; });
@@ -102,7 +90,7 @@ TEST_F(SaveFileTest, AFailingStepKeepsThePreviousFileAndGivesTheSystemsReason)
         });
         SetWriteFault({});
         EXPECT_EQ(calls, c.failingCall);
-        EXPECT_EQ(Get(target), previous);
+        EXPECT_EQ(ReadBytes(target), previous);
         EXPECT_TRUE(message.contains(QDir::toNativeSeparators(target))) << message.toStdString();
         EXPECT_TRUE(message.endsWith(QString::fromLocal8Bit(std::strerror(c.code)))) << message.toStdString();
         EXPECT_FALSE(message.contains(QStringLiteral("Unknown error"))) << message.toStdString();
@@ -111,13 +99,13 @@ TEST_F(SaveFileTest, AFailingStepKeepsThePreviousFileAndGivesTheSystemsReason)
     }
     // Without a fault the same writes go through.
     SaveWholeFile(Path(QStringLiteral("page.html")), next);
-    EXPECT_EQ(Get(Path(QStringLiteral("page.html"))), next);
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("page.html"))), next);
     EXPECT_TRUE(CopyWholeFile(Path(QStringLiteral("source.bin")), Path(QStringLiteral("copy.bin"))));
-    EXPECT_EQ(Get(Path(QStringLiteral("copy.bin"))), next);
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("copy.bin"))), next);
     // A copy without a readable source writes nothing and says so by its result.
     EXPECT_FALSE(CopyWholeFile(Path(QStringLiteral("none.bin")), Path(QStringLiteral("copy.bin"))));
     EXPECT_FALSE(CopyWholeFile(dir.path(), Path(QStringLiteral("copy.bin"))));
-    EXPECT_EQ(Get(Path(QStringLiteral("copy.bin"))), next);
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("copy.bin"))), next);
 }
 
 TEST_F(SaveFileTest, ALinkOfTheNameIsReplacedAndItsTargetKept)
@@ -125,9 +113,9 @@ TEST_F(SaveFileTest, ALinkOfTheNameIsReplacedAndItsTargetKept)
     QTemporaryDir outside;
     ASSERT_TRUE(outside.isValid());
     const QString kept = outside.filePath(QStringLiteral("kept.html"));
-    Put(kept, "outside the folder");
+    WriteBytes(kept, "outside the folder");
     ASSERT_TRUE(QDir(outside.path()).mkdir(QStringLiteral("folder")));
-    Put(Path(QStringLiteral("source.bin")), "copied");
+    WriteBytes(Path(QStringLiteral("source.bin")), "copied");
     struct Case
     {
         const char *what;
@@ -150,8 +138,8 @@ TEST_F(SaveFileTest, ALinkOfTheNameIsReplacedAndItsTargetKept)
         else
             SaveWholeFile(name, "copied");
         EXPECT_FALSE(QFileInfo(name).isSymLink());
-        EXPECT_EQ(Get(name), QByteArray("copied"));
-        EXPECT_EQ(Get(kept), QByteArray("outside the folder"));
+        EXPECT_EQ(ReadBytes(name), QByteArray("copied"));
+        EXPECT_EQ(ReadBytes(kept), QByteArray("outside the folder"));
         EXPECT_FALSE(QFileInfo::exists(outside.filePath(QStringLiteral("gone.html"))));
         EXPECT_TRUE(QFileInfo(outside.filePath(QStringLiteral("folder"))).isDir());
     }
@@ -174,7 +162,7 @@ TEST_F(SaveFileTest, NamesNeedRoomForTheTemporaryNameOfTheWrite)
     EXPECT_EQ(ErrorOf([&] { SaveWholeFile(tooLong, "x"); }), QStringLiteral("(no error)"));
     const QString message = ErrorOf([&] { SaveWholeFile(tooLong, "y"); });
     EXPECT_TRUE(message.startsWith(QStringLiteral("Cannot"))) << message.toStdString();
-    EXPECT_EQ(Get(tooLong), QByteArray("x"));
+    EXPECT_EQ(ReadBytes(tooLong), QByteArray("x"));
 }
 
 #ifdef Q_OS_LINUX
@@ -223,7 +211,7 @@ TEST_F(SaveFileTest, AFullFileSystemKeepsThePreviousFile)
     SaveWholeFile(page, previous);
     // Larger than the whole file system: the system takes part of it, then refuses.
     QString message = ErrorOf([&] { SaveWholeFile(page, Content(200 * 1024, 'p')); });
-    EXPECT_EQ(Get(page), previous);
+    EXPECT_EQ(ReadBytes(page), previous);
     EXPECT_TRUE(message.endsWith(QStringLiteral("No space left on device"))) << message.toStdString();
 
     // A full disk and a small page: nothing of it can be written.
@@ -235,7 +223,7 @@ TEST_F(SaveFileTest, AFullFileSystemKeepsThePreviousFile)
         }
     }
     message = ErrorOf([&] { SaveWholeFile(page, Content(8000, 'q')); });
-    EXPECT_EQ(Get(page), previous);
+    EXPECT_EQ(ReadBytes(page), previous);
     EXPECT_TRUE(message.endsWith(QStringLiteral("No space left on device"))) << message.toStdString();
     EXPECT_EQ(Entries(), (QStringList{QStringLiteral("filler"), QStringLiteral("page.html")}));
 }

@@ -2,6 +2,7 @@
 // every test, small pictures written byte by byte, and file comparisons.
 #pragma once
 
+#include "FileBytes.h"
 #include "ScratchHome.h"
 
 #include "model/AppletAgent.h"
@@ -81,21 +82,6 @@ inline QByteArray BmpBytes(int width, int height, quint8 red, quint8 green, quin
         out += QByteArray(rowBytes - width * 3, '\0');
     }
     return out;
-}
-
-inline void WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-inline QByteArray ReadBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing file>");
-    return file.readAll();
 }
 
 // The lines, each followed by CR LF.

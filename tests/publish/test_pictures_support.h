@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ErrorOf.h"
+#include "FileBytes.h"
 #include "ScratchHome.h"
 
 #include "model/AppletAgent.h"
@@ -99,19 +100,6 @@ inline int ColourDistance(TColor a, TColor b)
         sum += d * d;
     }
     return sum;
-}
-
-inline void WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-    file.write(bytes);
-}
-
-inline QByteArray ReadBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 using ::ErrorOf;
