@@ -2,8 +2,10 @@
 #pragma once
 
 #include "model/Seams.h"
+#include "model/TreeShape.h"
 
 #include <QStringList>
+
 #include <vector>
 
 class MemoryItemTree : public IItemTree
@@ -27,31 +29,15 @@ public:
     QString Dump() const;
     // How many nodes the tree has looked at so far to answer questions and make edits,
     // beyond the one each call names: what keeps per-node work in proportion.
-    qint64 NodeVisits() const { return m_visits; }
+    qint64 NodeVisits() const { return m_shape.Visits(); }
 
 private:
-    struct Node
-    {
-        QString caption;
-        int depth;
-        int parent;
-        // The absolute index just past the node's subtree, or kOpen while the subtree
-        // reaches the end of the tree (the node is the last node or one of its ancestors).
-        int end;
-    };
-    static constexpr int kOpen = -1;
-    // The node at an absolute index; std::out_of_range when there is none.
-    const Node &At(int absIndex) const;
-    int End(int absIndex) const;
-    // Sets every node's parent and subtree end from the depths after the order has changed.
-    void Relink();
+    // The index itself; std::out_of_range when there is no such node.
+    int Checked(int absIndex) const;
 
     // Kept in pre-order, so a node's position is its absolute index.
-    std::vector<Node> m_nodes;
-    // The last node and its ancestors, indexed by depth: the nodes whose subtree is
-    // open. A new last child of one of them goes to the end of the order.
-    std::vector<int> m_openPath;
-    mutable qint64 m_visits = 0;
+    std::vector<QString> m_captions;
+    TreeShape m_shape;
 };
 
 // Records what an operation reported; `events` keeps every call in order.

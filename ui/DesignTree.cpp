@@ -103,7 +103,7 @@ void TDesignTree::ExpandAll(int maxDepth)
     // once instead of once per node.
     scheduleDelayedItemsLayout();
     for (size_t k = 0; k < m_order.size(); ++k)
-        if (m_depths[k] < maxDepth && m_order[k]->childCount() > 0)
+        if (m_shape.Depth(int(k)) < maxDepth && m_order[k]->childCount() > 0)
             m_order[k]->setExpanded(true);
     executeDelayedItemsLayout();
 }
@@ -118,7 +118,7 @@ void TDesignTree::BuildOrder() const
     if (m_orderKnown)
         return;
     m_order.clear();
-    m_depths.clear();
+    std::vector<int> depths;
     // Depth first without recursion: a tree read from a file may be thousands of levels deep.
     std::vector<std::pair<QTreeWidgetItem *, int>> pending;
     for (int i = topLevelItemCount() - 1; i >= 0; --i)
@@ -128,33 +128,13 @@ void TDesignTree::BuildOrder() const
         pending.pop_back();
         ++m_visits;
         m_order.push_back(node);
-        m_depths.push_back(depth);
+        depths.push_back(depth);
         for (int i = node->childCount() - 1; i >= 0; --i)
             pending.emplace_back(node->child(i), depth + 1);
     }
     m_orderKnown = true;
     Renumber(0, int(m_order.size()));
-    FindEnds();
-}
-
-void TDesignTree::FindEnds() const
-{
-    // A node closes every node of the open path at its depth or deeper.
-    m_ends.assign(m_order.size(), kOpen);
-    m_openPath.clear();
-    for (size_t k = 0; k < m_depths.size(); ++k, ++m_visits) {
-        const size_t depth = size_t(m_depths[k]);
-        for (size_t d = depth; d < m_openPath.size(); ++d, ++m_visits)
-            m_ends[size_t(m_openPath[d])] = int(k);
-        m_openPath.resize(depth);
-        m_openPath.push_back(int(k));
-    }
-}
-
-int TDesignTree::End(int absIndex) const
-{
-    const int end = m_ends[size_t(absIndex)];
-    return end == kOpen ? int(m_order.size()) : end;
+    m_shape.Assign(std::move(depths));
 }
 
 void TDesignTree::Renumber(int from, int to) const
@@ -215,7 +195,7 @@ QTreeWidgetItem *TDesignTree::SiblingAt(QTreeWidgetItem *parent, int position) c
 int TDesignTree::Depth(int absIndex) const
 {
     Checked(absIndex);
-    return m_depths[size_t(absIndex)];
+    return m_shape.Depth(absIndex);
 }
 
 QString TDesignTree::Caption(int absIndex) const
@@ -230,43 +210,34 @@ void TDesignTree::SetCaption(int absIndex, const QString &caption)
 
 int TDesignTree::Parent(int absIndex) const
 {
-    return AbsoluteIndex(Checked(absIndex)->parent());
+    Checked(absIndex);
+    return m_shape.Parent(absIndex);
 }
 
 int TDesignTree::PreviousSibling(int absIndex) const
 {
     Checked(absIndex);
-    const int depth = m_depths[size_t(absIndex)];
-    // The node before this one is the previous sibling, the parent, or a descendant
-    // of the previous sibling; climbing from there costs at most its depth.
-    int k = absIndex - 1;
-    while (k >= 0 && m_depths[size_t(k)] > depth) {
-        k = Parent(k);
-        ++m_visits;
-    }
-    return k >= 0 && m_depths[size_t(k)] == depth ? k : -1;
+    return m_shape.PreviousSibling(absIndex);
 }
 
 int TDesignTree::NextSibling(int absIndex) const
 {
     Checked(absIndex);
-    const int after = End(absIndex);
-    return after < NodeCount() && m_depths[size_t(after)] == m_depths[size_t(absIndex)] ? after : -1;
+    return m_shape.NextSibling(absIndex);
 }
 
 int TDesignTree::SubtreeSize(int absIndex) const
 {
     Checked(absIndex);
-    return End(absIndex) - absIndex;
+    return m_shape.End(absIndex) - absIndex;
 }
 
 void TDesignTree::AddLastChild(int parentAbsIndex, const QString &caption)
 {
     QTreeWidgetItem *parent = Checked(parentAbsIndex);
-    const size_t parentDepth = size_t(m_depths[size_t(parentAbsIndex)]);
-    // A new last child of a node on the open path lands at the very end of the order
-    // (every node a file or an import adds does): the order grows in step.
-    const bool atEnd = parentDepth < m_openPath.size() && m_openPath[parentDepth] == parentAbsIndex;
+    // A new last child of the last node or one of its ancestors lands at the very end
+    // of the order (every node a file or an import adds does): the order grows in step.
+    const bool atEnd = m_shape.AddsAtEnd(parentAbsIndex);
     const QScopedValueRollback<bool> own(m_ownEdit, atEnd);
     auto *node = new TDesignNode(parent, caption);
     node->setIcon(0, m_itemIcon);
@@ -274,15 +245,8 @@ void TDesignTree::AddLastChild(int parentAbsIndex, const QString &caption)
         ForgetOrder();
         return;
     }
-    const int position = int(m_order.size());
-    for (size_t d = parentDepth + 1; d < m_openPath.size(); ++d, ++m_visits)
-        m_ends[size_t(m_openPath[d])] = position;
-    m_openPath.resize(parentDepth + 1);
-    m_openPath.push_back(position);
-    node->position = position;
+    node->position = m_shape.AddLastChild(parentAbsIndex);
     m_order.push_back(node);
-    m_depths.push_back(int(parentDepth) + 1);
-    m_ends.push_back(kOpen);
 }
 
 void TDesignTree::ResetToRoot()
@@ -329,9 +293,8 @@ void TDesignTree::RemoveSubtree(int absIndex)
             setCurrentItem(heir);
     }
     m_order.erase(m_order.begin() + absIndex, m_order.begin() + end);
-    m_depths.erase(m_depths.begin() + absIndex, m_depths.begin() + end);
+    m_shape.Erase(absIndex, end);
     Renumber(absIndex, int(m_order.size()));
-    FindEnds();
     if (currentGoes)
         Q_EMIT currentItemChanged(currentItem(), nullptr);
     if (selectionGoes)
@@ -401,9 +364,8 @@ void TDesignTree::MoveSubtreeBefore(int absIndex, int siblingAbsIndex)
     const int middle = siblingAbsIndex < absIndex ? absIndex : absIndex + size;
     const int last = siblingAbsIndex < absIndex ? absIndex + size : siblingAbsIndex;
     std::rotate(m_order.begin() + first, m_order.begin() + middle, m_order.begin() + last);
-    std::rotate(m_depths.begin() + first, m_depths.begin() + middle, m_depths.begin() + last);
+    m_shape.Rotate(first, middle, last);
     Renumber(first, last);
-    FindEnds();
 }
 
 void TDesignTree::mousePressEvent(QMouseEvent *event)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "model/Seams.h"
+#include "model/TreeShape.h"
 
 #include <QMouseEvent> // connecting to MouseDown needs the whole type
 #include <QTreeWidget>
@@ -50,7 +51,7 @@ public:
 
     // How many nodes the tree has looked at so far to answer questions and make edits,
     // beyond the one each call names: what keeps per-node work in proportion.
-    qint64 NodeVisits() const { return m_visits; }
+    qint64 NodeVisits() const { return m_visits + m_shape.Visits(); }
 
     // Expands every node with children down to `maxDepth` levels below the root; the
     // nodes deeper down stay collapsed. The view lays out expanded nodes by calling
@@ -78,10 +79,6 @@ private:
     void ForgetOrder();
     // Tells the nodes at positions from .. to - 1 of the order where they stand.
     void Renumber(int from, int to) const;
-    // Works out every subtree's end and the open path from the depths of the order.
-    void FindEnds() const;
-    // The absolute index just past the node's subtree.
-    int End(int absIndex) const;
     QTreeWidgetItem *Checked(int absIndex) const;
     // Empties the tree without deep recursion, whatever its depth.
     void DeleteAll();
@@ -92,14 +89,8 @@ private:
     QIcon m_rootIcon;
     QIcon m_itemIcon;
     mutable std::vector<QTreeWidgetItem *> m_order;
-    mutable std::vector<int> m_depths;
-    // Parallel to the order: the absolute index just past each node's subtree, or
-    // kOpen while the subtree reaches the end of the tree.
-    mutable std::vector<int> m_ends;
-    // The last node and its ancestors, indexed by depth: a new last child of one of
-    // them goes to the end of the order, which then grows without a walk.
-    mutable std::vector<int> m_openPath;
-    static constexpr int kOpen = -1;
+    // The shape of the tree in the same order: depths, parents, subtree ends.
+    mutable TreeShape m_shape;
     mutable qint64 m_visits = 0;
     mutable bool m_orderKnown = false;
     // Set while this class changes the structure and keeps the order up to date itself.
