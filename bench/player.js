@@ -156,32 +156,9 @@ async function firstOpenPicture(browser, url) {
 }
 
 // One slide in a gallery, traced: layouts, paints and frames drawn.
-async function traceSlide(page, id, to) {
-  const cdp = await page.context().newCDPSession(page);
-  const trace = [];
-  cdp.on('Tracing.dataCollected', (d) => trace.push(...d.value));
-  await cdp.send('Tracing.start', {
-    transferMode: 'ReportEvents',
-    traceConfig: { includedCategories: ['devtools.timeline', 'disabled-by-default-devtools.timeline.frame'] },
-  });
-  const started = Date.now();
-  await page.evaluate(([i, k]) => document.getElementById(i).quillmere.open(k), [id, to]);
-  await page.waitForFunction((i) => !document.getElementById(i).quillmere.state().sliding, id,
-    { timeout: 15000, polling: 50 });
-  const took = Date.now() - started;
-  const complete = new Promise((resolve) => cdp.once('Tracing.tracingComplete', resolve));
-  await cdp.send('Tracing.end');
-  await complete;
-  await cdp.detach();
-  const events = (name) => trace.filter((e) => e.name === name && e.ph !== 'E');
-  const paint = events('Paint');
-  return {
-    slideMs: took,
-    layouts: events('Layout').length,
-    paints: paint.length,
-    paintBursts: new Set(paint.map((e) => Math.round(e.ts / 8000))).size,
-    framesDrawn: events('DrawFrame').length,
-  };
+function traceSlide(page, id, to) {
+  const slide = () => page.evaluate(([i, k]) => document.getElementById(i).quillmere.open(k), [id, to]);
+  return H.traceSlide(page, id, slide, 50);
 }
 
 // Memory of the largest renderer process below the browser using `profile`: resident

@@ -13,6 +13,16 @@ const CHROMIUM = process.env.QM_CHROMIUM || '/usr/bin/chromium';
 const CHROMIUM_ARGS = ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
   '--disable-component-update', '--disable-sync', '--no-first-run'];
 
+// playwright-core's Chromium driver; without it the named test stops at once and says what to do.
+function loadChromium(test) {
+  try {
+    return require('playwright-core').chromium;
+  } catch (e) {
+    console.error(`${test}: playwright-core is missing; run "npm install" in tests/player (scripts/setup.sh does)`);
+    process.exit(1);
+  }
+}
+
 const SEP = '#$@';
 const GALLERY_ORDER = ['ScriptName', 'ActiveItemWidth', 'InactiveItemWidth', 'ItemHeight', 'SlidingSpeed',
   'InactiveItemGray', 'InactiveItemAlpha', 'EnableVerticalTitles', 'AutoPlay', 'SwitchImageDelay',
@@ -139,6 +149,38 @@ function serve(work, extra) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
+// Runs `slide`, which starts a slide of gallery `id`, under a Chromium trace until the
+// gallery has come to rest, and counts what the slide cost. Polled by timer: polling at
+// every frame would itself make main-thread frames.
+async function traceSlide(page, id, slide, polling = 100) {
+  const cdp = await page.context().newCDPSession(page);
+  const trace = [];
+  cdp.on('Tracing.dataCollected', (d) => trace.push(...d.value));
+  await cdp.send('Tracing.start', {
+    transferMode: 'ReportEvents',
+    traceConfig: { includedCategories: ['devtools.timeline', 'disabled-by-default-devtools.timeline.frame'] },
+  });
+  const started = Date.now();
+  await slide();
+  await page.waitForFunction((i) => !document.getElementById(i).quillmere.state().sliding, id,
+    { timeout: 15000, polling });
+  const took = Date.now() - started;
+  const complete = new Promise((resolve) => cdp.once('Tracing.tracingComplete', resolve));
+  await cdp.send('Tracing.end');
+  await complete;
+  await cdp.detach();
+  const events = (name) => trace.filter((e) => e.name === name && e.ph !== 'E');
+  const paint = events('Paint');
+  return {
+    slideMs: took,
+    layouts: events('Layout').length,
+    paints: paint.length,
+    // Paints come in bursts (layers made at the start, strips clipped at the end).
+    paintBursts: new Set(paint.map((e) => Math.round(e.ts / 8000))).size,
+    framesDrawn: events('DrawFrame').length,
+  };
+}
+
 module.exports = {
-  CHROMIUM, CHROMIUM_ARGS, samplePictures, projectText, publish, variant, editFile, pageFacts, serve,
+  CHROMIUM, CHROMIUM_ARGS, loadChromium, samplePictures, projectText, publish, variant, editFile, pageFacts, serve, traceSlide,
 };

@@ -17,14 +17,7 @@ const os = require('node:os');
 const path = require('node:path');
 const H = require('./harness.js');
 
-let chromium;
-try {
-  ({ chromium } = require('playwright-core'));
-} catch (e) {
-  console.error('player test: playwright-core is missing; run "npm install" in tests/player ' +
-    '(scripts/setup.sh does)');
-  process.exit(1);
-}
+const chromium = H.loadChromium('player test');
 
 const WAIT = 15000;            // generous ceiling of every wait-for condition
 const DELAY_S = 1;             // SwitchImageDelay of the autoplay gallery
@@ -728,30 +721,10 @@ async function main() {
     await load(page, `${origin}/${longGallery.page}`, L.id);
     await mouseAway(page);
     await page.waitForFunction((i) => document.querySelector(`#${i} .qm-settled`), L.id, { timeout: WAIT });
-    const cdp = await context.newCDPSession(page);
-    const trace = [];
-    cdp.on('Tracing.dataCollected', (d) => trace.push(...d.value));
-    await cdp.send('Tracing.start', {
-      transferMode: 'ReportEvents',
-      traceConfig: { includedCategories: ['devtools.timeline', 'disabled-by-default-devtools.timeline.frame'] },
-    });
-    const started = Date.now();
-    await drive(page, L.id, 'open', 20);
-    // Polled by timer: polling at every frame would itself make main-thread frames.
-    await page.waitForFunction((i) => !document.getElementById(i).quillmere.state().sliding, L.id,
-      { timeout: WAIT, polling: 100 });
-    const took = Date.now() - started;
-    const complete = new Promise((resolve) => cdp.once('Tracing.tracingComplete', resolve));
-    await cdp.send('Tracing.end');
-    await complete;
-    await cdp.detach();
-    const count = (name) => trace.filter((e) => e.name === name && e.ph !== 'E').length;
-    const layouts = count('Layout');
-    const frames = count('DrawFrame');
-    // Paints come in bursts (layers made at the start, strips clipped at the end).
-    const paintFrames = new Set(trace.filter((e) => e.name === 'Paint').map((e) => Math.round(e.ts / 8000))).size;
-    console.log(`  trace: ${layouts} layouts, ${frames} frames drawn, ${count('Paint')} paints in ` +
-      `${paintFrames} bursts, in a ${took} ms slide`);
+    const cost = await H.traceSlide(page, L.id, () => drive(page, L.id, 'open', 20));
+    const { layouts, framesDrawn: frames } = cost;
+    console.log(`  trace: ${layouts} layouts, ${frames} frames drawn, ${cost.paints} paints in ` +
+      `${cost.paintBursts} bursts, in a ${cost.slideMs} ms slide`);
     assert.ok(frames >= 10, `the slide drew ${frames} frames`);
     assert.ok(layouts <= 3, `${layouts} layouts in one slide`);
   });

@@ -13,17 +13,10 @@ const childProcess = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
+const H = require('./harness.js');
 
-let chromium;
-try {
-  ({ chromium } = require('playwright-core'));
-} catch (e) {
-  console.error('preview test: playwright-core is missing; run "npm install" in tests/player ' +
-    '(scripts/setup.sh does)');
-  process.exit(1);
-}
+const chromium = H.loadChromium('preview test');
 
-const CHROMIUM = process.env.QM_CHROMIUM || '/usr/bin/chromium';
 const WAIT = 15000;
 
 const [previewer, buildFolder] = process.argv.slice(2);
@@ -88,11 +81,10 @@ async function main() {
     assert.match(address, /^http:\/\/127\.0\.0\.1:\d+\/[0-9a-f]{32}\/preview\/~preview\.html$/);
 
     context = await chromium.launchPersistentContext(profile, {
-      executablePath: CHROMIUM,
+      executablePath: H.CHROMIUM,
       headless: true,
       viewport: { width: 1100, height: 520 },
-      args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
-        '--disable-sync', '--no-first-run'],
+      args: H.CHROMIUM_ARGS,
     });
     const page = context.pages()[0] || await context.newPage();
     const scriptErrors = [];
