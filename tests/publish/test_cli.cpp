@@ -97,8 +97,9 @@ TEST_F(Cli, PublishesThreeItemsWithOneMissingIntoANewFolder)
     const CliRun run = Publish({project, output});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, output + QStringLiteral("/gallery.html\n"));
-    EXPECT_EQ(FilesIn(output), (QStringList{"expressinstall.swf", "foldreel.swf", "gallery.html", "gallery.qmreel1", "gallery_readme.txt",
-                                            "myshowconfig.xml", "myshowitems.xml", "p0_t.bmp", "p2_t.bmp", "swfobject.js"}));
+    EXPECT_EQ(FilesIn(output),
+              (QStringList{"expressinstall.swf", "foldreel.swf", "gallery.html", "gallery.qmreel1", "gallery_readme.txt",
+                           "myshowconfig.xml", "myshowdata.js", "myshowitems.xml", "p0_t.bmp", "p2_t.bmp", "swfobject.js"}));
     // Not a terminal: no progress output, only the item without a picture.
     EXPECT_EQ(run.err, QStringLiteral("quillmere-publish: item 2: no picture at %1, published without one\n").arg(Work() + "two.bmp"));
     // The run leaves nothing in the per-user preview and temp folders.
@@ -135,7 +136,7 @@ TEST_F(Cli, JobsAndTheCacheChangeNoByteOfTheOutput)
         return files;
     };
     const auto expected = publish(QStringLiteral("one"), {"--jobs", "1", "--no-cache"});
-    EXPECT_EQ(expected.size(), 11u);
+    EXPECT_EQ(expected.size(), 12u);
     EXPECT_FALSE(QFileInfo::exists(cache)) << "--no-cache makes no cache";
     EXPECT_EQ(publish(QStringLiteral("many"), {"--jobs=3", "--no-cache"}), expected);
     EXPECT_EQ(publish(QStringLiteral("first"), {}), expected);

@@ -232,8 +232,8 @@ TEST_F(ConfigXmlFiles, PlacedInThePreviewFolderAndRepeatable)
     EXPECT_EQ(document.LinkedFiles[3].FileName, QStringLiteral("mygallery2config.xml"));
     EXPECT_EQ(document.LinkedFiles[4].FileName, QStringLiteral("mygallery2items.xml"));
     EXPECT_EQ(document.LinkedFiles[3].Generated, 1);
-    EXPECT_EQ(document.WorkingFiles, (QStringList{"mygallery2config.xml", "mygallery2items.xml"}));
-    EXPECT_EQ(FilesIn(Preview()), (QStringList{"mygallery2config.xml", "mygallery2items.xml"}));
+    EXPECT_EQ(document.WorkingFiles, (QStringList{"mygallery2config.xml", "mygallery2items.xml", "mygallery2data.js"}));
+    EXPECT_EQ(FilesIn(Preview()), (QStringList{"mygallery2config.xml", "mygallery2data.js", "mygallery2items.xml"}));
     EXPECT_TRUE(FilesIn(Temp()).isEmpty());
     EXPECT_TRUE(ReadBytes(Preview() + "mygallery2config.xml").contains("<ItemsConfigFile>mygallery2items.xml</ItemsConfigFile>"));
 
@@ -242,5 +242,5 @@ TEST_F(ConfigXmlFiles, PlacedInThePreviewFolderAndRepeatable)
     WriteConfigFiles(document, FilePrefix(document.AppletData));
     EXPECT_EQ(ReadBytes(Preview() + "mygallery2config.xml"), config);
     EXPECT_EQ(ReadBytes(Preview() + "mygallery2items.xml"), items);
-    EXPECT_EQ(document.WorkingFiles.size(), 4);
+    EXPECT_EQ(document.WorkingFiles.size(), 6);
 }
