@@ -6,7 +6,7 @@
 // BUILD_FOLDER (default: build) must hold bin/quillmere-publish; the galleries are
 // published into BUILD_FOLDER/player-bench/ and always played with the source tree's
 // data/player/swfobject.js. Prints, and writes to player-bench/report.json:
-//   - the player's size, raw and gzipped (at most 10,000 bytes gzipped);
+//   - the player's size, raw and gzipped (at most 11,000 bytes gzipped);
 //   - from navigation to the first open picture on screen, over loopback (median of N
 //     fresh loads of a 5-item and a 40-item gallery; the goal is under 150 ms);
 //   - a Chromium performance trace of one slide in the 40-item gallery: layouts,
@@ -42,7 +42,7 @@ const runs = Number(option('--runs', 9));
 const build = path.resolve(args[0] || path.join(source, 'build'));
 const publisher = path.join(build, 'bin', 'quillmere-publish');
 const work = path.join(build, 'player-bench');
-const SIZE_LIMIT = 10000;
+const SIZE_LIMIT = 11000;
 
 const median = (xs) => xs.slice().sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 const round = (x) => Math.round(x * 10) / 10;
