@@ -109,7 +109,9 @@ QByteArray JsonMember(const QString &name, const QByteArray &utf8)
             const char16_t u = c.unicode();
             if (u == '"' || u == '\\')
                 out += '\\' + QByteArray(1, char(u));
-            else if (u < 0x20 || u > 0x7E || u == '<')
+            else if (u == '\r' || u == '\n')
+                out += u == '\r' ? "\\r" : "\\n";
+            else if (u < 0x20 || u > 0x7E)
                 out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0')).toLatin1();
             else
                 out += char(u);

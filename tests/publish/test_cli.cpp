@@ -144,6 +144,38 @@ TEST_F(Cli, JobsAndTheCacheChangeNoByteOfTheOutput)
     EXPECT_EQ(publish(QStringLiteral("second"), {"-j", "2"}), expected);
 }
 
+TEST_F(Cli, PictureSettingsAreOverriddenForTheRunOnly)
+{
+    WriteBytes(Work() + "large.bmp", BmpBytes(1400, 800, 255, 0, 0));
+    const QString project = Project(QStringLiteral("g.qmreel1"), {Work() + "large.bmp"});
+    const QByteArray saved = ReadBytes(project);
+    const QString withHiDpi = Work() + QStringLiteral("sharp.qmreel1");
+    WriteBytes(withHiDpi, QByteArray(saved).replace("</Applet_Parameters>\r\n", "</Applet_Parameters>\r\nHiDpi=1\r\n"));
+    const struct
+    {
+        QString project;
+        QStringList options;
+        bool twice;
+    } cases[] = {{project, {}, false},
+                 {project, {"--hidpi"}, true},
+                 {withHiDpi, {}, true},
+                 {withHiDpi, {"--no-hidpi"}, false},
+                 {project, {"--no-hidpi", "--hidpi"}, true}};
+    int n = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.options.join(u' ').toStdString());
+        const QString output = Work() + QStringLiteral("out%1").arg(n++);
+        const CliRun run = Publish(c.options + QStringList{c.project, output});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(QFileInfo::exists(output + "/p0_t@2x.bmp"), c.twice);
+        // The published project keeps the project's own setting.
+        EXPECT_EQ(ReadBytes(output + QLatin1Char('/') + QFileInfo(c.project).fileName()).contains("HiDpi=1"), c.project == withHiDpi);
+    }
+    const CliRun webp = Publish({QStringLiteral("--webp"), project, Work() + QStringLiteral("webp")});
+    EXPECT_EQ(webp.exitCode, 1);
+    EXPECT_TRUE(webp.err.contains(QStringLiteral("WebP pictures are not available in this build"))) << webp.err.toStdString();
+}
+
 TEST_F(Cli, PublishesBesideTheProjectAndNormalisesLikeTheEditor)
 {
     const QString project = Project(QStringLiteral("plain"), {});

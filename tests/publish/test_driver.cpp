@@ -185,6 +185,40 @@ TEST_F(Driver, PreviewSequencePutsEverythingBesideThePage)
     EXPECT_EQ(progress.position, 0);
 }
 
+TEST_F(Driver, TwiceSizePicturesReachTheFolderThePageTheItemsFileAndTheReadme)
+{
+    WriteBytes(Work() + "large.bmp", BmpBytes(1400, 800, 255, 0, 0));
+    WriteBytes(Work() + "small.bmp", BmpBytes(700, 400, 0, 0, 255));
+    Gallery gallery;
+    gallery.Add(Work() + "large.bmp");
+    gallery.Add(Work() + "small.bmp");
+    gallery.document.AppletExtras.HiDpi = QStringLiteral("1");
+    QDir().mkpath(Output());
+    MemoryProgress progress;
+    SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery"), gallery.tree, progress);
+
+    EXPECT_EQ(FilesIn(Output()),
+              Sorted(kPlayerFiles + QStringList{"gallery.html", "gallery.qmreel1", "gallery_readme.txt", "p0_t.bmp", "p0_t@2x.bmp",
+                                                "p1_t.bmp", "slideshow1config.xml", "slideshow1data.js", "slideshow1items.xml"}));
+    EXPECT_TRUE(ReadBytes(Output() + "gallery.html").contains("<img src=\"p0_t.bmp\" srcset=\"p0_t@2x.bmp 2x\" width=\"742\""));
+    const QByteArray items = ReadBytes(Output() + "slideshow1items.xml");
+    EXPECT_EQ(items.count("srcset=\"p0_t@2x.bmp 2x\""), 1);
+    EXPECT_EQ(items.count("srcset"), 1);
+    EXPECT_TRUE(ReadBytes(Output() + "slideshow1data.js").contains("srcset=\\\"p0_t@2x.bmp 2x\\\""));
+    EXPECT_TRUE(ReadBytes(Output() + "gallery_readme.txt")
+                    .contains("[Image and/or Sound File(s)]:\r\n  p0_t.bmp\r\n  p1_t.bmp\r\n  p0_t@2x.bmp\r\n\r\n"));
+    EXPECT_TRUE(ReadBytes(Output() + "gallery.qmreel1").contains("</Applet_Parameters>\r\nHiDpi=1\r\n<Item_Parameters>"));
+
+    // Turned off again: a build offers, lists and copies no larger picture.
+    gallery.document.AppletExtras.HiDpi = QStringLiteral("0");
+    const QString again = Work() + QStringLiteral("again/");
+    QDir().mkpath(again);
+    SaveAllFiles(gallery.document, again, QStringLiteral("gallery"), gallery.tree, progress);
+    EXPECT_FALSE(FilesIn(again).contains(QStringLiteral("p0_t@2x.bmp")));
+    EXPECT_FALSE(ReadBytes(again + "gallery.html").contains("srcset"));
+    EXPECT_FALSE(ReadBytes(again + "gallery_readme.txt").contains("@2x"));
+}
+
 TEST_F(Driver, BadGalleryNameWritesNothing)
 {
     Gallery gallery;
