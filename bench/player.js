@@ -16,7 +16,8 @@
 //     ESR (apt-get install firefox-esr), together with the horizontal titles Firefox
 //     showed at every frame of a real slide. playwright-core can only drive a
 //     Firefox of its own, so Firefox loads the page itself (firefox-esr --headless
-//     --screenshot) with a small driver script added by the server.
+//     --screenshot) with a small driver script added by the server; and a Firefox
+//     screenshot of the page opened from its folder (file://), which must show the gallery.
 // --compare REV measures the player of git revision REV the same way, side by side.
 'use strict';
 
@@ -261,20 +262,26 @@ async function measure(player, state, origin, galleries) {
   // Firefox ESR, when installed.
   const firefox = ['/usr/bin/firefox-esr', '/usr/bin/firefox'].find((f) => fs.existsSync(f));
   if (firefox && player.name === 'current') {
-    const ffProfile = fs.mkdtempSync(path.join(os.tmpdir(), 'qm-player-firefox-'));
-    const shot = path.join(work, `firefox-midslide-${player.name}.png`);
+    // A screenshot of `url` once Firefox has loaded it, in a profile of its own.
+    const firefoxShot = async (url, name) => {
+      const ffProfile = fs.mkdtempSync(path.join(os.tmpdir(), 'qm-player-firefox-'));
+      const shot = path.join(work, `firefox-${name}-${player.name}.png`);
+      await new Promise((resolve) => {
+        childProcess.execFile(firefox, ['--headless', '--no-remote', '--profile', ffProfile,
+          '--window-size=1100,520', '--screenshot', shot, url],
+        { timeout: 90000, env: Object.assign({}, process.env, { MOZ_HEADLESS: '1' }) }, () => resolve());
+      });
+      fs.rmSync(ffProfile, { recursive: true, force: true });
+      return fs.existsSync(shot) ? shot : null;
+    };
     state.firefox = null;
     state.held = null;
-    await new Promise((resolve) => {
-      childProcess.execFile(firefox, ['--headless', '--no-remote', '--profile', ffProfile,
-        '--window-size=1100,520', '--screenshot', shot, `${origin}/${galleries.small.page}?firefox=1`],
-      { timeout: 90000, env: Object.assign({}, process.env, { MOZ_HEADLESS: '1' }) }, () => resolve());
-    });
-    fs.rmSync(ffProfile, { recursive: true, force: true });
     result.firefox = {
-      screenshot: fs.existsSync(shot) ? shot : null,
+      screenshot: await firefoxShot(`${origin}/${galleries.small.page}?firefox=1`, 'midslide'),
       measured: state.firefox,
       mostHorizontalTitlesAtOnce: state.firefox ? Math.max(...state.firefox.seen, state.firefox.frozen) : null,
+      // The page opened from its folder, as a double click opens it: the gallery, not the fallback picture.
+      fromFolderScreenshot: await firefoxShot('file://' + path.join(work, galleries.small.page), 'from-folder'),
     };
   }
   return result;
