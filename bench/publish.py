@@ -98,6 +98,7 @@ def main():
         runs['publish --jobs 1 --no-cache'].append(run_all([publish('one', '--no-hidpi', '--jobs', '1', '--no-cache')], env))
         loads.append(load())
     rss = peak_rss_mib(publish('rss', '--no-hidpi', '--jobs', '2', '--no-cache'), env)
+    rss2x = peak_rss_mib(publish('rss-hidpi', '--hidpi', '--jobs', '2', '--no-cache'), env)
     identical = same_folders(f'{a.out}/first', f'{a.out}/one') and same_folders(f'{a.out}/first', f'{a.out}/second')
     one_x = sorted(f for f in os.listdir(f'{a.out}/first') if re.fullmatch(r'p\d+_t\.jpg', f))
     two_x = sorted(f for f in os.listdir(f'{a.out}/first-hidpi') if '@2x' in f)
@@ -119,6 +120,7 @@ def main():
               f'| --jobs 1, default and cached folders byte-identical | {identical} | {"yes" if identical else "NO"} |',
               f'| peak memory with --jobs 2 < 100 MiB | {rss:.1f} MiB | {"yes" if rss < 100 else "NO"} |',
               f'| first publish --hidpi / first publish (report) | {first2x / first:.2f} | - |',
+              f'| peak memory with --hidpi --jobs 2 (report) | {rss2x:.1f} MiB | - |',
               f'| second publish --hidpi / first publish --hidpi <= 0.1 | {second2x / first2x:.3f} | '
               f'{"yes" if second2x / first2x <= 0.1 else "NO"} |',
               f'| 1x pictures byte-identical with --hidpi | {one_x_kept} | {"yes" if one_x_kept else "NO"} |',
