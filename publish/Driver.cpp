@@ -149,8 +149,12 @@ bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QSt
         CopyFromPreview(preview, item.ImageFile, outputFolder);
     for (const TItemData &item : document.Items)
         CopyFromPreview(preview, item.ExtraImageFile, outputFolder);
+    for (const TPictureVariants &variants : document.ItemVariants)
+        for (const TPictureVariant &variant : variants)
+            CopyFromPreview(preview, variant.FileName, outputFolder);
     for (const TLinkedFileInfo &file : document.LinkedFiles)
         CopyFromPreview(preview, file.FileName, outputFolder);
+    CopyFromPreview(preview, CompanionFileName(prefix), outputFolder);
     // Two half steps, as the bar has always moved for this stage: it fills in two jumps.
     progress.Step(50);
     progress.Step(50);

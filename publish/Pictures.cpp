@@ -7,6 +7,7 @@
 #include "publish/GifCodec.h"
 #include "publish/JpegCodec.h"
 #include "publish/RenderCache.h"
+#include "publish/Variants.h"
 #include "publish/WorkingFiles.h"
 
 #include <QFile>
@@ -225,8 +226,15 @@ PicturePassOptions g_options;
 struct RenderedPicture
 {
     QByteArray bytes;
+    std::vector<RenderedVariant> variants;
     std::exception_ptr error;
 };
+
+// "p3_t": the name of the fourth item's pictures, without their extension.
+QString ItemBaseName(int index)
+{
+    return QStringLiteral("p%1_t").arg(index);
+}
 
 // Decode, resize and encode, or copy from the cache: touches nothing but the cache.
 RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &settings, const RenderCache &cache)
@@ -249,28 +257,20 @@ RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &s
     return result;
 }
 
-// The preview folder only ever holds copies made again by every build, so a picture
-// placed there is renamed into place whole, replacing an older one (or a link of
-// that name, never written through), but not flushed to the disk. False when
-// anything fails; nothing of it is left then.
-bool WriteScratchFile(const QString &path, const QByteArray &bytes)
+// The item's picture, then its variants by `plan`.
+RenderedPicture RenderItem(const QString &source, int index, const RenderSettings &settings, const VariantPlan &plan,
+                           const RenderCache &cache)
 {
-    // Made new (never through a link of that name), with the permissions any new file gets.
-    const QString partial = path + QStringLiteral(".part");
-    QFile::remove(partial);
-    QFile file(partial);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (written && file.error() == QFileDevice::NoError) {
-        if (QFileInfo(path).isSymLink() || QFileInfo(path).isFile())
-            QFile::remove(path);
-        if (QFile::rename(partial, path))
-            return true;
+    RenderedPicture result = RenderItemPicture(source, settings, cache);
+    if (result.error || plan.empty())
+        return result;
+    try {
+        result.variants = RenderItemVariants(source, ItemBaseName(index), settings, plan, cache);
+    } catch (...) {
+        result.bytes.clear();
+        result.error = std::current_exception();
     }
-    QFile::remove(partial);
-    return false;
+    return result;
 }
 
 // One item between being scheduled and being applied.
@@ -356,6 +356,9 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         }
     };
 
+    const VariantPlan plan = PlanVariants(document.AppletExtras, CurrentExtrasOverride());
+    document.ItemVariants.assign(document.Items.size(), TPictureVariants());
+
     const int jobs = options.jobs > 0 ? options.jobs : std::max(QThread::idealThreadCount(), 1);
     const RenderCache cache(options.useCache ? RenderCache::UserFolder() : QString());
     // After the cache, which the workers use, and before the items they hand back.
@@ -380,9 +383,10 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
                 s.extension = PictureExtension(p.source);
                 if (workers) {
                     p.byWorker = true;
-                    p.future = workers->Submit([source = p.source, s, &cache] { return RenderItemPicture(source, s, cache); });
+                    p.future =
+                        workers->Submit([source = p.source, index, s, &plan, &cache] { return RenderItem(source, index, s, plan, cache); });
                 } else
-                    p.rendered = RenderItemPicture(p.source, s, cache);
+                    p.rendered = RenderItem(p.source, index, s, plan, cache);
                 ++inFlight;
             }
         }
@@ -409,19 +413,11 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         stored = true;
 
         TItemData data = document.GetItem(index);
-        const QString fileName = QStringLiteral("p%1_t").arg(index) + PictureExtension(item.source);
-        // Written straight into the preview folder, where the temporary copy would
-        // have gone; only when that fails, the long way round, with its failures.
-        const QString previewPath = PreviewFolder() + fileName;
-        const bool placed = WriteScratchFile(previewPath, rendered.bytes);
-        const QString tempPath = TempFolder() + fileName;
-        if (!placed)
-            SaveWholeFile(tempPath, rendered.bytes);
+        const QString fileName = ItemBaseName(index) + PictureExtension(item.source);
+        PlaceGeneratedPicture(document, fileName, rendered.bytes);
         data.ImageFile = fileName;
         document.SetItem(data, index);
-        AddWorkingFile(document, placed ? previewPath : tempPath);
-        if (!placed)
-            QFile::remove(tempPath);
+        PlaceItemVariants(document, index, rendered.variants);
         progress.Step(1);
     }
     if (stored)

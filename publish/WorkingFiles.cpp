@@ -22,6 +22,49 @@ void CopyFileOver(const QString &from, const QString &to)
     CopyWholeFile(from, to);
 }
 
+namespace {
+
+// The preview folder only ever holds copies made again by every build, so a picture
+// placed there is renamed into place whole, replacing an older one (or a link of
+// that name, never written through), but not flushed to the disk. False when
+// anything fails; nothing of it is left then.
+bool WriteScratchFile(const QString &path, const QByteArray &bytes)
+{
+    // Made new (never through a link of that name), with the permissions any new file gets.
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    QFile file(partial);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (written && file.error() == QFileDevice::NoError) {
+        if (QFileInfo(path).isSymLink() || QFileInfo(path).isFile())
+            QFile::remove(path);
+        if (QFile::rename(partial, path))
+            return true;
+    }
+    QFile::remove(partial);
+    return false;
+}
+
+} // namespace
+
+void PlaceGeneratedPicture(TAppletAgent &document, const QString &fileName, const QByteArray &bytes)
+{
+    // Written straight into the preview folder, where the temporary copy would
+    // have gone; only when that fails, the long way round, with its failures.
+    const QString previewPath = PreviewFolder() + fileName;
+    if (WriteScratchFile(previewPath, bytes)) {
+        AddWorkingFile(document, previewPath);
+        return;
+    }
+    const QString tempPath = TempFolder() + fileName;
+    SaveWholeFile(tempPath, bytes);
+    AddWorkingFile(document, tempPath);
+    QFile::remove(tempPath);
+}
+
 void AddWorkingFile(TAppletAgent &document, const QString &path)
 {
     const QString name = ExtractFileName(path);

@@ -18,11 +18,13 @@
 void TMainForm::ReadAppletPane()
 {
     Document->SetAppletData(ReadAppletControls(this));
+    Document->AppletExtras = ReadAppletExtraControls(this);
 }
 
 void TMainForm::ShowAppletPane()
 {
     ShowAppletControls(Document->GetAppletData(), this);
+    ShowAppletExtraControls(Document->AppletExtras, this);
 }
 
 void TMainForm::ReadItemPane(int index)

@@ -161,6 +161,68 @@ TEST_F(PicturePass, APictureReplacesALinkInThePreviewFolderWithoutWritingThrough
     EXPECT_EQ(QDir(preview).entryList(QDir::Files), QStringList{QStringLiteral("p0_t.bmp")});
 }
 
+// The pixels of a generated picture of type `name`'s extension.
+Bitmap DecodeGenerated(const QString &name, const QByteArray &bytes)
+{
+    if (name.endsWith(QLatin1String(".jpg")))
+        return DecodeJpeg(bytes);
+    return name.endsWith(QLatin1String(".gif")) ? DecodeGif(bytes, 0) : DecodeBmp(bytes);
+}
+
+TEST_F(PicturePass, TwiceSizePicturesWhereTheSourceHasThePixelsAndTheSamePicturesAtOnce)
+{
+    // A 96 x 54 gallery: the 2x picture is 192 x 108. Mode 0 matches the height of this
+    // wide frame, mode 1 its width; a source with fewer pixels there gets no 2x picture.
+    const struct
+    {
+        const char *name;
+        Bitmap picture;
+        int mode;
+        bool twice;
+    } cases[] = {{"a.jpg", Gradient(320, 200), 0, true},  {"b.gif", Gradient(90, 160), 0, true}, {"c.bmp", Gradient(400, 107), 0, false},
+                 {"d.jpg", Gradient(191, 400), 1, false}, {"e.bmp", Gradient(192, 60), 1, true}, {"f.jpg", Gradient(192, 108), 0, true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QLatin1String(c.name);
+        WriteBytes(work(name), name.endsWith(QLatin1String(".jpg"))   ? EncodeJpeg(c.picture)
+                               : name.endsWith(QLatin1String(".gif")) ? EncodeGif(c.picture)
+                                                                      : EncodeBmp(c.picture));
+        document.Items.clear();
+        tree = MemoryItemTree();
+        addItem(work(name));
+        document.AppletData.ThumbProcessType = QString::number(c.mode);
+        document.AppletExtras.HiDpi = QStringLiteral("0");
+        const PassOutcome plain = run(kOneByOne);
+        document.AppletExtras.HiDpi = QStringLiteral("1");
+        const PassOutcome sharp = run(kOneByOne);
+        ASSERT_EQ(sharp.error, QStringLiteral("(no error)"));
+
+        const QString one = plain.imageFiles.front();
+        const QString two = one.left(4) + QStringLiteral("@2x") + one.mid(4);
+        EXPECT_EQ(sharp.imageFiles, plain.imageFiles);
+        EXPECT_EQ(sharp.preview.at(one), plain.preview.at(one)) << "the 1x picture stays as it was";
+        EXPECT_EQ(sharp.preview.count(two), c.twice ? 1u : 0u);
+        EXPECT_EQ(sharp.workingFiles, c.twice ? (QStringList{one, two}) : QStringList{one});
+        if (c.twice) {
+            const Bitmap larger = DecodeGenerated(two, sharp.preview.at(two));
+            EXPECT_EQ(larger.width(), 192);
+            EXPECT_EQ(larger.height(), 108);
+        }
+    }
+
+    // Worker threads and the cache give the same files as one picture after another.
+    document.Items.clear();
+    tree = MemoryItemTree();
+    document.AppletData.ThumbProcessType = QStringLiteral("0");
+    mixedGallery();
+    const PassOutcome expected = run(kOneByOne);
+    EXPECT_EQ(expected.preview.size(), 6u + 5u); // six pictures, and 2x for all but the 50 pixels high c.bmp
+    for (const PicturePassOptions options : {PicturePassOptions{3, false}, PicturePassOptions{3, true}, PicturePassOptions{2, true}}) {
+        SCOPED_TRACE(testing::Message() << "jobs " << options.jobs << (options.useCache ? ", cache" : ""));
+        EXPECT_TRUE(run(options) == expected);
+    }
+}
+
 // ---- the cache itself ----
 
 class PictureCache : public PicturePass

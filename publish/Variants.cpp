@@ -1,0 +1,180 @@
+#include "publish/Variants.h"
+
+#include "model/Error.h"
+#include "publish/BmpCodec.h"
+#include "publish/ConfigXml.h"
+#include "publish/GifCodec.h"
+#include "publish/JpegCodec.h"
+#include "publish/Pictures.h"
+#include "publish/WorkingFiles.h"
+
+#include <QFileInfo>
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <utility>
+
+namespace {
+
+const char *const kWebp = ".webp";
+
+std::mutex g_overrideLock;
+ExtrasOverride g_override;
+
+bool IsOn(const QString &flag, std::optional<bool> override)
+{
+    return override.value_or(flag == QLatin1String("1"));
+}
+
+// WebP pictures come from the WebP encoder of publish/codecs/, which this build does
+// not hold yet: a gallery asking for them stops before any of its pictures is placed.
+QByteArray EncodeWebpPicture(const Bitmap &)
+{
+    throw QmError(QStringLiteral("WebP pictures are not available in this build of Quillmere. Please turn off "
+                                 "\"Also publish WebP pictures (smaller)\" on the Script Parameters tab (or publish "
+                                 "with --no-webp) and try again."));
+}
+
+QByteArray EncodeVariant(const Bitmap &picture, const QString &extension)
+{
+    return extension == QLatin1String(kWebp) ? EncodeWebpPicture(picture) : EncodePicture(picture, extension);
+}
+
+// The source's width and height as it is shown, from the header where the type allows.
+std::pair<int, int> ShownSize(const QString &source)
+{
+    const QByteArray bytes = ReadPictureSource(source);
+    const QString type = PictureExtension(source);
+    if (type == QLatin1String(".jpg")) {
+        const JpegReader reader(bytes);
+        return {reader.shownWidth(), reader.shownHeight()};
+    }
+    const Bitmap picture = type == QLatin1String(".gif") ? DecodeGif(bytes, 0) : DecodeBmp(bytes);
+    return {picture.width(), picture.height()};
+}
+
+// Whether the source has the pixels for a picture of `settings` without enlarging.
+bool HoldsPixelsFor(const QString &source, const RenderSettings &settings)
+{
+    if (std::int64_t(settings.width) * settings.height > kMaxBitmapPixels)
+        return false;
+    const auto [sw, sh] = ShownSize(source);
+    return ComputeGeometry(sw, sh, settings.width, settings.height, settings.mode).scale >= 1.0f;
+}
+
+// The type of a generated file: its extension, from the dot on, in lower case.
+QString TypeOf(const QString &fileName)
+{
+    return QLatin1Char('.') + QFileInfo(fileName).suffix().toLower();
+}
+
+QString OwnType(const TAppletAgent &document, int index)
+{
+    return TypeOf(document.Items.at(size_t(index)).ImageFile);
+}
+
+const TPictureVariants &VariantsOf(const TAppletAgent &document, int index)
+{
+    static const TPictureVariants none;
+    return size_t(index) < document.ItemVariants.size() ? document.ItemVariants[size_t(index)] : none;
+}
+
+} // namespace
+
+void SetExtrasOverride(const ExtrasOverride &override)
+{
+    const std::lock_guard lock(g_overrideLock);
+    g_override = override;
+}
+
+ExtrasOverride CurrentExtrasOverride()
+{
+    const std::lock_guard lock(g_overrideLock);
+    return g_override;
+}
+
+VariantPlan PlanVariants(const TAppletExtras &extras, const ExtrasOverride &override)
+{
+    const bool hiDpi = IsOn(extras.HiDpi, override.hiDpi);
+    VariantPlan plan;
+    if (hiDpi)
+        plan.push_back({2, QString()});
+    if (IsOn(extras.WebP, override.webP)) {
+        plan.push_back({1, QLatin1String(kWebp)});
+        if (hiDpi)
+            plan.push_back({2, QLatin1String(kWebp)});
+    }
+    return plan;
+}
+
+QString VariantFileName(const QString &baseName, int scale, const QString &extension)
+{
+    return baseName + (scale > 1 ? QStringLiteral("@%1x").arg(scale) : QString()) + extension;
+}
+
+std::vector<RenderedVariant> RenderItemVariants(const QString &source, const QString &baseName, const RenderSettings &settings,
+                                                const VariantPlan &plan, const RenderCache &cache)
+{
+    std::vector<RenderedVariant> variants;
+    std::map<int, Bitmap> drawn; // by scale, drawn at the first variant the cache does not hold
+    std::set<int> tooFewPixels;  // scales the source cannot fill
+    for (const VariantKind &kind : plan) {
+        RenderSettings s = settings;
+        s.width *= kind.scale;
+        s.height *= kind.scale;
+        if (!kind.extension.isEmpty())
+            s.extension = kind.extension;
+        if ((kind.scale == 1 && s.extension == settings.extension) || tooFewPixels.count(kind.scale))
+            continue;
+        const QString key = cache.Key(source, s);
+        QByteArray bytes = cache.Load(key);
+        if (bytes.isEmpty()) {
+            auto picture = drawn.find(kind.scale);
+            if (picture == drawn.end()) {
+                if (kind.scale > 1 && !HoldsPixelsFor(source, s)) {
+                    tooFewPixels.insert(kind.scale);
+                    continue;
+                }
+                picture = drawn.emplace(kind.scale, RenderPicture(source, s.width, s.height, s.mode, s.fill)).first;
+            }
+            bytes = EncodeVariant(picture->second, s.extension);
+            // A source changed while it was drawn is not kept under its old key.
+            if (!key.isEmpty() && cache.Key(source, s) == key)
+                cache.Store(key, bytes);
+        }
+        variants.push_back({kind.scale, VariantFileName(baseName, kind.scale, s.extension), bytes});
+    }
+    return variants;
+}
+
+void PlaceItemVariants(TAppletAgent &document, int index, const std::vector<RenderedVariant> &variants)
+{
+    if (document.ItemVariants.size() < document.Items.size())
+        document.ItemVariants.resize(document.Items.size());
+    for (const RenderedVariant &variant : variants) {
+        PlaceGeneratedPicture(document, variant.fileName, variant.bytes);
+        document.ItemVariants[size_t(index)].push_back({variant.scale, variant.fileName});
+    }
+}
+
+QString VariantSrcset(const TAppletData &data, const TPictureVariants &variants, const QString &extension, bool withOneX)
+{
+    QStringList candidates;
+    for (const TPictureVariant &variant : variants)
+        if ((withOneX || variant.Scale > 1) && TypeOf(variant.FileName) == extension)
+            candidates << ImagePath(data, variant.FileName) + QStringLiteral(" %1x").arg(variant.Scale);
+    return candidates.join(QStringLiteral(", "));
+}
+
+QString HiDpiSrcset(const TAppletAgent &document, int index)
+{
+    return VariantSrcset(document.AppletData, VariantsOf(document, index), OwnType(document, index), false);
+}
+
+QString WebpSrcset(const TAppletAgent &document, int index)
+{
+    if (OwnType(document, index) == QLatin1String(kWebp))
+        return QString();
+    return VariantSrcset(document.AppletData, VariantsOf(document, index), QLatin1String(kWebp), true);
+}
