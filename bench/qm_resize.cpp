@@ -5,9 +5,9 @@
 // 24-bit picture to compare palettes).
 #include "model/Error.h"
 #include "model/SaveFile.h"
-#include "publish/BmpCodec.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/BmpCodec.h"
+#include "publish/codecs/GifCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "publish/Pictures.h"
 
 #include <QCoreApplication>

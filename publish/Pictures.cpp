@@ -2,10 +2,10 @@
 
 #include "model/Error.h"
 #include "model/SaveFile.h"
-#include "publish/BmpCodec.h"
+#include "publish/codecs/BmpCodec.h"
 #include "publish/Folders.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/GifCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "publish/RenderCache.h"
 #include "publish/WorkingFiles.h"
 

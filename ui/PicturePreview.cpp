@@ -1,9 +1,9 @@
 #include "ui/PicturePreview.h"
 
 #include "model/Error.h"
-#include "publish/BmpCodec.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/BmpCodec.h"
+#include "publish/codecs/GifCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "publish/Pictures.h"
 #include "ui/AccessibleRoles.h"
 

@@ -5,7 +5,7 @@
 #include "model/MemorySeams.h"
 #include "model/SaveFile.h"
 #include "publish/HeadlessPublisher.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "publish/RenderCache.h"
 
 #include <QCoreApplication>

@@ -6,7 +6,7 @@
 #include "UiFixture.h"
 
 #include "publish/Folders.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "ui/PicturePreview.h"
 
 #include <QAction>

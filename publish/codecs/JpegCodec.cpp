@@ -1,4 +1,4 @@
-#include "publish/JpegCodec.h"
+#include "publish/codecs/JpegCodec.h"
 
 #include "model/Error.h"
 
