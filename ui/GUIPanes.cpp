@@ -4,6 +4,7 @@
 
 #include "ui/ColorPanel.h"
 #include "ui/ControlTables.h"
+#include "publish/codecs/Formats.h"
 #include "ui/GUIShared.h"
 #include "ui/PaneCodec.h"
 
@@ -125,7 +126,7 @@ void TMainForm::PickPanelColor(TColorPanel *panel)
 
 void TMainForm::spdbtnItemImageNormalClick()
 {
-    const QStringList chosen = m_prompts.OpenPictures(QLatin1String(kPictureFilter), QString(), false);
+    const QStringList chosen = m_prompts.OpenPictures(PictureDialogFilter(), QString(), false);
     const QString path = chosen.isEmpty() ? QString() : chosen.first();
     if (!sender() || sender()->objectName() != QLatin1String("spdbtnOriginalImagePath"))
         return;

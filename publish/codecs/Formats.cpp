@@ -1,0 +1,185 @@
+#include "publish/codecs/Formats.h"
+
+#include "model/Error.h"
+#include "publish/Colour.h"
+#include "publish/Pictures.h"
+#include "publish/codecs/BmpCodec.h"
+#include "publish/codecs/GifCodec.h"
+#include "publish/codecs/HeifCodec.h"
+#include "publish/codecs/JpegCodec.h"
+#include "publish/codecs/PngCodec.h"
+#include "publish/codecs/TiffCodec.h"
+#include "publish/codecs/WebpCodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace {
+
+bool Begins(const QByteArray &head, const char *magic, qsizetype at = 0)
+{
+    const auto n = qsizetype(std::strlen(magic));
+    return head.size() >= at + n && std::memcmp(head.constData() + at, magic, std::size_t(n)) == 0;
+}
+
+// An ISO media file ("ftyp" box first) whose major or compatible brands include one of `brands`.
+bool HasBrand(const QByteArray &head, std::initializer_list<const char *> brands)
+{
+    if (!Begins(head, "ftyp", 4))
+        return false;
+    for (qsizetype at = 8; at + 4 <= head.size(); at += at == 8 ? 8 : 4)
+        for (const char *brand : brands)
+            if (Begins(head, brand, at))
+                return true;
+    return false;
+}
+
+DecodedPicture Whole(Bitmap pixels)
+{
+    DecodedPicture result;
+    result.shownWidth = pixels.width();
+    result.shownHeight = pixels.height();
+    result.pixels = std::move(pixels);
+    return result;
+}
+
+} // namespace
+
+std::span<const PictureFormat> PictureFormats()
+{
+    // Made on first use, so that other files' start-up code may already ask.
+    // JPEG, GIF and BMP are listed first and in the order the dialogs have always shown them.
+    static const PictureFormat formats[] = {
+    {"JPEG", {QStringLiteral("jpg"), QStringLiteral("jpeg")}, ".jpg", "Jpeg Files", false,
+     [](const QByteArray &head) { return Begins(head, "\xFF\xD8\xFF"); }, DecodeJpegSource,
+     [](const DrawnPicture &p) { return EncodeJpeg(p.pixels, 90); }},
+    {"GIF", {QStringLiteral("gif")}, ".gif", "Gif Files", false,
+     [](const QByteArray &head) { return Begins(head, "GIF87a") || Begins(head, "GIF89a"); },
+     [](const QByteArray &bytes, const DecodeRequest &r) { return Whole(DecodeGif(bytes, r.fill, r.maxPixels)); },
+     [](const DrawnPicture &p) { return EncodeGif(p.pixels); }},
+    {"BMP", {QStringLiteral("bmp")}, ".bmp", "Bitmap Files", false, [](const QByteArray &head) { return Begins(head, "BM"); },
+     [](const QByteArray &bytes, const DecodeRequest &r) { return Whole(DecodeBmp(bytes, r.maxPixels)); },
+     [](const DrawnPicture &p) { return EncodeBmp(p.pixels); }},
+    {"PNG", {QStringLiteral("png")}, ".png", "PNG Files", true,
+     [](const QByteArray &head) { return Begins(head, "\x89PNG\r\n\x1A\n"); },
+     [](const QByteArray &bytes, const DecodeRequest &r) { return DecodePng(bytes, r.maxPixels); },
+     [](const DrawnPicture &p) { return EncodePng(p.pixels, p.alpha); }},
+    {"WebP", {QStringLiteral("webp")}, ".webp", "WebP Files", true,
+     [](const QByteArray &head) { return Begins(head, "RIFF") && Begins(head, "WEBP", 8); }, DecodeWebp,
+     [](const DrawnPicture &p) { return EncodeWebp(p.pixels, p.alpha, p.lossless); }},
+    {"HEIC/HEIF", {QStringLiteral("heic"), QStringLiteral("heif")}, ".jpg", "HEIC/HEIF Files", false,
+     [](const QByteArray &head) { return HasBrand(head, {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"}); },
+     [](const QByteArray &bytes, const DecodeRequest &r) { return DecodeHeif(bytes, r.maxPixels); }, nullptr},
+    {"AVIF", {QStringLiteral("avif")}, ".jpg", "AVIF Files", false,
+     [](const QByteArray &head) { return HasBrand(head, {"avif", "avis", "mif1"}); },
+     [](const QByteArray &bytes, const DecodeRequest &r) { return DecodeHeif(bytes, r.maxPixels); }, nullptr},
+    {"TIFF", {QStringLiteral("tif"), QStringLiteral("tiff")}, ".jpg", "TIFF Files", false,
+     [](const QByteArray &head) {
+         for (const char *magic : {"II*\0", "MM\0*", "II+\0", "MM\0+"})
+             if (head.startsWith(QByteArrayView(magic, 4)))
+                 return true;
+         return false;
+     },
+     [](const QByteArray &bytes, const DecodeRequest &r) { return DecodeTiff(bytes, r.maxPixels); }, nullptr},
+    };
+    return formats;
+}
+
+namespace {
+
+// "*.jpg;*.jpeg" for one row.
+QString Patterns(const PictureFormat &format)
+{
+    QStringList patterns;
+    for (const QString &extension : format.extensions)
+        patterns << QStringLiteral("*.") + extension;
+    return patterns.join(QLatin1Char(';'));
+}
+
+} // namespace
+
+const PictureFormat *FormatOfSource(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    for (const PictureFormat &format : PictureFormats())
+        if (format.extensions.contains(suffix))
+            return &format;
+    return nullptr;
+}
+
+const PictureFormat *FormatWriting(const QString &outputExtension)
+{
+    for (const PictureFormat &format : PictureFormats())
+        if (format.encode && QLatin1String(format.outputExtension) == outputExtension)
+            return &format;
+    return nullptr;
+}
+
+QString SupportedPictureTypes()
+{
+    QStringList types;
+    for (const PictureFormat &format : PictureFormats()) {
+        QStringList dotted;
+        for (const QString &extension : format.extensions)
+            dotted << QLatin1Char('.') + extension;
+        types << QStringLiteral("%1 (%2)").arg(QLatin1String(format.name), dotted.join(QStringLiteral(", ")));
+    }
+    const QString last = types.takeLast();
+    return types.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
+QString UnsupportedPictureMessage(const QString &path)
+{
+    return QStringLiteral("The picture \"%1\" is of an unsupported picture type: only %2 files can be used.")
+        .arg(path, SupportedPictureTypes());
+}
+
+QString PictureDialogFilter()
+{
+    QStringList all, entries;
+    for (const PictureFormat &format : PictureFormats()) {
+        all << Patterns(format);
+        entries << QStringLiteral("%1(%2)|%2").arg(QLatin1String(format.filterName), Patterns(format));
+    }
+    const QString every = all.join(QLatin1Char(';'));
+    return QStringLiteral("All Image Files(%1)|%1|").arg(every) + entries.join(QLatin1Char('|'));
+}
+
+QString PictureProblem(const QString &path)
+{
+    const PictureFormat *format = FormatOfSource(path);
+    if (!format)
+        return UnsupportedPictureMessage(path);
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return QStringLiteral("The picture \"%1\" cannot be opened: %2.")
+            .arg(path, QFileInfo(path).isFile() ? file.errorString() : QStringLiteral("it is not a file"));
+    if (!format->sniff(file.read(kSniffBytes)))
+        return QStringLiteral("The picture \"%1\" is not a %2 picture: its content does not begin as such a file does.")
+            .arg(path, QLatin1String(format->name));
+    return QString();
+}
+
+DecodedPicture LoadPicture(const QString &path, const DecodeRequest &request)
+{
+    const PictureFormat *format = FormatOfSource(path);
+    if (!format)
+        throw QmError(UnsupportedPictureMessage(path));
+    const QByteArray bytes = ReadPictureSource(path);
+    try {
+        DecodedPicture picture = format->decode(bytes, request);
+        ConvertToSrgb(picture.pixels, picture.icc);
+        picture.icc.clear();
+        if (picture.orientation > 1) {
+            const int w = picture.pixels.width(), h = picture.pixels.height();
+            picture.pixels = Oriented(std::move(picture.pixels), picture.orientation);
+            picture.alpha = OrientedAlpha(picture.alpha, w, h, picture.orientation);
+            picture.orientation = 1;
+        }
+        return picture;
+    } catch (const QmError &e) {
+        throw QmError(QStringLiteral("%1\nPicture: %2").arg(e.message(), path));
+    }
+}
