@@ -39,4 +39,3 @@ private:
 // red, green and blue primaries and the white point), for a source that states its
 // colour space by numbers instead of a profile. Empty when they make no profile.
 QByteArray ProfileFromPrimaries(const double primaries[8]);
-

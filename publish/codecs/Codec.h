@@ -13,12 +13,12 @@
 // A source picture as decoded, before its colours and orientation are made right.
 struct DecodedPicture
 {
-    Bitmap pixels;        // RGB
-    AlphaPlane alpha;     // empty when the source has no transparency
-    QByteArray icc;       // the embedded colour profile; empty: sRGB
-    int orientation = 1;  // Exif orientation (1..8) still to apply to `pixels`
-    double scale = 1;     // pixels per source pixel: below 1 when decoded at a reduced scale
-    int shownWidth = 0;   // the whole source at full scale, upright
+    Bitmap pixels;       // RGB
+    AlphaPlane alpha;    // empty when the source has no transparency
+    QByteArray icc;      // the embedded colour profile; empty: sRGB
+    int orientation = 1; // Exif orientation (1..8) still to apply to `pixels`
+    double scale = 1;    // pixels per source pixel: below 1 when decoded at a reduced scale
+    int shownWidth = 0;  // the whole source at full scale, upright
     int shownHeight = 0;
     bool lossless = false; // the source is compressed without loss
 };

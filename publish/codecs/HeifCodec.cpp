@@ -56,8 +56,8 @@ QByteArray ColourProfile(const heif_image_handle *handle)
             break;
         const auto p = nclx->color_primaries;
         if (p != heif_color_primaries_ITU_R_BT_709_5 && p != heif_color_primaries_unspecified) {
-            const double primaries[8] = {nclx->color_primary_red_x,   nclx->color_primary_red_y,   nclx->color_primary_green_x,
-                                         nclx->color_primary_green_y, nclx->color_primary_blue_x,  nclx->color_primary_blue_y,
+            const double primaries[8] = {nclx->color_primary_red_x,   nclx->color_primary_red_y,  nclx->color_primary_green_x,
+                                         nclx->color_primary_green_y, nclx->color_primary_blue_x, nclx->color_primary_blue_y,
                                          nclx->color_primary_white_x, nclx->color_primary_white_y};
             icc = ProfileFromPrimaries(primaries);
         }

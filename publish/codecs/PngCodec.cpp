@@ -90,8 +90,8 @@ DecodedPicture DecodePng(const QByteArray &bytes, std::int64_t maxPixels)
         throw ReadError(image);
     DecodedPicture result;
     // Checked before anything of the picture's size is allocated.
-    result.pixels = Bitmap(int(std::min<png_uint_32>(image.width, 1u << 30)), int(std::min<png_uint_32>(image.height, 1u << 30)),
-                           maxPixels);
+    result.pixels =
+        Bitmap(int(std::min<png_uint_32>(image.width, 1u << 30)), int(std::min<png_uint_32>(image.height, 1u << 30)), maxPixels);
     const bool alpha = image.format & PNG_FORMAT_FLAG_ALPHA;
     image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
     if (alpha) {

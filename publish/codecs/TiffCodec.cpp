@@ -65,7 +65,8 @@ int MapProc(thandle_t, void **, toff_t *)
     return 0;
 }
 
-void UnmapProc(thandle_t, void *, toff_t) {}
+void UnmapProc(thandle_t, void *, toff_t)
+{}
 
 int OnError(TIFF *, void *user, const char *, const char *format, va_list args)
 {
@@ -102,8 +103,8 @@ DecodedPicture DecodeTiff(const QByteArray &bytes, std::int64_t maxPixels)
     TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), tmsize_t(256) << 20);
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), OnError, &file);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), OnWarning, &file);
-    const std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt("picture", "rm", &file, ReadProc, WriteProc, SeekProc, CloseProc,
-                                                                  SizeProc, MapProc, UnmapProc, options.get()));
+    const std::unique_ptr<TIFF, TiffCloser> tif(
+        TIFFClientOpenExt("picture", "rm", &file, ReadProc, WriteProc, SeekProc, CloseProc, SizeProc, MapProc, UnmapProc, options.get()));
     if (!tif)
         throw ReadError(file.error);
     std::uint32_t width = 0, height = 0;

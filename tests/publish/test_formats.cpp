@@ -30,9 +30,9 @@ struct FormatCase
 {
     const char *source;
     const char *output;
-    int tolerance;          // per channel, for lossy steps and profile round trips
-    bool clearQuarter;      // the lower right quarter is transparent in the output
-    bool grey = false;      // stored in grey: the quarters' colours are greys
+    int tolerance;     // per channel, for lossy steps and profile round trips
+    bool clearQuarter; // the lower right quarter is transparent in the output
+    bool grey = false; // stored in grey: the quarters' colours are greys
     const Probe *colours = kQuarters;
 };
 
@@ -41,32 +41,19 @@ struct FormatCase
 const Probe kCmykQuarters[] = {{6, 4, 0x43C828}, {18, 4, 0x2E62C2}, {6, 12, 0xC8535F}, {18, 12, 0xF0F0F0}};
 
 const FormatCase kCases[] = {
-    {"png-rgb.png", ".png", 0, false},
-    {"png-palette.png", ".png", 0, false},
-    {"png-grey.png", ".png", 0, false, true},
-    {"png-grey-alpha.png", ".png", 0, true, true},
-    {"png-rgba.png", ".png", 0, true},
-    {"png-16bit.png", ".png", 0, false},
-    {"png-interlaced.png", ".png", 0, false},
-    {"png-exif-turned.png", ".png", 0, false},
-    {"png-prophoto.png", ".png", 3, false},
-    {"webp-lossy.webp", ".webp", 8, false},
-    {"webp-lossless.webp", ".webp", 0, false},
-    {"webp-alpha.webp", ".webp", 0, true},
-    {"webp-animated.webp", ".webp", 3, false},
-    {"webp-exif-turned.webp", ".webp", 0, false},
-    {"webp-adobe.webp", ".webp", 3, false},
-    {"heic.heic", ".jpg", 8, false},
-    {"avif.avif", ".jpg", 8, false},
-    {"tiff-rgb8.tif", ".jpg", 3, false},
-    {"tiff-rgb16.tif", ".jpg", 3, false},
-    {"tiff-grey.tif", ".jpg", 3, false, true},
-    {"tiff-palette.tif", ".jpg", 3, false},
-    {"tiff-cmyk.tif", ".jpg", 3, false},
-    {"tiff-turned.tif", ".jpg", 3, false},
-    {"tiff-adobe.tif", ".jpg", 4, false},
-    {"jpeg-adobe-exif.jpg", ".jpg", 4, false},
-    {"jpeg-cmyk-profiled.jpg", ".jpg", 12, false, false, kCmykQuarters},
+    {"png-rgb.png", ".png", 0, false},         {"png-palette.png", ".png", 0, false},
+    {"png-grey.png", ".png", 0, false, true},  {"png-grey-alpha.png", ".png", 0, true, true},
+    {"png-rgba.png", ".png", 0, true},         {"png-16bit.png", ".png", 0, false},
+    {"png-interlaced.png", ".png", 0, false},  {"png-exif-turned.png", ".png", 0, false},
+    {"png-prophoto.png", ".png", 3, false},    {"webp-lossy.webp", ".webp", 8, false},
+    {"webp-lossless.webp", ".webp", 0, false}, {"webp-alpha.webp", ".webp", 0, true},
+    {"webp-animated.webp", ".webp", 3, false}, {"webp-exif-turned.webp", ".webp", 0, false},
+    {"webp-adobe.webp", ".webp", 3, false},    {"heic.heic", ".jpg", 8, false},
+    {"avif.avif", ".jpg", 8, false},           {"tiff-rgb8.tif", ".jpg", 3, false},
+    {"tiff-rgb16.tif", ".jpg", 3, false},      {"tiff-grey.tif", ".jpg", 3, false, true},
+    {"tiff-palette.tif", ".jpg", 3, false},    {"tiff-cmyk.tif", ".jpg", 3, false},
+    {"tiff-turned.tif", ".jpg", 3, false},     {"tiff-adobe.tif", ".jpg", 4, false},
+    {"jpeg-adobe-exif.jpg", ".jpg", 4, false}, {"jpeg-cmyk-profiled.jpg", ".jpg", 12, false, false, kCmykQuarters},
 };
 
 // The output decoded again with its coverage (255 where it has none).
