@@ -158,4 +158,17 @@ TEST(Formats, LookalikesAndStrangersAreRefusedBeforeDecoding)
     EXPECT_TRUE(PictureProblem(scratch.Work() + QStringLiteral("gone.png")).contains(QStringLiteral("cannot be opened")));
 }
 
+TEST(Formats, TheHelpAndTheManualPagesNameEveryType)
+{
+    for (const char *page :
+         {"data/help/customizing_fl_script_script_images.htm", "packaging/man/quillmere.1", "packaging/man/quillmere-publish.1"}) {
+        const QByteArray text = ReadBytes(QString::fromUtf8(QM_TESTS_SOURCE_DIR) + QStringLiteral("/../") + QLatin1String(page));
+        for (const PictureFormat &format : PictureFormats()) {
+            EXPECT_TRUE(text.contains(format.name)) << page << ": " << format.name;
+            for (const QString &extension : format.extensions)
+                EXPECT_TRUE(text.contains("." + extension.toLatin1())) << page << ": " << extension.toStdString();
+        }
+    }
+}
+
 } // namespace
