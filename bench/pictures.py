@@ -32,7 +32,7 @@ def tools(ours):
         'im-bmp': ('bmp', lambda i, o: IM + [i] + CROP + ['-type', 'TrueColor', 'BMP3:' + o], 'ImageMagick'),
         'ours-png': ('png', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'libpng, Lanczos-3, PNG'),
         'vips-png': ('png', vips('.png'), 'lanczos3, PNG'),
-        'ours-webp': ('webp', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'libwebp scaled decode, Lanczos-3, WebP q90'),
+        'ours-webp': ('webp', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'libwebp scaled decode, Lanczos-3, WebP q95 sharp YUV'),
         'vips-webp': ('webp', vips('.webp', 'Q=90'), 'shrink-on-load, lanczos3, WebP q90'),
         'ours-heic': ('heic', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'libheif, Lanczos-3, 4:4:4 q90 JPEG'),
         'vips-heic': ('heic', vips('.jpg', 'Q=90'), 'libheif, lanczos3, 4:4:4 q90 JPEG'),

@@ -138,6 +138,7 @@ QByteArray EncodeWebp(const Bitmap &picture, const AlphaPlane &alpha, bool lossl
     config.lossless = lossless ? 1 : 0;
     config.quality = lossless ? 75.0f : quality;
     config.method = 4;
+    config.use_sharp_yuv = lossless ? 0 : 1;
     pic.use_argb = lossless ? 1 : 0;
     pic.width = picture.width();
     pic.height = picture.height();
