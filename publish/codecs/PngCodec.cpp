@@ -42,26 +42,33 @@ QByteArray Inflate(const char *data, std::size_t size)
     return status == Z_STREAM_END && out.size() <= kMaxProfileBytes ? out : QByteArray();
 }
 
-// The profile and orientation from the chunks before the picture data.
-void ReadChunks(const QByteArray &bytes, DecodedPicture &result)
+// Takes the profile and orientation from the chunks before the picture data. False
+// when a chunk reaches past the end of the file: libpng would allocate whatever
+// length a chunk claims before it finds that out.
+bool ReadChunks(const QByteArray &bytes, DecodedPicture &result)
 {
     qsizetype at = 8;
+    bool beforeData = true;
     while (at + 12 <= bytes.size()) {
         const std::uint32_t length = BigEndian32(bytes.constData() + at);
         const char *type = bytes.constData() + at + 4;
         const char *data = type + 4;
-        if (length > std::uint32_t(bytes.size() - at - 12) || std::memcmp(type, "IDAT", 4) == 0)
-            return;
-        if (std::memcmp(type, "iCCP", 4) == 0 && result.icc.isEmpty()) {
+        if (length > std::uint32_t(bytes.size() - at - 12))
+            return false;
+        if (std::memcmp(type, "IEND", 4) == 0)
+            return true;
+        beforeData = beforeData && std::memcmp(type, "IDAT", 4) != 0;
+        if (beforeData && std::memcmp(type, "iCCP", 4) == 0 && result.icc.isEmpty()) {
             // Name (1 to 79 bytes), a zero, the method (0), then the zlib stream.
             const auto *end = static_cast<const char *>(std::memchr(data, 0, std::min<std::uint32_t>(length, 80)));
             if (end && end + 2 <= data + length && end[1] == 0)
                 result.icc = Inflate(end + 2, std::size_t(data + length - end - 2));
-        } else if (std::memcmp(type, "eXIf", 4) == 0) {
+        } else if (beforeData && std::memcmp(type, "eXIf", 4) == 0) {
             result.orientation = TiffOrientation(reinterpret_cast<const std::uint8_t *>(data), length);
         }
         at += qsizetype(length) + 12;
     }
+    return false;
 }
 
 struct ImageReader
@@ -84,11 +91,13 @@ DecodedPicture DecodePng(const QByteArray &bytes, std::int64_t maxPixels)
 {
     if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.constData()), 0, 8) != 0)
         throw QmError(QStringLiteral("The PNG picture cannot be read: the file does not begin as a PNG file does."));
+    DecodedPicture result;
+    if (!ReadChunks(bytes, result))
+        throw QmError(QStringLiteral("The PNG picture cannot be read: the file is cut short or damaged."));
     ImageReader reader;
     png_image &image = reader.image;
     if (!png_image_begin_read_from_memory(&image, bytes.constData(), std::size_t(bytes.size())))
         throw ReadError(image);
-    DecodedPicture result;
     // Checked before anything of the picture's size is allocated.
     result.pixels =
         Bitmap(int(std::min<png_uint_32>(image.width, 1u << 30)), int(std::min<png_uint_32>(image.height, 1u << 30)), maxPixels);
@@ -107,7 +116,6 @@ DecodedPicture DecodePng(const QByteArray &bytes, std::int64_t maxPixels)
     } else if (!png_image_finish_read(&image, nullptr, result.pixels.data(), 0, nullptr)) {
         throw ReadError(image);
     }
-    ReadChunks(bytes, result);
     result.shownWidth = result.orientation >= 5 ? result.pixels.height() : result.pixels.width();
     result.shownHeight = result.orientation >= 5 ? result.pixels.width() : result.pixels.height();
     result.lossless = true;

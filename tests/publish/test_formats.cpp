@@ -47,7 +47,7 @@ const FormatCase kCases[] = {
     {"png-interlaced.png", ".png", 0, false},  {"png-exif-turned.png", ".png", 0, false},
     {"png-prophoto.png", ".png", 3, false},    {"webp-lossy.webp", ".webp", 8, false},
     {"webp-lossless.webp", ".webp", 0, false}, {"webp-alpha.webp", ".webp", 0, true},
-    {"webp-animated.webp", ".webp", 3, false}, {"webp-exif-turned.webp", ".webp", 0, false},
+    {"webp-animated.webp", ".webp", 6, false}, {"webp-exif-turned.webp", ".webp", 0, false},
     {"webp-adobe.webp", ".webp", 3, false},    {"heic.heic", ".jpg", 8, false},
     {"avif.avif", ".jpg", 8, false},           {"tiff-rgb8.tif", ".jpg", 3, false},
     {"tiff-rgb16.tif", ".jpg", 3, false},      {"tiff-grey.tif", ".jpg", 3, false, true},
