@@ -72,6 +72,9 @@ new_corpus() {
 }
 new_corpus png "$F"/png-rgb.png "$F"/png-palette.png "$F"/png-grey-alpha.png "$F"/png-16bit.png "$F"/png-interlaced.png \
   "$F"/png-exif-turned.png "$F"/png-prophoto.png
+# A chunk that claims far more bytes than the file holds (libpng would allocate them).
+/usr/bin/python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); open(sys.argv[2], "wb").write(d[:33] + bytes.fromhex("60ffffff") + b"tEXtAuthor\0x")' \
+  "$F"/png-rgb.png "$C/png/truncated-long-text-chunk.png"
 new_corpus webp "$F"/webp-*.webp
 new_corpus heif "$F"/heic.heic "$F"/avif.avif
 new_corpus tiff "$F"/tiff-*.tif
