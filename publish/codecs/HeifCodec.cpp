@@ -52,10 +52,12 @@ QByteArray ColourProfile(const heif_image_handle *handle)
         break;
     case heif_color_profile_type_nclx: {
         heif_color_profile_nclx *nclx = nullptr;
-        if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx)
+        // Also on an error the library may have made the profile: it is freed either way.
+        const bool read = heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok;
+        if (!nclx)
             break;
         const auto p = nclx->color_primaries;
-        if (p != heif_color_primaries_ITU_R_BT_709_5 && p != heif_color_primaries_unspecified) {
+        if (read && p != heif_color_primaries_ITU_R_BT_709_5 && p != heif_color_primaries_unspecified) {
             const double primaries[8] = {nclx->color_primary_red_x,   nclx->color_primary_red_y,  nclx->color_primary_green_x,
                                          nclx->color_primary_green_y, nclx->color_primary_blue_x, nclx->color_primary_blue_y,
                                          nclx->color_primary_white_x, nclx->color_primary_white_y};
