@@ -2,6 +2,8 @@
 
 #include "model/Error.h"
 
+#include <QRegularExpression>
+
 #include <tiffio.h>
 
 #include <algorithm>
@@ -74,7 +76,8 @@ int OnError(TIFF *, void *user, const char *, const char *format, va_list args)
     if (file->error.isEmpty()) {
         char message[512];
         std::vsnprintf(message, sizeof message, format, args);
-        file->error = QString::fromLocal8Bit(message);
+        // Many messages start with the name the file was opened under.
+        file->error = QString::fromLocal8Bit(message).remove(QRegularExpression(QStringLiteral("^picture: ")));
     }
     return 1;
 }
