@@ -45,87 +45,104 @@ DecodedPicture Whole(Bitmap pixels)
     return result;
 }
 
+// The first bytes of each type.
+bool IsJpeg(const QByteArray &head)
+{
+    return Begins(head, "\xFF\xD8\xFF");
+}
+bool IsGif(const QByteArray &head)
+{
+    return Begins(head, "GIF87a") || Begins(head, "GIF89a");
+}
+bool IsBmp(const QByteArray &head)
+{
+    return Begins(head, "BM");
+}
+bool IsPng(const QByteArray &head)
+{
+    return Begins(head, "\x89PNG\r\n\x1A\n");
+}
+bool IsWebp(const QByteArray &head)
+{
+    return Begins(head, "RIFF") && Begins(head, "WEBP", 8);
+}
+bool IsHeic(const QByteArray &head)
+{
+    return HasBrand(head, {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"});
+}
+bool IsAvif(const QByteArray &head)
+{
+    return HasBrand(head, {"avif", "avis", "mif1"});
+}
+bool IsTiff(const QByteArray &head)
+{
+    for (const char *magic : {"II*\0", "MM\0*", "II+\0", "MM\0+"})
+        if (head.startsWith(QByteArrayView(magic, 4)))
+            return true;
+    return false;
+}
+
+// The decoders and encoders as the table calls them.
+DecodedPicture ReadGif(const QByteArray &bytes, const DecodeRequest &r)
+{
+    return Whole(DecodeGif(bytes, r.fill, r.maxPixels));
+}
+DecodedPicture ReadBmp(const QByteArray &bytes, const DecodeRequest &r)
+{
+    return Whole(DecodeBmp(bytes, r.maxPixels));
+}
+DecodedPicture ReadPng(const QByteArray &bytes, const DecodeRequest &r)
+{
+    return DecodePng(bytes, r.maxPixels);
+}
+DecodedPicture ReadHeif(const QByteArray &bytes, const DecodeRequest &r)
+{
+    return DecodeHeif(bytes, r.maxPixels);
+}
+DecodedPicture ReadTiff(const QByteArray &bytes, const DecodeRequest &r)
+{
+    return DecodeTiff(bytes, r.maxPixels);
+}
+QByteArray WriteJpeg(const DrawnPicture &p)
+{
+    return EncodeJpeg(p.pixels, 90);
+}
+QByteArray WriteGif(const DrawnPicture &p)
+{
+    return EncodeGif(p.pixels);
+}
+QByteArray WriteBmp(const DrawnPicture &p)
+{
+    return EncodeBmp(p.pixels);
+}
+QByteArray WritePng(const DrawnPicture &p)
+{
+    return EncodePng(p.pixels, p.alpha);
+}
+QByteArray WriteWebp(const DrawnPicture &p)
+{
+    return EncodeWebp(p.pixels, p.alpha, p.lossless);
+}
+
 } // namespace
 
 std::span<const PictureFormat> PictureFormats()
 {
-    // Made on first use, so that other files' start-up code may already ask.
-    // JPEG, GIF and BMP are listed first and in the order the dialogs have always shown them.
+    // Made on first use, so that other files' start-up code may already ask. JPEG, GIF
+    // and BMP come first, in the order the dialogs have always shown them.
+    // clang-format off
     static const PictureFormat formats[] = {
-        {"JPEG",
-         {QStringLiteral("jpg"), QStringLiteral("jpeg")},
-         ".jpg",
-         "Jpeg Files",
-         false,
-         [](const QByteArray &head) { return Begins(head, "\xFF\xD8\xFF"); },
-         DecodeJpegSource,
-         [](const DrawnPicture &p) { return EncodeJpeg(p.pixels, 90); }},
-        {"GIF",
-         {QStringLiteral("gif")},
-         ".gif",
-         "Gif Files",
-         false,
-         [](const QByteArray &head) { return Begins(head, "GIF87a") || Begins(head, "GIF89a"); },
-         [](const QByteArray &bytes, const DecodeRequest &r) { return Whole(DecodeGif(bytes, r.fill, r.maxPixels)); },
-         [](const DrawnPicture &p) { return EncodeGif(p.pixels); }},
-        {"BMP",
-         {QStringLiteral("bmp")},
-         ".bmp",
-         "Bitmap Files",
-         false,
-         [](const QByteArray &head) { return Begins(head, "BM"); },
-         [](const QByteArray &bytes, const DecodeRequest &r) { return Whole(DecodeBmp(bytes, r.maxPixels)); },
-         [](const DrawnPicture &p) { return EncodeBmp(p.pixels); }},
-        {"PNG",
-         {QStringLiteral("png")},
-         ".png",
-         "PNG Files",
-         true,
-         [](const QByteArray &head) { return Begins(head, "\x89PNG\r\n\x1A\n"); },
-         [](const QByteArray &bytes, const DecodeRequest &r) { return DecodePng(bytes, r.maxPixels); },
-         [](const DrawnPicture &p) { return EncodePng(p.pixels, p.alpha); }},
-        {"WebP",
-         {QStringLiteral("webp")},
-         ".webp",
-         "WebP Files",
-         true,
-         [](const QByteArray &head) { return Begins(head, "RIFF") && Begins(head, "WEBP", 8); },
-         DecodeWebp,
-         [](const DrawnPicture &p) { return EncodeWebp(p.pixels, p.alpha, p.lossless); }},
-        {"HEIC/HEIF",
-         {QStringLiteral("heic"), QStringLiteral("heif")},
-         ".jpg",
-         "HEIC/HEIF Files",
-         false,
-         [](const QByteArray &head) {
-             return HasBrand(head, {"heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1"});
-         },
-         [](const QByteArray &bytes, const DecodeRequest &r) { return DecodeHeif(bytes, r.maxPixels); },
-         nullptr},
-        {"AVIF",
-         {QStringLiteral("avif")},
-         ".jpg",
-         "AVIF Files",
-         false,
-         [](const QByteArray &head) {
-             return HasBrand(head, {"avif", "avis", "mif1"});
-         },
-         [](const QByteArray &bytes, const DecodeRequest &r) { return DecodeHeif(bytes, r.maxPixels); },
-         nullptr},
-        {"TIFF",
-         {QStringLiteral("tif"), QStringLiteral("tiff")},
-         ".jpg",
-         "TIFF Files",
-         false,
-         [](const QByteArray &head) {
-             for (const char *magic : {"II*\0", "MM\0*", "II+\0", "MM\0+"})
-                 if (head.startsWith(QByteArrayView(magic, 4)))
-                     return true;
-             return false;
-         },
-         [](const QByteArray &bytes, const DecodeRequest &r) { return DecodeTiff(bytes, r.maxPixels); },
-         nullptr},
+        // name      extensions                                        output   dialog entry       alpha  first bytes  decoder           encoder
+        {"JPEG",      {QStringLiteral("jpg"), QStringLiteral("jpeg")},  ".jpg",  "Jpeg Files",      false, IsJpeg,      DecodeJpegSource, WriteJpeg},
+        {"GIF",       {QStringLiteral("gif")},                          ".gif",  "Gif Files",       false, IsGif,       ReadGif,          WriteGif},
+        {"BMP",       {QStringLiteral("bmp")},                          ".bmp",  "Bitmap Files",    false, IsBmp,       ReadBmp,          WriteBmp},
+        {"PNG",       {QStringLiteral("png")},                          ".png",  "PNG Files",       true,  IsPng,       ReadPng,          WritePng},
+        {"WebP",      {QStringLiteral("webp")},                         ".webp", "WebP Files",      true,  IsWebp,      DecodeWebp,       WriteWebp},
+        {"HEIC/HEIF", {QStringLiteral("heic"), QStringLiteral("heif")}, ".jpg",  "HEIC/HEIF Files", false, IsHeic,      ReadHeif,         nullptr},
+        {"AVIF",      {QStringLiteral("avif")},                         ".jpg",  "AVIF Files",      false, IsAvif,      ReadHeif,         nullptr},
+        {"TIFF",      {QStringLiteral("tif"), QStringLiteral("tiff")},  ".jpg",  "TIFF Files",      false, IsTiff,      ReadTiff,         nullptr},
     };
+    // clang-format on
     return formats;
 }
 
