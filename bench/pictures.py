@@ -2,7 +2,7 @@
 """Times the item-picture path (decode, mode 1 to W x H, encode in the output type)
 of qm-resize beside vipsthumbnail and ImageMagick, single-threaded, and measures the
 PSNR of each output against a 16-bit Lanczos reference. The PNG, WebP, HEIC and AVIF
-pictures are made from 24 MP JPEGs of the corpus; their reference is that JPEG's.
+pictures are made from portrait 12 MP JPEGs of the corpus; their reference is that JPEG's.
 Run through pictures.sh."""
 import argparse, glob, json, os, re, statistics, subprocess, sys, time
 

@@ -2,7 +2,7 @@
 # Picture benchmark: our resize path (qm-resize, a Release build) against vipsthumbnail
 # and ImageMagick in the same run, single-threaded, mode 1 to 667 x 375, over a
 # generated corpus of 12 MP and 24 MP JPEGs, GIFs and BMPs, and PNG, WebP, HEIC and
-# AVIF pictures made from 24 MP JPEGs; reports time, CPU time, peak memory and PSNR
+# AVIF pictures made from portrait 12 MP JPEGs; reports time, CPU time, peak memory and PSNR
 # against a 16-bit Lanczos reference.
 #
 #   bench/pictures.sh [--build DIR] [--corpus DIR] [--out DIR] [--repeats N] [--per-class N] [--only REGEX]
