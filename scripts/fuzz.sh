@@ -30,6 +30,8 @@ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DQM_FUZZ=ON -DQM_SANITIZE=ON -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" >/dev/null
 cmake --build "$BUILD" -j2 --target "${CODECS[@]/#/fuzz_}"
 
+# Leaks inside system libraries that no caller can free are listed there.
+export LSAN_OPTIONS=suppressions=$ROOT/tests/fuzz/lsan.supp:print_suppressions=0
 status=0
 for codec in "${CODECS[@]}"; do
   corpus=$WORK/$codec artifacts=$WORK/crashes-$codec/
