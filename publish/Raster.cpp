@@ -318,3 +318,33 @@ void Flatten(Bitmap &picture, const AlphaPlane &alpha, TColor fill)
             p[c] = std::uint8_t((p[c] * a + f[c] * (255 - a) + 127) / 255);
     }
 }
+
+Bitmap BoxShrink(const Bitmap &picture, int factor)
+{
+    if (factor < 2 || picture.isNull())
+        return picture;
+    const int w = picture.width(), h = picture.height();
+    Bitmap out((w + factor - 1) / factor, (h + factor - 1) / factor, std::int64_t(w) * h);
+    std::vector<std::uint32_t> sums(std::size_t(w) * 3);
+    for (int oy = 0; oy < out.height(); ++oy) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        const int y0 = oy * factor, y1 = std::min(y0 + factor, h);
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t *in = picture.row(y);
+            for (std::size_t i = 0; i < sums.size(); ++i)
+                sums[i] += in[i];
+        }
+        std::uint8_t *o = out.row(oy);
+        for (int ox = 0; ox < out.width(); ++ox, o += 3) {
+            const int x0 = ox * factor, x1 = std::min(x0 + factor, w);
+            const std::uint32_t count = std::uint32_t((x1 - x0) * (y1 - y0));
+            for (int c = 0; c < 3; ++c) {
+                std::uint32_t sum = 0;
+                for (int x = x0; x < x1; ++x)
+                    sum += sums[std::size_t(x) * 3 + std::size_t(c)];
+                o[c] = std::uint8_t((sum + count / 2) / count);
+            }
+        }
+    }
+    return out;
+}

@@ -87,3 +87,8 @@ AlphaPlane OrientedAlpha(const AlphaPlane &alpha, int width, int height, int ori
 
 // The picture as shown over `fill` (0x00BBGGRR): for an output type without transparency.
 void Flatten(Bitmap &picture, const AlphaPlane &alpha, TColor fill);
+
+// The picture shrunk `factor` times along both sides, each pixel the mean of its
+// factor x factor block (the last blocks may be smaller): a fast first step before
+// StretchCopy for a picture drawn much smaller than it is.
+Bitmap BoxShrink(const Bitmap &picture, int factor);

@@ -4,7 +4,6 @@
 
 #include "model/TreeEdits.h"
 #include "publish/Folders.h"
-#include "publish/Pictures.h"
 #include "publish/codecs/Formats.h"
 #include "ui/GUIShared.h"
 

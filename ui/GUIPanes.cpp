@@ -2,9 +2,9 @@
 // the picture and link choosers, the separator guard and the hint line.
 #include "ui/GUI.h"
 
+#include "publish/codecs/Formats.h"
 #include "ui/ColorPanel.h"
 #include "ui/ControlTables.h"
-#include "publish/codecs/Formats.h"
 #include "ui/GUIShared.h"
 #include "ui/PaneCodec.h"
 

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -82,6 +83,24 @@ bool IsTiff(const QByteArray &head)
     return false;
 }
 
+// A picture decoded whole (PNG, HEIF, TIFF) and drawn at least four times smaller
+// is first shrunk by whole blocks, keeping twice the pixels drawn, which the
+// resampling then takes down the rest of the way in a fraction of the time.
+DecodedPicture ShrunkForDrawing(DecodedPicture picture, const DecodeRequest &request)
+{
+    if (!request.drawn || !picture.alpha.empty())
+        return picture;
+    const DrawnArea drawn = request.drawn(picture.shownWidth, picture.shownHeight);
+    const double ratio = std::min((drawn.area.right - drawn.area.left) / std::max(drawn.width, 1),
+                                  (drawn.area.bottom - drawn.area.top) / std::max(drawn.height, 1));
+    const int factor = int(ratio / 2);
+    if (factor >= 2) {
+        picture.pixels = BoxShrink(picture.pixels, factor);
+        picture.scale = 1.0 / factor;
+    }
+    return picture;
+}
+
 // The decoders and encoders as the table calls them.
 DecodedPicture ReadGif(const QByteArray &bytes, const DecodeRequest &r)
 {
@@ -93,15 +112,15 @@ DecodedPicture ReadBmp(const QByteArray &bytes, const DecodeRequest &r)
 }
 DecodedPicture ReadPng(const QByteArray &bytes, const DecodeRequest &r)
 {
-    return DecodePng(bytes, r.maxPixels);
+    return ShrunkForDrawing(DecodePng(bytes, r.maxPixels), r);
 }
 DecodedPicture ReadHeif(const QByteArray &bytes, const DecodeRequest &r)
 {
-    return DecodeHeif(bytes, r.maxPixels);
+    return ShrunkForDrawing(DecodeHeif(bytes, r.maxPixels), r);
 }
 DecodedPicture ReadTiff(const QByteArray &bytes, const DecodeRequest &r)
 {
-    return DecodeTiff(bytes, r.maxPixels);
+    return ShrunkForDrawing(DecodeTiff(bytes, r.maxPixels), r);
 }
 QByteArray WriteJpeg(const DrawnPicture &p)
 {

@@ -4,6 +4,7 @@
 #include "test_pictures_support.h"
 
 #include "publish/Pictures.h"
+#include "publish/codecs/BmpCodec.h"
 #include "publish/codecs/Formats.h"
 #include "publish/codecs/JpegCodec.h"
 #include "publish/codecs/PngCodec.h"
@@ -146,6 +147,22 @@ TEST(Formats, TransparencyKeepsItsEdgesAndMarginsAreFilledOpaque)
         }
     EXPECT_EQ(targetAlpha[0], 255);
     EXPECT_EQ(targetAlpha[9], 0);
+}
+
+TEST(Formats, ALargePictureShrunkByBlocksFirstLooksAsTheFullResamplingDrawsIt)
+{
+    ScratchHome scratch;
+    // Squares of 30 pixels: an edge drawn a pixel off costs far more than the box's blur.
+    Bitmap large = Gradient(900, 600);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 900; ++x)
+            if ((x / 30 + y / 30) % 2)
+                large.setPixel(x, y, 20, 20, 20);
+    WriteBytes(scratch.Work() + QStringLiteral("large.png"), EncodePng(large, {}));
+    WriteBytes(scratch.Work() + QStringLiteral("large.bmp"), EncodeBmp(large));
+    const Bitmap viaBlocks = RenderPicture(scratch.Work() + QStringLiteral("large.png"), 90, 50, 1, 0).pixels;
+    const Bitmap direct = RenderPicture(scratch.Work() + QStringLiteral("large.bmp"), 90, 50, 1, 0).pixels;
+    EXPECT_GT(Psnr(viaBlocks, direct), 35.0);
 }
 
 TEST(Formats, LookalikesAndStrangersAreRefusedBeforeDecoding)
