@@ -2,12 +2,10 @@
 
 #include "model/Error.h"
 #include "model/SaveFile.h"
-#include "publish/BmpCodec.h"
 #include "publish/Folders.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
 #include "publish/RenderCache.h"
 #include "publish/Variants.h"
+#include "publish/codecs/Formats.h"
 #include "publish/WorkingFiles.h"
 
 #include <QFile>
@@ -142,73 +140,61 @@ PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode)
 
 QString PictureExtension(const QString &sourcePath)
 {
-    const QString suffix = QFileInfo(sourcePath).suffix().toLower();
-    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        return QStringLiteral(".jpg");
-    if (suffix == QLatin1String("gif"))
-        return QStringLiteral(".gif");
-    if (suffix == QLatin1String("bmp"))
-        return QStringLiteral(".bmp");
-    return QString();
+    const PictureFormat *format = FormatOfSource(sourcePath);
+    return format ? QLatin1String(format->outputExtension) : QString();
 }
 
-Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill)
+DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill)
 {
     if (width < 1 || height < 1)
         throw QmError(QStringLiteral("The item pictures cannot be made %1 x %2 pixels: width and height must be at "
                                      "least 1.")
                           .arg(width)
                           .arg(height));
-    const QString extension = PictureExtension(sourcePath);
-    if (extension.isEmpty())
-        throw QmError(QStringLiteral("The picture \"%1\" is of an unsupported picture type: only JPEG (.jpg, .jpeg), "
-                                     "GIF (.gif) and BMP (.bmp) files can be used.")
-                          .arg(sourcePath));
-    Bitmap picture(width, height);
-    const QByteArray bytes = ReadPictureSource(sourcePath);
-    try {
-        Bitmap source;
-        PictureGeometry g;
-        SourceRect area;
-        if (extension == QLatin1String(".jpg")) {
-            // Decode at the smallest fast DCT scale that keeps a quarter more pixels than drawn.
-            JpegReader reader(bytes);
-            const int sw = reader.shownWidth(), sh = reader.shownHeight();
-            g = ComputeGeometry(sw, sh, width, height, mode);
-            area = g.sourceArea(sw, sh);
-            const int num = ChooseJpegScale(area.right - area.left, area.bottom - area.top, g.into.width(), g.into.height());
-            // Rows beyond the filter's reach around the area are not decoded.
-            const double f = num / 8.0;
-            const double reach = std::max({(area.right - area.left) * f / std::max(g.into.width(), 1),
-                                           (area.bottom - area.top) * f / std::max(g.into.height(), 1), 1.0});
-            source = reader.decode(num, area, int(std::ceil(3 * reach)) + 2);
-            area = {area.left * f, area.top * f, area.right * f, area.bottom * f};
-        } else {
-            source = extension == QLatin1String(".gif") ? DecodeGif(bytes, fill) : DecodeBmp(bytes);
-            g = ComputeGeometry(source.width(), source.height(), width, height, mode);
-            area = g.sourceArea(source.width(), source.height());
-        }
-        if (g.filled)
-            Fill(picture, fill);
-        StretchCopy(source, area, picture, g.into);
-    } catch (const QmError &e) {
-        throw QmError(QStringLiteral("%1\nPicture: %2").arg(e.message(), sourcePath));
+    DrawnPicture picture;
+    picture.pixels = Bitmap(width, height);
+    DecodeRequest request;
+    request.fill = fill;
+    request.drawn = [&](int sw, int sh) {
+        const PictureGeometry g = ComputeGeometry(sw, sh, width, height, mode);
+        return DrawnArea{g.sourceArea(sw, sh), g.into.width(), g.into.height()};
+    };
+    DecodedPicture source = LoadPicture(sourcePath, request);
+    const PictureGeometry g = ComputeGeometry(source.shownWidth, source.shownHeight, width, height, mode);
+    SourceRect area = g.sourceArea(source.shownWidth, source.shownHeight);
+    const double f = source.scale;
+    area = {area.left * f, area.top * f, area.right * f, area.bottom * f};
+    if (!FormatWriting(PictureExtension(sourcePath))->transparency) {
+        // An output type without transparency shows the fill colour through it.
+        Flatten(source.pixels, source.alpha, fill);
+        source.alpha.clear();
     }
+    if (g.filled)
+        Fill(picture.pixels, fill);
+    if (source.alpha.empty()) {
+        StretchCopy(source.pixels, area, picture.pixels, g.into);
+    } else {
+        // Margins are filled opaque; what is drawn keeps the source's coverage.
+        picture.alpha.assign(std::size_t(width) * std::size_t(height), g.filled ? 255 : 0);
+        StretchCopyAlpha(source.pixels, source.alpha, area, picture.pixels, picture.alpha, g.into);
+    }
+    picture.lossless = source.lossless;
+    picture.shownWidth = source.shownWidth;
+    picture.shownHeight = source.shownHeight;
     return picture;
 }
 
-QByteArray EncodePicture(const Bitmap &picture, const QString &extension)
+QByteArray EncodePicture(const DrawnPicture &picture, const QString &extension)
 {
-    if (extension == QLatin1String(".jpg"))
-        return EncodeJpeg(picture, 90);
-    if (extension == QLatin1String(".gif"))
-        return EncodeGif(picture);
-    return EncodeBmp(picture);
+    const PictureFormat *format = FormatWriting(extension);
+    if (!format)
+        throw QmError(QStringLiteral("Pictures of the type \"%1\" cannot be written.").arg(extension));
+    return format->encode(picture);
 }
 
 ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, int width, int height, int mode, TColor fill)
 {
-    const Bitmap picture = RenderPicture(sourcePath, width, height, mode, fill);
+    const DrawnPicture picture = RenderPicture(sourcePath, width, height, mode, fill);
     const QByteArray bytes = EncodePicture(picture, PictureExtension(sourcePath));
     ResizedPicture result;
     result.fileName = baseName + PictureExtension(sourcePath);

@@ -6,6 +6,7 @@
 #include "model/Seams.h"
 #include "model/TextUtils.h"
 #include "publish/Raster.h"
+#include "publish/codecs/Codec.h"
 
 #include <QByteArray>
 #include <QString>
@@ -66,11 +67,14 @@ QByteArray ReadPictureSource(const QString &path);
 
 PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode);
 
-// The picture types by extension: ".jpg" for JPEG, ".gif", ".bmp"; empty for any other.
+// The output type of a source by its extension (publish/codecs/Formats.cpp): ".jpg" for
+// JPEG, HEIC, AVIF and TIFF, ".gif", ".bmp", ".png", ".webp"; empty for any other.
 QString PictureExtension(const QString &sourcePath);
 
-// Decodes the source and draws the W x H picture, without writing anything.
-Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill);
+// Decodes the source and draws the W x H picture, without writing anything. A source
+// with transparency keeps it where the output type can (PNG, WebP); elsewhere it is
+// shown over the fill colour.
+DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill);
 
-// The picture's file content in the output type `extension` (".jpg", ".gif", ".bmp").
-QByteArray EncodePicture(const Bitmap &picture, const QString &extension);
+// The picture's file content in the output type `extension` (".jpg", ".png", ...).
+QByteArray EncodePicture(const DrawnPicture &picture, const QString &extension);

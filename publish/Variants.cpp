@@ -1,12 +1,10 @@
 #include "publish/Variants.h"
 
 #include "model/Error.h"
-#include "publish/BmpCodec.h"
 #include "publish/ConfigXml.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
 #include "publish/Pictures.h"
 #include "publish/WorkingFiles.h"
+#include "publish/codecs/WebpCodec.h"
 
 #include <QFileInfo>
 
@@ -27,40 +25,17 @@ bool IsOn(const QString &flag, std::optional<bool> override)
     return override.value_or(flag == QLatin1String("1"));
 }
 
-// WebP pictures come from the WebP encoder of publish/codecs/, which this build does
-// not hold yet: a gallery asking for them stops before any of its pictures is placed.
-QByteArray EncodeWebpPicture(const Bitmap &)
+QByteArray EncodeVariant(const DrawnPicture &picture, const QString &extension)
 {
-    throw QmError(QStringLiteral("WebP pictures are not available in this build of Quillmere. Please turn off "
-                                 "\"Also publish WebP pictures (smaller)\" on the Script Parameters tab (or publish "
-                                 "with --no-webp) and try again."));
+    if (extension == QLatin1String(kWebp))
+        return EncodeWebp(picture.pixels, picture.alpha, picture.lossless);
+    return EncodePicture(picture, extension);
 }
 
-QByteArray EncodeVariant(const Bitmap &picture, const QString &extension)
+// Whether the source drawn into `picture` by `settings` had the pixels for it without enlarging.
+bool HeldPixelsFor(const DrawnPicture &picture, const RenderSettings &settings)
 {
-    return extension == QLatin1String(kWebp) ? EncodeWebpPicture(picture) : EncodePicture(picture, extension);
-}
-
-// The source's width and height as it is shown, from the header where the type allows.
-std::pair<int, int> ShownSize(const QString &source)
-{
-    const QByteArray bytes = ReadPictureSource(source);
-    const QString type = PictureExtension(source);
-    if (type == QLatin1String(".jpg")) {
-        const JpegReader reader(bytes);
-        return {reader.shownWidth(), reader.shownHeight()};
-    }
-    const Bitmap picture = type == QLatin1String(".gif") ? DecodeGif(bytes, 0) : DecodeBmp(bytes);
-    return {picture.width(), picture.height()};
-}
-
-// Whether the source has the pixels for a picture of `settings` without enlarging.
-bool HoldsPixelsFor(const QString &source, const RenderSettings &settings)
-{
-    if (std::int64_t(settings.width) * settings.height > kMaxBitmapPixels)
-        return false;
-    const auto [sw, sh] = ShownSize(source);
-    return ComputeGeometry(sw, sh, settings.width, settings.height, settings.mode).scale >= 1.0f;
+    return ComputeGeometry(picture.shownWidth, picture.shownHeight, settings.width, settings.height, settings.mode).scale >= 1.0f;
 }
 
 // The type of a generated file: its extension, from the dot on, in lower case.
@@ -117,7 +92,7 @@ std::vector<RenderedVariant> RenderItemVariants(const QString &source, const QSt
                                                 const VariantPlan &plan, const RenderCache &cache)
 {
     std::vector<RenderedVariant> variants;
-    std::map<int, Bitmap> drawn; // by scale, drawn at the first variant the cache does not hold
+    std::map<int, DrawnPicture> drawn; // by scale, drawn at the first variant the cache does not hold
     std::set<int> tooFewPixels;  // scales the source cannot fill
     for (const VariantKind &kind : plan) {
         RenderSettings s = settings;
@@ -132,11 +107,16 @@ std::vector<RenderedVariant> RenderItemVariants(const QString &source, const QSt
         if (bytes.isEmpty()) {
             auto picture = drawn.find(kind.scale);
             if (picture == drawn.end()) {
-                if (kind.scale > 1 && !HoldsPixelsFor(source, s)) {
+                if (std::int64_t(s.width) * s.height > kMaxBitmapPixels) {
                     tooFewPixels.insert(kind.scale);
                     continue;
                 }
-                picture = drawn.emplace(kind.scale, RenderPicture(source, s.width, s.height, s.mode, s.fill)).first;
+                DrawnPicture rendered = RenderPicture(source, s.width, s.height, s.mode, s.fill);
+                if (kind.scale > 1 && !HeldPixelsFor(rendered, s)) {
+                    tooFewPixels.insert(kind.scale);
+                    continue;
+                }
+                picture = drawn.emplace(kind.scale, std::move(rendered)).first;
             }
             bytes = EncodeVariant(picture->second, s.extension);
             // A source changed while it was drawn is not kept under its old key.

@@ -4,7 +4,7 @@
 
 #include "model/TreeEdits.h"
 #include "publish/Folders.h"
-#include "publish/Pictures.h"
+#include "publish/codecs/Formats.h"
 #include "ui/GUIShared.h"
 
 #include <QDir>
@@ -15,9 +15,6 @@
 #include <QUrl>
 
 namespace {
-
-const char *const kRefusedDrop = "Only JPEG, GIF and BMP pictures (.jpg, .jpeg, .gif, .bmp) can become items of the gallery. "
-                                 "These files were not added:";
 
 // The local files a drag carries, in its order.
 QStringList LocalFiles(const QMimeData *data)
@@ -85,7 +82,7 @@ private:
 void TMainForm::btnBatchImportImgsClick()
 {
     MarkModified();
-    const QStringList files = m_prompts.OpenPictures(QLatin1String(kPictureFilter), MyPicturesFolder(), true);
+    const QStringList files = m_prompts.OpenPictures(PictureDialogFilter(), MyPicturesFolder(), true);
     if (!files.isEmpty()) {
         AppendImportedItems(*Document, *trvwDesignPanel, files);
         trvwDesignPanel->Root()->setExpanded(true);
@@ -98,7 +95,7 @@ void TMainForm::DropPictureFiles(const QStringList &paths)
     QStringList pictures;
     QStringList refused;
     for (const QString &path : paths)
-        (QFileInfo(path).isFile() && !PictureExtension(path).isEmpty() ? pictures : refused) << path;
+        (QFileInfo(path).isFile() && FormatOfSource(path) ? pictures : refused) << path;
     if (!pictures.isEmpty()) {
         MarkModified();
         AppendImportedItems(*Document, *trvwDesignPanel, pictures);
@@ -107,7 +104,9 @@ void TMainForm::DropPictureFiles(const QStringList &paths)
         UpdateItemCommands();
     }
     if (!refused.isEmpty())
-        m_prompts.Information(QLatin1String(kRefusedDrop) + QLatin1String("\n\n") + refused.join(QLatin1Char('\n')));
+        m_prompts.Information(QStringLiteral("Only %1 pictures can become items of the gallery. These files were not added:\n\n")
+                                  .arg(SupportedPictureTypes()) +
+                              refused.join(QLatin1Char('\n')));
 }
 
 void TMainForm::AcceptPictureDrops()

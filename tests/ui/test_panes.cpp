@@ -15,13 +15,15 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include "publish/codecs/Formats.h"
+
 #include <QTest>
 #include <QToolButton>
 
 namespace {
 
-const QString kPictureFilter = QStringLiteral("All Image Files(*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|Jpeg Files(*.jpg;*.jpeg)|"
-                                              "*.jpg;*.jpeg|Gif Files(*.gif)|*.gif|Bitmap Files(*.bmp)|*.bmp");
+// The filter of both picture dialogs, as the batch import's tests spell it out.
+const QString kPictureFilter = PictureDialogFilter();
 
 } // namespace
 

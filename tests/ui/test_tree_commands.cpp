@@ -6,7 +6,7 @@
 #include "UiFixture.h"
 
 #include "publish/Folders.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "ui/PicturePreview.h"
 
 #include <QAction>
@@ -20,8 +20,11 @@
 
 namespace {
 
-const char *const kPictureFilter = "All Image Files(*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|Jpeg Files(*.jpg;*.jpeg)|"
-                                   "*.jpg;*.jpeg|Gif Files(*.gif)|*.gif|Bitmap Files(*.bmp)|*.bmp";
+const char *const kPictureFilter =
+    "All Image Files(*.jpg;*.jpeg;*.gif;*.bmp;*.png;*.webp;*.heic;*.heif;*.avif;*.tif;*.tiff)|"
+    "*.jpg;*.jpeg;*.gif;*.bmp;*.png;*.webp;*.heic;*.heif;*.avif;*.tif;*.tiff|Jpeg Files(*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+    "Gif Files(*.gif)|*.gif|Bitmap Files(*.bmp)|*.bmp|PNG Files(*.png)|*.png|WebP Files(*.webp)|*.webp|"
+    "HEIC/HEIF Files(*.heic;*.heif)|*.heic;*.heif|AVIF Files(*.avif)|*.avif|TIFF Files(*.tif;*.tiff)|*.tif;*.tiff";
 
 void WriteFile(const QString &path, const QByteArray &bytes)
 {
@@ -266,9 +269,9 @@ TEST(TreeCommandsPreview, ReadsAtAReducedScaleAndFollowsTheBox)
     EXPECT_EQ(preview.Picture().image.size(), QSize(1200, 600));
 
     // What publishing refuses, the preview refuses with the same message.
-    WriteFile(scratch.Work() + QStringLiteral("photo.png"), "png");
+    WriteFile(scratch.Work() + QStringLiteral("photo.psd"), "8BPS");
     EXPECT_TRUE(ErrorOf([&] {
-                    preview.ShowPicture(scratch.Work() + QStringLiteral("photo.png"), 0);
+                    preview.ShowPicture(scratch.Work() + QStringLiteral("photo.psd"), 0);
                 }).contains(QStringLiteral("unsupported picture type")));
     EXPECT_FALSE(preview.HasPicture());
 }
@@ -321,7 +324,7 @@ TEST_F(TreeCommandsBatchImport, DroppedPicturesBecomeItemsAndOtherFilesAreNamed)
     form.ClearModified();
     EXPECT_FALSE(form.Tree()->dragEnabled()) << "nodes are not dragged inside the tree";
     const QString work = scratch.Work();
-    for (const char *name : {"sea.jpg", "notes.txt", "Dunes.JPEG", "old.Gif", "scan.bmp"})
+    for (const char *name : {"sea.jpg", "notes.txt", "Dunes.JPEG", "old.Gif", "scan.bmp", "phone.HEIC", "shot.png"})
         WriteFile(work + QLatin1String(name), "x");
     QDir().mkpath(work + QStringLiteral("album.jpg"));
     const auto drop = [&](const QStringList &names) {
@@ -345,8 +348,8 @@ TEST_F(TreeCommandsBatchImport, DroppedPicturesBecomeItemsAndOtherFilesAreNamed)
     prompts.calls.clear();
 
     EXPECT_TRUE(drop({QStringLiteral("sea.jpg"), QStringLiteral("notes.txt"), QStringLiteral("Dunes.JPEG"), QStringLiteral("album.jpg"),
-                      QStringLiteral("old.Gif"), QStringLiteral("scan.bmp")}));
-    EXPECT_EQ(Shape(), QStringLiteral("A B sea.jpg Dunes.JPEG old.Gif scan.bmp"));
+                      QStringLiteral("old.Gif"), QStringLiteral("scan.bmp"), QStringLiteral("phone.HEIC"), QStringLiteral("shot.png")}));
+    EXPECT_EQ(Shape(), QStringLiteral("A B sea.jpg Dunes.JPEG old.Gif scan.bmp phone.HEIC shot.png"));
     EXPECT_TRUE(form.Modified && form.Tree()->Root()->isExpanded());
     EXPECT_EQ(form.Tree()->Selected(), Node(QStringLiteral("A")));
     ASSERT_EQ(prompts.calls.size(), 1);
