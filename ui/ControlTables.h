@@ -26,16 +26,16 @@ inline constexpr std::array<const char *, 9> kSeparatorGuardedFields = {
 inline constexpr std::array<const char *, 5> kSwatches = {
     "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor", "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor"};
 
-// The 29 controls over which the hint line follows the mouse (`spnedtApWidthMouseMove`).
+// The 31 controls over which the hint line follows the mouse (`spnedtApWidthMouseMove`).
 // Only the tree and the tool buttons have a hint; the others empty the line.
-inline constexpr std::array<const char *, 29> kHintLineControls = {
+inline constexpr std::array<const char *, 31> kHintLineControls = {
     "tbshtScript",
     "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor", "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor",
     "spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_SlidingSpeed", "spnedt_ItemHeight",
     "spnedt_SwitchImageDelay", "spnedt_HoriTitleFontSize", "spnedt_VertTitleFontSize",
     "spdbtnOriginalImagePath", "spdbtnItURL", "GroupBox7", "edt_IToolTip", "edt_IDesription",
     "pnlTreeView", "trvwDesignPanel",
-    "tlbtnNew", "tlbtnOpen", "tlbtnSave", "tlbtnInsert", "tlbtnDelete", "tlbtnMoveUp", "tlbtnMoveDown", "tlbtnPreview",
+    "tlbtnNew", "tlbtnOpen", "tlbtnSave", "tlbtnUndo", "tlbtnRedo", "tlbtnInsert", "tlbtnDelete", "tlbtnMoveUp", "tlbtnMoveDown", "tlbtnPreview",
     "tlbtnHelp"};
 
 // Each parameter sheet's controls in reading order, the order Tab takes through the

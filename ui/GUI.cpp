@@ -68,6 +68,7 @@ TMainForm::TMainForm(IPrompts &prompts, QWidget *parent) : QMainWindow(parent), 
 
     BuildStatusArea();
     ConnectHandlers();
+    ConnectUndo();
     BuildKeyboardAccess();
 
     // Client area 956 x 617 below the menu bar, centred on the screen.
@@ -83,7 +84,11 @@ TMainForm::TMainForm(IPrompts &prompts, QWidget *parent) : QMainWindow(parent), 
     CreateHelpWindow();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The stack empties itself as it goes, and the window no longer listens.
+    disconnect(m_undo, nullptr, this, nullptr);
+}
 
 // ---------------------------------------------------------------- errors
 
@@ -107,6 +112,8 @@ void TMainForm::MarkModified()
 
 void TMainForm::ClearModified()
 {
+    // What the document holds now is what was saved or opened.
+    m_undo->setClean();
     Modified = false;
     Save1->setEnabled(false);
     tlbtnSave->setEnabled(false);

@@ -319,7 +319,7 @@ TEST_F(TreeCommandsBatchImport, DroppedPicturesBecomeItemsAndOtherFilesAreNamed)
     TMainForm &form = Make("A B");
     Select("A");
     form.ClearModified();
-    EXPECT_FALSE(form.Tree()->dragEnabled()) << "nodes are not dragged inside the tree";
+    EXPECT_EQ(form.Tree()->dragDropMode(), QAbstractItemView::InternalMove) << "nodes are dragged inside the tree";
     const QString work = scratch.Work();
     for (const char *name : {"sea.jpg", "notes.txt", "Dunes.JPEG", "old.Gif", "scan.bmp"})
         WriteFile(work + QLatin1String(name), "x");
