@@ -100,6 +100,7 @@ void TMainForm::Replay(const std::function<void()> &change, const TSelection &se
     auto *pathEdit = findChild<QLineEdit *>(QStringLiteral("edtOriginalImagePath"));
     const TSelection before = Selection();
     const QString pictureBefore = pathEdit->text();
+    const int nodesBefore = trvwDesignPanel->NodeCount();
     {
         // The step has put everything in its place: the tree's own notifications
         // have nothing to do.
@@ -129,8 +130,12 @@ void TMainForm::Replay(const std::function<void()> &change, const TSelection &se
             pgcntrl1->setCurrentIndex(tab);
     if (ShownItem() >= 0 && (Selection().shown != before.shown || pathEdit->text() != pictureBefore))
         ShowImagePreview();
-    if (QTreeWidgetItem *node = trvwDesignPanel->Selected())
+    if (QTreeWidgetItem *node = trvwDesignPanel->Selected()) {
+        // A subtree that came back opens, as its parent does.
+        if (trvwDesignPanel->NodeCount() > nodesBefore)
+            node->setExpanded(true);
         trvwDesignPanel->scrollToItem(node);
+    }
 }
 
 void TMainForm::RecordPaneValue(bool gallery, int position, int mode, const QWidget *control)
