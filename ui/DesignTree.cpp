@@ -3,6 +3,7 @@
 #include "model/Product.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
@@ -284,7 +285,7 @@ void TDesignTree::RemoveSubtree(int absIndex)
         heir = SiblingAt(parent, position - 1);
     if (!heir)
         heir = parent;
-    {
+    TakingOut(absIndex, end, [&] {
         // The view moves the current node while the subtree is still in place:
         // nobody hears of it before the subtree is gone.
         const QSignalBlocker quiet(this);
@@ -296,7 +297,7 @@ void TDesignTree::RemoveSubtree(int absIndex)
         DeleteDetached({m_order.begin() + absIndex, m_order.begin() + end});
         if (currentGoes)
             setCurrentItem(heir);
-    }
+    });
     m_order.erase(m_order.begin() + absIndex, m_order.begin() + end);
     m_shape.Erase(absIndex, end);
     Renumber(absIndex, int(m_order.size()));
@@ -366,9 +367,11 @@ void TDesignTree::Reattach(int absIndex, const std::function<void(QTreeWidgetIte
     const QList<QTreeWidgetItem *> selected = selectedItems();
     const QSignalBlocker quiet(this);
     const QScopedValueRollback<bool> own(m_ownEdit, true);
-    QTreeWidgetItem *parent = node->parent();
-    const int position = SiblingPosition(node);
-    put(parent ? parent->takeChild(position) : takeTopLevelItem(position));
+    TakingOut(absIndex, absIndex, [&] {
+        QTreeWidgetItem *parent = node->parent();
+        const int position = SiblingPosition(node);
+        put(parent ? parent->takeChild(position) : takeTopLevelItem(position));
+    });
     for (QTreeWidgetItem *folder : expanded)
         folder->setExpanded(true);
     if (currentItem() != current)
@@ -378,6 +381,37 @@ void TDesignTree::Reattach(int absIndex, const std::function<void(QTreeWidgetIte
         for (QTreeWidgetItem *chosen : selected)
             chosen->setSelected(true);
     }
+}
+
+void TDesignTree::TakingOut(int gone, int goneEnd, const std::function<void()> &edit)
+{
+    // The expanded nodes outside the nodes that go, and how far the model climbs from them.
+    std::vector<QTreeWidgetItem *> expanded;
+    qint64 climb = 0;
+    for (int k = 0; k < int(m_order.size()); ++k) {
+        if (k == gone && goneEnd > gone) {
+            k = goneEnd - 1;
+            continue;
+        }
+        if (m_order[size_t(k)]->childCount() > 0 && m_order[size_t(k)]->isExpanded()) {
+            expanded.push_back(m_order[size_t(k)]);
+            climb += m_shape.Depth(k);
+        }
+    }
+    m_visits += qint64(m_order.size());
+    constexpr qint64 kClimbWorthAvoiding = 250000;
+    if (climb < kClimbWorthAvoiding) {
+        edit();
+        return;
+    }
+    const int scrolled = verticalScrollBar()->value();
+    collapseAll();
+    edit();
+    scheduleDelayedItemsLayout();
+    for (QTreeWidgetItem *node : expanded)
+        node->setExpanded(true);
+    executeDelayedItemsLayout();
+    verticalScrollBar()->setValue(scrolled);
 }
 
 void TDesignTree::Reorder(const TreeShape::Move &move)

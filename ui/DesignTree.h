@@ -107,6 +107,11 @@ private:
     void Reattach(int absIndex, const std::function<void(QTreeWidgetItem *)> &put);
     // The order and the shape after a move of the view's nodes.
     void Reorder(const TreeShape::Move &move);
+    // Runs `edit`, which takes nodes out of the view; the nodes gone .. goneEnd - 1 do
+    // not come back. For every row taken out, the model climbs from each expanded node
+    // to the root: in a tree nested thousands of levels deep, millions of steps. Where
+    // that many, the expansions are set aside for the edit and put back after it.
+    void TakingOut(int gone, int goneEnd, const std::function<void()> &edit);
 
     QIcon m_rootIcon;
     QIcon m_itemIcon;
