@@ -115,12 +115,12 @@ void TMainForm::Replay(const std::function<void()> &change, const TSelection &se
         ShowItemPane(ShownItem());
     QWidget *control = nullptr;
     if (value) {
-        const char *name = value->item < 0 ? kAppletCatalogue.at(size_t(value->position - 1)).control
-                                           : kItemCatalogue.at(size_t(value->position - 1)).control;
-        control = findChild<QWidget *>(QLatin1String(name));
-        if (value->item < 0 && control) {
+        const bool gallery = value->item < 0;
+        const auto at = size_t(value->position - 1);
+        control = findChild<QWidget *>(QLatin1String(gallery ? kAppletCatalogue.at(at).control : kItemCatalogue.at(at).control));
+        if (gallery && control) {
             const QScopedValueRollback<bool> filling(m_fillingPane, true);
-            ValueToControl(ValueOf(*Document, *value), control, kAppletCatalogue.at(size_t(value->position - 1)).mode());
+            ValueToControl(ValueOf(*Document, *value), control, kAppletCatalogue.at(at).mode());
         }
     }
     UpdateItemCommands();
