@@ -31,7 +31,7 @@ void PrintTo(const State &state, std::ostream *os)
     *os << state.tree.toStdString();
 }
 
-using MakeStep = std::function<std::unique_ptr<TEditStep>(Gallery &, const TEditContext &)>;
+using MakeStep = std::function<std::unique_ptr<TEditStep>(const TEditContext &)>;
 
 // Does the step, then undoes and redoes it twice; returns the gallery after Do.
 QString UndoRedo(Gallery &g, const MakeStep &make)
@@ -41,7 +41,7 @@ QString UndoRedo(Gallery &g, const MakeStep &make)
     g.document.AppletData = defaults.AppletData;
     const State before = Take(g);
     const TEditContext context{g.document, g.tree};
-    std::unique_ptr<TEditStep> step = make(g, context);
+    std::unique_ptr<TEditStep> step = make(context);
     if (!step->Do())
         return QStringLiteral("(nothing)");
     const QString shape = g.Shape();
@@ -62,44 +62,54 @@ QString UndoRedo(Gallery &g, const MakeStep &make)
 
 TEST(EditSteps, UndoGivesBackExactlyWhatTheStepFoundAndRedoWhatItLeft)
 {
-    const auto node = [](const char *name) { return [name](Gallery &g) { return g.Node(name); }; };
+    enum Kind { Insert, Delete, Up, Down, Import, Title, GalleryName };
     struct Case
     {
         const char *before;
-        MakeStep make;
+        Kind kind;
+        const char *node; // "*" is the root; a value's text for GalleryName
         const char *after;
     };
-    // Items carry their Level as the tree gives it; the title of C1 marks it.
-    const auto title = [](Gallery &g, const TEditContext &c) {
-        return ValueStep(c, QStringLiteral("Change Title"), {g.Node("C1") - 1, 6}, QStringLiteral("new title"), 0);
-    };
     const Case cases[] = {
-        {"A B", [&](Gallery &g, const TEditContext &c) { return InsertStep(c, node("*")(g)); }, "A B Image"},
-        {"A(A1) B", [&](Gallery &g, const TEditContext &c) { return InsertStep(c, node("A")(g)); }, "A(A1 Image) B"},
-        {"A B C D", [&](Gallery &g, const TEditContext &c) { return DeleteStep(c, node("B")(g)); }, "A C D"},
-        {"A(A1 A2(X)) B", [&](Gallery &g, const TEditContext &c) { return DeleteStep(c, node("A")(g)); }, "B"},
-        {"A(A1(X)) B", [&](Gallery &g, const TEditContext &c) { return DeleteStep(c, node("A1")(g)); }, "A B"},
-        {"A B(B1(B2))", [&](Gallery &g, const TEditContext &c) { return DeleteStep(c, node("B2")(g)); }, "A B(B1)"},
-        {"A(A1) B(B1)", [&](Gallery &g, const TEditContext &c) { return DeleteStep(c, node("B")(g)); }, "A(A1)"},
-        {"A", [&](Gallery &g, const TEditContext &c) { return DeleteStep(c, node("A")(g)); }, ""},
-        {"A(A1 A2) B(B1)", [&](Gallery &g, const TEditContext &c) { return MoveUpStep(c, node("B")(g)); }, "B(B1) A(A1 A2)"},
-        {"A(A1 A2(X) A3) B", [&](Gallery &g, const TEditContext &c) { return MoveDownStep(c, node("A2")(g)); }, "A(A1 A3 A2(X)) B"},
-        {"A B", [&](Gallery &g, const TEditContext &c) { return MoveDownStep(c, node("B")(g)); }, "(nothing)"},
-        {"A(A1)",
-         [&](Gallery &, const TEditContext &c) {
-             return ImportStep(c, {QStringLiteral("C:\\p\\x.jpg"), QStringLiteral("/p/y z.gif")}, QStringLiteral("Batch Import"));
-         },
-         "A(A1) x.jpg y z.gif"},
-        {"A(B C(C1))", title, "A(B C(C1))"},
-        {"A",
-         [&](Gallery &, const TEditContext &c) { return ValueStep(c, QStringLiteral("Change Gallery Name"), {-1, 1}, QStringLiteral("x"), 0); },
-         "A"},
-        {"A", [&](Gallery &, const TEditContext &c) { return ValueStep(c, QString(), {-1, 1}, QStringLiteral("slideshow1"), 0); }, "(nothing)"},
+        {"A B", Insert, "*", "A B Image"},
+        {"A(A1) B", Insert, "A", "A(A1 Image) B"},
+        {"A B C D", Delete, "B", "A C D"},
+        {"A(A1 A2(X)) B", Delete, "A", "B"},
+        {"A(A1(X)) B", Delete, "A1", "A B"},
+        {"A B(B1(B2))", Delete, "B2", "A B(B1)"},
+        {"A(A1) B(B1)", Delete, "B", "A(A1)"},
+        {"A", Delete, "A", ""},
+        {"A(A1 A2) B(B1)", Up, "B", "B(B1) A(A1 A2)"},
+        {"A(A1 A2(X) A3) B", Down, "A2", "A(A1 A3 A2(X)) B"},
+        {"A B", Down, "B", "(nothing)"},
+        {"A(A1)", Import, "*", "A(A1) x.jpg y z.gif"},
+        {"A(B C(C1))", Title, "C1", "A(B C(C1))"},
+        {"A", GalleryName, "x", "A"},
+        {"A", GalleryName, "slideshow1", "(nothing)"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.before) + " -> " + c.after);
         Gallery g(c.before);
-        EXPECT_EQ(UndoRedo(g, c.make), QLatin1String(c.after));
+        const QString after = UndoRedo(g, [&](const TEditContext &context) -> std::unique_ptr<TEditStep> {
+            switch (c.kind) {
+            case Insert:
+                return InsertStep(context, g.Node(c.node));
+            case Delete:
+                return DeleteStep(context, g.Node(c.node));
+            case Up:
+                return MoveUpStep(context, g.Node(c.node));
+            case Down:
+                return MoveDownStep(context, g.Node(c.node));
+            case Import:
+                return ImportStep(context, {QStringLiteral("C:\\p\\x.jpg"), QStringLiteral("/p/y z.gif")}, QString());
+            case Title: // HTitle, the sixth value of an item
+                return ValueStep(context, QString(), {g.Node(c.node) - 1, 6}, QStringLiteral("new title"), 0);
+            case GalleryName:
+                return ValueStep(context, QString(), {-1, 1}, QLatin1String(c.node), 0);
+            }
+            return nullptr;
+        });
+        EXPECT_EQ(after, QLatin1String(c.after));
     }
 }
 
@@ -141,7 +151,7 @@ TEST(EditSteps, DragAndDropMovesSubtreesAndRefusesTheirOwnInside)
         const std::optional<TMoveTarget> target = DropTarget(g.tree, g.Node(c.node), g.Node(c.target), c.place);
         ASSERT_EQ(target.has_value(), c.after != nullptr);
         if (target) {
-            EXPECT_EQ(UndoRedo(g, [&](Gallery &, const TEditContext &context) { return MoveStep(context, g.Node(c.node), *target); }),
+            EXPECT_EQ(UndoRedo(g, [&](const TEditContext &context) { return MoveStep(context, g.Node(c.node), *target); }),
                       QLatin1String(c.after));
         }
     }
