@@ -14,6 +14,7 @@
 #include "ui/Icons.h"
 #include "ui/StatusProgress.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -86,8 +87,10 @@ TMainForm::TMainForm(IPrompts &prompts, QWidget *parent) : QMainWindow(parent), 
 
 TMainForm::~TMainForm()
 {
-    // The stack empties itself as it goes, and the window no longer listens.
+    // The stack empties itself as it goes, and the focus leaves the closing window:
+    // the window, half gone, no longer listens.
     disconnect(m_undo, nullptr, this, nullptr);
+    disconnect(qApp, nullptr, this, nullptr);
 }
 
 // ---------------------------------------------------------------- errors
