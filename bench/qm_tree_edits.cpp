@@ -111,12 +111,14 @@ void TimeStep(const QString &name, int count, const std::function<int(int)> &lev
 {
     const auto run = [&](Editor &e) { e.Run(make(e)); };
     Time(qPrintable(QStringLiteral("Do   ") + name), count, levels, 0, run);
-    Time(qPrintable(QStringLiteral("Undo ") + name), count, levels, 0, [](Editor &e) { e.stack.undo(); }, run);
-    Time(qPrintable(QStringLiteral("Redo ") + name), count, levels, 0, [](Editor &e) { e.stack.redo(); },
-         [&](Editor &e) {
-             run(e);
-             e.stack.undo();
-         });
+    Time(
+        qPrintable(QStringLiteral("Undo ") + name), count, levels, 0, [](Editor &e) { e.stack.undo(); }, run);
+    Time(
+        qPrintable(QStringLiteral("Redo ") + name), count, levels, 0, [](Editor &e) { e.stack.redo(); },
+        [&](Editor &e) {
+            run(e);
+            e.stack.undo();
+        });
 }
 
 // The heap the undo stack holds after `steps` steps made by `make` (given the step's
@@ -170,7 +172,7 @@ int main(int argc, char **argv)
     const int leaf = count / 2 / 10 * 10 + 10; // the deepest node of a chain in the middle
     for (const auto &[shape, levels] : {std::pair{"flat", std::function<int(int)>(flat)}, {"nested", nested}}) {
         const bool isFlat = QLatin1String(shape) == QLatin1String("flat");
-        const int single = isFlat ? middle : leaf; // a node without children
+        const int single = isFlat ? middle : leaf;  // a node without children
         const int top = isFlat ? middle : leaf - 9; // a top-level node, in the nested project with its chain of ten
         TimeStep(QStringLiteral("Delete one item, %1").arg(QLatin1String(shape)), count, levels,
                  [=](Editor &e) { return DeleteStep(e.Context(), single); });
@@ -183,11 +185,11 @@ int main(int argc, char **argv)
         });
     }
 
-    StackMemory("Undo stack after 1,000 Deletes of one item", count,
-                [&](Editor &e, int) { return DeleteStep(e.Context(), middle - 500); });
+    StackMemory("Undo stack after 1,000 Deletes of one item", count, [&](Editor &e, int) { return DeleteStep(e.Context(), middle - 500); });
     StackMemory("Undo stack after 1,000 Move Ups", count, [&](Editor &e, int k) { return MoveUpStep(e.Context(), middle + k % 2); });
-    StackMemory("Undo stack after 1,000 drags", count,
-                [&](Editor &e, int k) { return MoveStep(e.Context(), middle + k, TMoveTarget{k % 2 ? 1 : 2, -1}); });
+    StackMemory("Undo stack after 1,000 drags", count, [&](Editor &e, int k) {
+        return MoveStep(e.Context(), middle + k, TMoveTarget{k % 2 ? 1 : 2, -1});
+    });
     StackMemory("Undo stack after 1,000 typed titles", count, [&](Editor &e, int k) {
         return ValueStep(e.Context(), QStringLiteral("Change Title"), {k, 6}, QStringLiteral("A title typed for item %1").arg(k), k);
     });

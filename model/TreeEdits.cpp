@@ -103,7 +103,7 @@ TSubtree TakeSubtree(TAppletAgent &document, IItemTree &tree, int absIndex)
     return taken;
 }
 
-int PutSubtree(TAppletAgent &document, IItemTree &tree, int parentAbsIndex, int beforeAbsIndex, const TSubtree &subtree)
+void PutSubtree(TAppletAgent &document, IItemTree &tree, int parentAbsIndex, int beforeAbsIndex, const TSubtree &subtree)
 {
     CheckInStep(document, tree);
     if (beforeAbsIndex != -1 && tree.Parent(beforeAbsIndex) != parentAbsIndex)
@@ -120,7 +120,6 @@ int PutSubtree(TAppletAgent &document, IItemTree &tree, int parentAbsIndex, int 
     }
     tree.MoveSubtree(top, parentAbsIndex, beforeAbsIndex);
     document.Items.insert(document.Items.begin() + (at - 1), subtree.items.begin(), subtree.items.end());
-    return at;
 }
 
 TreeShape::Move MoveSubtreeTo(TAppletAgent &document, IItemTree &tree, int absIndex, int parentAbsIndex, int beforeAbsIndex)

@@ -70,8 +70,7 @@ struct TSubtree
 TSubtree TakeSubtree(TAppletAgent &document, IItemTree &tree, int absIndex);
 // Puts a taken subtree back as the child of `parentAbsIndex` just before its child
 // `beforeAbsIndex` (-1: as its last child), the items exactly as they were taken.
-// Returns the top node's absolute index.
-int PutSubtree(TAppletAgent &document, IItemTree &tree, int parentAbsIndex, int beforeAbsIndex, const TSubtree &subtree);
+void PutSubtree(TAppletAgent &document, IItemTree &tree, int parentAbsIndex, int beforeAbsIndex, const TSubtree &subtree);
 
 // A general move: the node with its subtree becomes the child of `parentAbsIndex` just
 // before its child `beforeAbsIndex` (-1: its last child), and its block of items moves

@@ -75,9 +75,8 @@ void TMainForm::ConnectHandlers()
 
     bind(trvwDesignPanel, &QTreeWidget::currentItemChanged, &TMainForm::trvwDesignPanelChange);
     bind(trvwDesignPanel, &TDesignTree::MouseDown, &TMainForm::trvwDesignPanelMouseDown);
-    connect(trvwDesignPanel, &TDesignTree::NodeDropped, this, [this](int node, int target, TDropPlace place) {
-        Guarded([=, this] { trvwDesignPanelDragDrop(node, target, place); });
-    });
+    connect(trvwDesignPanel, &TDesignTree::NodeDropped, this,
+            [this](int node, int target, TDropPlace place) { Guarded([=, this] { trvwDesignPanelDragDrop(node, target, place); }); });
     connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu1->popup(trvwDesignPanel->viewport()->mapToGlobal(at)); });
 
@@ -108,9 +107,8 @@ void TMainForm::ConnectHandlers()
         if (p.kind == ControlKind::None)
             return;
         const QWidget *control = findChild<QWidget *>(QLatin1String(p.control));
-        onChangeOf(p.control, [this, gallery, position = p.position, mode = p.mode(), control] {
-            RecordPaneValue(gallery, position, mode, control);
-        });
+        onChangeOf(p.control,
+                   [this, gallery, position = p.position, mode = p.mode(), control] { RecordPaneValue(gallery, position, mode, control); });
     };
     for (const AppletParam &p : kAppletCatalogue)
         undoable(p, true);

@@ -172,8 +172,7 @@ void TMainForm::BuildActions()
     make(Delete2, "Delete2", QStringLiteral("&Delete"), QStringLiteral("Delete selected item and all its children item if it has."), 7,
          deleteKey);
     make(MoveUp2, "MoveUp2", QStringLiteral("Move &Up"), QStringLiteral("move the current selected item position up."), 8, upKey);
-    make(MoveDown2, "MoveDown2", QStringLiteral("Move &Down"), QStringLiteral("move the current selected item position down."), 9,
-         downKey);
+    make(MoveDown2, "MoveDown2", QStringLiteral("Move &Down"), QStringLiteral("move the current selected item position down."), 9, downKey);
     make(Preview1, "Preview1", QStringLiteral("&Preview"), QStringLiteral("Preview the design in the web browser"), 11,
          QKeySequence(Qt::CTRL | Qt::Key_P));
     make(Topic1, "Topic1", QStringLiteral("Help &Topics"), QStringLiteral("List help topics"), 12);

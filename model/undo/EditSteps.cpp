@@ -19,8 +19,7 @@ public:
     // Insert's item when `insert`; otherwise one per picture, below the root.
     TAddStep(const TEditContext &context, const QString &text, int parent, bool insert, const QStringList &paths)
         : TEditStep(context, text), m_parent(parent), m_insert(insert), m_paths(paths)
-    {
-    }
+    {}
 
 protected:
     bool Apply() override
@@ -75,8 +74,7 @@ class TSiblingMoveStep : public TEditStep
 public:
     TSiblingMoveStep(const TEditContext &context, int node, bool up)
         : TEditStep(context, up ? QStringLiteral("Move Up") : QStringLiteral("Move Down")), m_node(node), m_up(up)
-    {
-    }
+    {}
 
 protected:
     bool Apply() override
@@ -99,8 +97,7 @@ class TMoveStep : public TEditStep
 public:
     TMoveStep(const TEditContext &context, int node, const TMoveTarget &target)
         : TEditStep(context, QStringLiteral("Move")), m_node(node), m_target(target)
-    {
-    }
+    {}
 
 protected:
     bool Apply() override
@@ -138,8 +135,7 @@ class TValueStep : public TEditStep
 public:
     TValueStep(const TEditContext &context, const QString &name, const TValueRef &value, const QString &text, int session)
         : TEditStep(context, name), m_value(value), m_new(text), m_session(session)
-    {
-    }
+    {}
 
     int id() const override { return 1; }
     bool mergeWith(const QUndoCommand *other) override
@@ -175,8 +171,7 @@ class TCaptionStep : public TEditStep
 public:
     TCaptionStep(const TEditContext &context, int node, const QString &caption)
         : TEditStep(context, QStringLiteral("Rename")), m_node(node), m_new(caption)
-    {
-    }
+    {}
 
 protected:
     bool Apply() override
@@ -202,8 +197,7 @@ QString ValueOf(const TAppletAgent &document, const TValueRef &value)
 
 TEditStep::TEditStep(const TEditContext &context, const QString &text)
     : QUndoCommand(text), m_document(context.document), m_tree(context.tree), m_view(context.view)
-{
-}
+{}
 
 bool TEditStep::Do(const TSelection &before)
 {

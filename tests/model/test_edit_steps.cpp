@@ -181,7 +181,7 @@ TEST(EditSteps, TypingIntoOneValueMergesUntilTheSessionChanges)
     type(6, "ab", 1);
     type(6, "abc", 1);
     EXPECT_EQ(stack.count(), 1);
-    type(7, "v", 1); // another value
+    type(7, "v", 1);    // another value
     type(6, "abcd", 2); // the focus moved in between
     EXPECT_EQ(stack.count(), 3);
     stack.undo();
