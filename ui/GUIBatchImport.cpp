@@ -29,15 +29,18 @@ QStringList LocalFiles(const QMimeData *data)
 }
 
 // Takes the drags and drops of files off the tree (and its viewport) before the
-// view's own drag handling, which would move nodes, sees them.
+// view's own drag handling sees them; nodes dragged inside the tree go on to it.
 class TPictureDropTarget : public QObject
 {
 public:
-    TPictureDropTarget(TMainForm &form, QObject *parent) : QObject(parent), m_form(form) {}
+    TPictureDropTarget(TMainForm &form, QObject *parent) : QObject(parent), m_form(form), m_tree(form.Tree()) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        const bool drag = event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop;
+        if (drag && static_cast<QDropEvent *>(event)->source() == m_tree)
+            return QObject::eventFilter(watched, event);
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
@@ -50,8 +53,6 @@ protected:
             }
             return true;
         }
-        case QEvent::DragLeave:
-            return true;
         case QEvent::Drop: {
             auto *drop = static_cast<QDropEvent *>(event);
             const QStringList files = LocalFiles(drop->mimeData());
@@ -75,6 +76,7 @@ protected:
 
 private:
     TMainForm &m_form;
+    const QObject *m_tree;
 };
 
 } // namespace
@@ -84,7 +86,7 @@ void TMainForm::btnBatchImportImgsClick()
     MarkModified();
     const QStringList files = m_prompts.OpenPictures(PictureDialogFilter(), MyPicturesFolder(), true);
     if (!files.isEmpty()) {
-        AppendImportedItems(*Document, *trvwDesignPanel, files);
+        RunStep(ImportStep(EditContext(), files, QStringLiteral("Batch Import")));
         trvwDesignPanel->Root()->setExpanded(true);
     }
     UpdateItemCommands();
@@ -98,7 +100,7 @@ void TMainForm::DropPictureFiles(const QStringList &paths)
         (QFileInfo(path).isFile() && FormatOfSource(path) ? pictures : refused) << path;
     if (!pictures.isEmpty()) {
         MarkModified();
-        AppendImportedItems(*Document, *trvwDesignPanel, pictures);
+        RunStep(ImportStep(EditContext(), pictures, QStringLiteral("Drop Pictures")));
         trvwDesignPanel->Root()->setExpanded(true);
         // The selected item may have gained a next sibling.
         UpdateItemCommands();
@@ -111,8 +113,6 @@ void TMainForm::DropPictureFiles(const QStringList &paths)
 
 void TMainForm::AcceptPictureDrops()
 {
-    // Nodes are not dragged about inside the tree: moving stays with the four commands.
-    trvwDesignPanel->setDragDropMode(QAbstractItemView::NoDragDrop);
     auto *target = new TPictureDropTarget(*this, trvwDesignPanel);
     for (QWidget *w : {static_cast<QWidget *>(trvwDesignPanel), trvwDesignPanel->viewport()}) {
         w->setAcceptDrops(true);

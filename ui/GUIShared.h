@@ -12,3 +12,15 @@ inline QString FolderOf(const QString &path)
 {
     return path.left(path.size() - ExtractFileName(path).size());
 }
+
+// A caption as it is shown: "&&" is one "&", a single "&" only marks a mnemonic.
+inline QString ShownCaption(const QString &caption)
+{
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
+            ++i;
+        shown += caption[i];
+    }
+    return shown;
+}
