@@ -485,8 +485,7 @@ void TMainForm::BuildItemSheet()
         g.box->setMinimumHeight(185);
         imgPreview = new TPicturePreview(g.box);
         imgPreview->setObjectName(QStringLiteral("imgPreview"));
-        imgPreview->setToolTip(QStringLiteral("Click the subject to keep it in the cropped picture and in the closed strip; "
-                                              "double-click or Centre to crop around the middle."));
+        imgPreview->setToolTip(QStringLiteral("Click the picture's subject to keep it in view"));
         imgPreview->hide();
         g.grid->addWidget(imgPreview, 0, 0);
         btnCentreFocalPoint = new QPushButton(QStringLiteral("Centre"), g.box);
