@@ -10,6 +10,7 @@
 #include "publish/Readme.h"
 #include "publish/WorkingFiles.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -25,10 +26,20 @@ bool IsPlainFileName(const QString &name)
 }
 
 // Copies preview + name to the output folder when the preview folder holds it.
-void CopyFromPreview(const QString &preview, const QString &name, const QString &outputFolder)
+void CopyFromPreview(const QString &preview, const QString &name, const QString &outputFolder, IProgress &progress)
 {
+    progress.KeepAlive();
     if (IsPlainFileName(name) && QFileInfo::exists(preview + name))
         CopyFileOver(preview + name, outputFolder + name);
+}
+
+// The folder a page goes into, made when it does not exist yet (a new folder typed
+// into the save dialog).
+void MakeFolderOf(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        throw QmError(QStringLiteral("The output folder \"%1\" cannot be created.").arg(QDir::toNativeSeparators(folder)));
 }
 
 // A long value shown in a message: its start and end around an ellipsis.
@@ -105,6 +116,7 @@ void BuildOutput(TAppletAgent &document, const QString &pagePath, IItemTree &tre
     // Width and height are checked before any file of the build is written.
     MovieWidth(document.AppletData, int(document.Items.size()));
     const QString firstImage = WriteConfigFiles(document, prefix);
+    MakeFolderOf(pagePath);
     WritePage(document, pagePath, prefix, firstImage);
 }
 
@@ -127,6 +139,7 @@ bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QSt
         // error reaches the user; the rest of the output may stay incomplete.
         try {
             RefreshLevels(document, tree);
+            MakeFolderOf(projectPath);
             document.SaveProject(projectPath, progress);
         } catch (const QmError &saveError) {
             throw QmError(buildError.message() + QStringLiteral("\n\n") + saveError.message());
@@ -146,11 +159,11 @@ bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QSt
     progress.SetBusy(true);
     ProgressReset reset(progress);
     for (const TItemData &item : document.Items)
-        CopyFromPreview(preview, item.ImageFile, outputFolder);
+        CopyFromPreview(preview, item.ImageFile, outputFolder, progress);
     for (const TItemData &item : document.Items)
-        CopyFromPreview(preview, item.ExtraImageFile, outputFolder);
+        CopyFromPreview(preview, item.ExtraImageFile, outputFolder, progress);
     for (const TLinkedFileInfo &file : document.LinkedFiles)
-        CopyFromPreview(preview, file.FileName, outputFolder);
+        CopyFromPreview(preview, file.FileName, outputFolder, progress);
     // Two half steps, as the bar has always moved for this stage: it fills in two jumps.
     progress.Step(50);
     progress.Step(50);

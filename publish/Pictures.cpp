@@ -34,7 +34,10 @@
 namespace {
 
 const char *const kMissingCaption = "Warning: Original image not found.";
+const char *const kUnreadableCaption = "Warning: Original image cannot be read.";
 const char *const kStage = "Processing images ...";
+// How long the pass waits for a worker at a time before it looks at the window again.
+constexpr int kWaitSlice = 10;
 
 // The nearest integer, halves to the even neighbour (83.5 gives 84, 62.5 gives 62).
 int Round(double x)
@@ -151,13 +154,63 @@ QString PictureExtension(const QString &sourcePath)
     return QString();
 }
 
-Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill)
+QString PictureProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("there is no such file");
+    if (!info.isFile())
+        return QStringLiteral("it is not a file");
+    // The first bytes of each type, by the extension that decides how it is decoded.
+    struct Signature
+    {
+        const char *extension;
+        const char *type;
+        const char *starts[2]; // either will do; nullptr: none
+    };
+    static const Signature kSignatures[] = {
+        {".jpg", "JPEG", {"\xFF\xD8\xFF", nullptr}},
+        {".gif", "GIF", {"GIF87a", "GIF89a"}},
+        {".bmp", "BMP", {"BM", nullptr}},
+    };
+    const QString extension = PictureExtension(path);
+    const auto signature = std::find_if(std::begin(kSignatures), std::end(kSignatures),
+                                        [&](const Signature &s) { return extension == QLatin1String(s.extension); });
+    if (signature == std::end(kSignatures))
+        return QStringLiteral("it is not a JPEG, GIF or BMP picture");
+    QByteArray head;
+    try {
+        QFile file(path);
+        OpenSource(file, path);
+        head = file.read(16);
+    } catch (const QmError &error) {
+        return error.message();
+    }
+    if (head.isEmpty())
+        return QStringLiteral("the file is empty");
+    for (const char *start : signature->starts)
+        if (start && head.startsWith(start))
+            return QString();
+    return QStringLiteral("its content is not a %1 picture").arg(QLatin1String(signature->type));
+}
+
+namespace {
+
+// A size no picture can have fails the whole build, not each item.
+void CheckPictureSize(int width, int height)
 {
     if (width < 1 || height < 1)
         throw QmError(QStringLiteral("The item pictures cannot be made %1 x %2 pixels: width and height must be at "
                                      "least 1.")
                           .arg(width)
                           .arg(height));
+}
+
+} // namespace
+
+Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill)
+{
+    CheckPictureSize(width, height);
     const QString extension = PictureExtension(sourcePath);
     if (extension.isEmpty())
         throw QmError(QStringLiteral("The picture \"%1\" is of an unsupported picture type: only JPEG (.jpg, .jpeg), "
@@ -249,10 +302,18 @@ RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &s
     return result;
 }
 
-// The preview folder only ever holds copies made again by every build, so a picture
-// placed there is renamed into place whole, replacing an older one (or a link of
-// that name, never written through), but not flushed to the disk. False when
-// anything fails; nothing of it is left then.
+// Puts `from` in the place of `to`, replacing a file or a link of that name (never
+// writing through the link). False when that fails; `from` is then left as it was.
+bool MoveOver(const QString &from, const QString &to)
+{
+    if (QFileInfo(to).isSymLink() || QFileInfo(to).isFile())
+        QFile::remove(to);
+    return QFile::rename(from, to);
+}
+
+// The working folders only ever hold copies made again by every build, so a picture
+// is written beside its place and renamed into it whole, but not flushed to the disk.
+// False when anything fails; nothing of it is left then.
 bool WriteScratchFile(const QString &path, const QByteArray &bytes)
 {
     // Made new (never through a link of that name), with the permissions any new file gets.
@@ -263,15 +324,63 @@ bool WriteScratchFile(const QString &path, const QByteArray &bytes)
         return false;
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     file.close();
-    if (written && file.error() == QFileDevice::NoError) {
-        if (QFileInfo(path).isSymLink() || QFileInfo(path).isFile())
-            QFile::remove(path);
-        if (QFile::rename(partial, path))
-            return true;
-    }
+    if (written && file.error() == QFileDevice::NoError && MoveOver(partial, path))
+        return true;
     QFile::remove(partial);
     return false;
 }
+
+// The pictures of a pass wait in the temp folder until every item is through, so a
+// pass that is stopped or fails leaves the preview folder as it was; whatever is not
+// placed by then is removed.
+class StagedPictures
+{
+public:
+    ~StagedPictures()
+    {
+        for (const Staged &picture : m_pictures)
+            QFile::remove(m_folder + picture.fileName);
+    }
+    StagedPictures() = default;
+    StagedPictures(const StagedPictures &) = delete;
+    StagedPictures &operator=(const StagedPictures &) = delete;
+
+    void Write(int index, const QString &fileName, const QByteArray &bytes)
+    {
+        if (m_folder.isEmpty())
+            m_folder = TempFolder();
+        m_pictures.push_back({index, fileName});
+        // Only when the quick way fails, the careful one, which says why.
+        if (!WriteScratchFile(m_folder + fileName, bytes))
+            SaveWholeFile(m_folder + fileName, bytes);
+    }
+
+    // Into the preview folder, each item's ImageFile set, in item order.
+    void Place(TAppletAgent &document, IProgress &progress)
+    {
+        const QString preview = m_pictures.empty() ? QString() : PreviewFolder();
+        for (const Staged &picture : m_pictures) {
+            progress.KeepAlive();
+            const QString staged = m_folder + picture.fileName;
+            TItemData data = document.GetItem(picture.index);
+            data.ImageFile = picture.fileName;
+            document.SetItem(data, picture.index);
+            if (MoveOver(staged, preview + picture.fileName))
+                document.WorkingFiles << picture.fileName;
+            else
+                AddWorkingFile(document, staged); // copied, with the copy's failures
+        }
+    }
+
+private:
+    struct Staged
+    {
+        int index;
+        QString fileName;
+    };
+    QString m_folder;
+    std::vector<Staged> m_pictures;
+};
 
 // One item between being scheduled and being applied.
 struct PendingItem
@@ -294,6 +403,14 @@ public:
     {
         m_pool.clear();
         m_pool.waitForDone();
+    }
+    // Drops the pictures not begun and waits for those being drawn, with the caller's
+    // event loop running.
+    void Stop(IProgress &progress)
+    {
+        m_pool.clear();
+        while (!m_pool.waitForDone(kWaitSlice))
+            progress.KeepAlive();
     }
     PictureWorkers(const PictureWorkers &) = delete;
     PictureWorkers &operator=(const PictureWorkers &) = delete;
@@ -331,9 +448,11 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
     progress.SetMaximum(count);
     progress.SetStage(QString::fromLatin1(kStage));
     progress.SetBusy(true);
-    // Position 0, no stage text and the normal cursor again, also when a picture fails.
+    // Position 0, no stage text and the normal cursor again, also when the pass stops early.
     ProgressReset reset(progress);
     const int items = int(std::min<std::size_t>(std::size_t(std::max(count - 1, 0)), document.Items.size()));
+    document.UnreadablePictures.clear();
+    progress.SetCount(0, items);
 
     // The settings are read when the first existing picture needs them; a value that
     // is not a number fails there, after the captions of the missing items before it.
@@ -347,6 +466,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
             RenderSettings s;
             s.width = StrToInt(data.ActiveItemWidth);
             s.height = StrToInt(data.ItemHeight);
+            CheckPictureSize(s.width, s.height);
             // Only "0" keeps the margins; any other stored number fills and crops.
             s.mode = StrToInt(data.ThumbProcessType) == 0 ? 0 : 1;
             s.fill = HexToColor(data.ThumbFillColor);
@@ -358,11 +478,13 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
 
     const int jobs = options.jobs > 0 ? options.jobs : std::max(QThread::idealThreadCount(), 1);
     const RenderCache cache(options.useCache ? RenderCache::UserFolder() : QString());
+    StagedPictures staged;
     // After the cache, which the workers use, and before the items they hand back.
+    // Only a pass asked to draw one picture after another draws on the calling thread,
+    // which is the window's in the editor.
     std::unique_ptr<PictureWorkers> workers;
-    if (jobs > 1) {
+    if (options.jobs != 1)
         workers = std::make_unique<PictureWorkers>(jobs);
-    }
     std::deque<PendingItem> pending;
     const int maxInFlight = workers ? workers->count() + 1 : 1;
     int inFlight = 0;
@@ -388,13 +510,27 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         }
         pending.push_back(std::move(p));
     };
+    // The worker's picture, waited for with the caller's event loop running.
+    auto await = [&](PendingItem &item) {
+        while (!item.future.isFinished()) {
+            progress.KeepAlive();
+            if (progress.Cancelled()) {
+                workers->Stop(progress);
+                throw TCancelled();
+            }
+            progress.Pause(kWaitSlice);
+        }
+        return item.future.result();
+    };
 
     for (int index = 0; index < items; ++index) {
+        CheckIn(progress);
         while (scheduled < items && (scheduled == index || inFlight < maxInFlight))
             schedule(scheduled++);
         PendingItem item = std::move(pending.front());
         pending.pop_front();
         const int node = index + 1;
+        progress.SetCount(index + 1, items);
         if (item.missing) {
             tree.SetCaption(node, QString::fromLatin1(kMissingCaption));
             continue;
@@ -403,27 +539,25 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         if (!settings)
             std::rethrow_exception(settingsError);
         --inFlight;
-        RenderedPicture rendered = item.byWorker ? item.future.result() : std::move(item.rendered);
-        if (rendered.error)
-            std::rethrow_exception(rendered.error);
+        const RenderedPicture rendered = item.byWorker ? await(item) : std::move(item.rendered);
+        if (rendered.error) {
+            // A picture that cannot be read leaves its item without one, as a missing
+            // picture does; the build goes on and names it at the end.
+            try {
+                std::rethrow_exception(rendered.error);
+            } catch (const QmError &error) {
+                tree.SetCaption(node, QString::fromLatin1(kUnreadableCaption));
+                document.UnreadablePictures.push_back({index, item.source, error.message().section(QLatin1Char('\n'), 0, 0)});
+                continue;
+            }
+        }
         stored = true;
-
-        TItemData data = document.GetItem(index);
-        const QString fileName = QStringLiteral("p%1_t").arg(index) + PictureExtension(item.source);
-        // Written straight into the preview folder, where the temporary copy would
-        // have gone; only when that fails, the long way round, with its failures.
-        const QString previewPath = PreviewFolder() + fileName;
-        const bool placed = WriteScratchFile(previewPath, rendered.bytes);
-        const QString tempPath = TempFolder() + fileName;
-        if (!placed)
-            SaveWholeFile(tempPath, rendered.bytes);
-        data.ImageFile = fileName;
-        document.SetItem(data, index);
-        AddWorkingFile(document, placed ? previewPath : tempPath);
-        if (!placed)
-            QFile::remove(tempPath);
+        staged.Write(index, QStringLiteral("p%1_t").arg(index) + PictureExtension(item.source), rendered.bytes);
         progress.Step(1);
     }
+    // The last point at which the pass can stop; from here on the pictures are placed.
+    CheckIn(progress);
+    staged.Place(document, progress);
     if (stored)
         cache.Trim();
 }

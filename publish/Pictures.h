@@ -39,8 +39,14 @@ PicturePassOptions CurrentPicturePassOptions();
 // Pictures are decoded, resized and encoded on worker threads, at most one more
 // in flight than there are workers; everything else (the document, the tree, the
 // progress, the files) happens on the calling thread in item order, exactly as one
-// picture after another would. The first failing item's error is raised, with the
-// items before it applied and nothing of the items after it.
+// picture after another would, and the calling thread waits for the workers through
+// `progress` (Pause), so the window answers meanwhile.
+// An item whose picture is missing, or exists but cannot be read or decoded, gets
+// no picture and a warning caption; the unreadable ones are listed in the document's
+// UnreadablePictures. The pictures reach the preview folder only once every item is
+// through: a pass stopped by the user (TCancelled) or by an error (settings that are
+// no numbers, a full disk) leaves the preview folder and the items' ImageFile as
+// they were and no file of its own behind.
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress);
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress, const PicturePassOptions &options);
 
@@ -68,6 +74,11 @@ PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode)
 
 // The picture types by extension: ".jpg" for JPEG, ".gif", ".bmp"; empty for any other.
 QString PictureExtension(const QString &sourcePath);
+
+// Why the file at `path` cannot become an item's picture, judged by its extension
+// and its first bytes without decoding it; empty when it looks like a picture of a
+// supported type.
+QString PictureProblem(const QString &path);
 
 // Decodes the source and draws the W x H picture, without writing anything.
 Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill);
