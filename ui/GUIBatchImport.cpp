@@ -86,28 +86,48 @@ void TMainForm::btnBatchImportImgsClick()
 {
     MarkModified();
     const QStringList files = m_prompts.OpenPictures(QLatin1String(kPictureFilter), MyPicturesFolder(), true);
-    if (!files.isEmpty()) {
-        AppendImportedItems(*Document, *trvwDesignPanel, files);
-        trvwDesignPanel->Root()->setExpanded(true);
-    }
+    if (!files.isEmpty())
+        ImportPictures(files, true);
     UpdateItemCommands();
 }
 
 void TMainForm::DropPictureFiles(const QStringList &paths)
 {
-    QStringList pictures;
-    QStringList refused;
-    for (const QString &path : paths)
-        (QFileInfo(path).isFile() && !PictureExtension(path).isEmpty() ? pictures : refused) << path;
-    if (!pictures.isEmpty()) {
+    if (Busy())
+        return;
+    if (!ImportPictures(paths, false).isEmpty()) {
         MarkModified();
-        AppendImportedItems(*Document, *trvwDesignPanel, pictures);
-        trvwDesignPanel->Root()->setExpanded(true);
         // The selected item may have gained a next sibling.
         UpdateItemCommands();
     }
+}
+
+QStringList TMainForm::ImportPictures(const QStringList &paths, bool keepMissing)
+{
+    QStringList pictures;
+    QStringList refused;
+    {
+        const TLongOperation operation(*m_progress);
+        m_progress->SetStage(QStringLiteral("Checking pictures ..."));
+        const ProgressReset reset(*m_progress);
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            CheckIn(*m_progress);
+            m_progress->SetCount(int(i), int(paths.size()));
+            const QString &path = paths.at(i);
+            const QString problem = keepMissing && !QFileInfo::exists(path) ? QString() : PictureProblem(path);
+            if (problem.isEmpty())
+                pictures << path;
+            else
+                refused << path + QStringLiteral(": ") + problem;
+        }
+    }
+    if (!pictures.isEmpty()) {
+        AppendImportedItems(*Document, *trvwDesignPanel, pictures);
+        trvwDesignPanel->Root()->setExpanded(true);
+    }
     if (!refused.isEmpty())
-        m_prompts.Information(QLatin1String(kRefusedDrop) + QLatin1String("\n\n") + refused.join(QLatin1Char('\n')));
+        m_prompts.Information(QLatin1String(kRefusedDrop) + QLatin1String("\n\n") + AtMostTenLines(refused));
+    return pictures;
 }
 
 void TMainForm::AcceptPictureDrops()

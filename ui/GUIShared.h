@@ -4,6 +4,7 @@
 #include "model/TextUtils.h"
 
 #include <QString>
+#include <QStringList>
 
 inline constexpr const char *kProjectFilter = "Quillmere Files (*.qmreel1)|*.qmreel1";
 // The picture dialogs' filter: every kind the image processing reads, then each alone.
@@ -14,4 +15,14 @@ inline constexpr const char *kPictureFilter = "All Image Files(*.jpg;*.jpeg;*.gi
 inline QString FolderOf(const QString &path)
 {
     return path.left(path.size() - ExtractFileName(path).size());
+}
+
+// The lines one under another, at most ten of them, then "and N more".
+inline QString AtMostTenLines(const QStringList &lines)
+{
+    constexpr qsizetype kShown = 10;
+    QString text = lines.mid(0, kShown).join(QLatin1Char('\n'));
+    if (lines.size() > kShown)
+        text += QStringLiteral("\nand %1 more").arg(lines.size() - kShown);
+    return text;
 }
