@@ -12,8 +12,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <exception>
+#include <functional>
 
 namespace {
 
@@ -26,11 +29,28 @@ bool IsPlainFileName(const QString &name)
 }
 
 // Copies preview + name to the output folder when the preview folder holds it.
-void CopyFromPreview(const QString &preview, const QString &name, const QString &outputFolder, IProgress &progress)
+void CopyFromPreview(const QString &preview, const QString &name, const QString &outputFolder)
 {
-    progress.KeepAlive();
     if (IsPlainFileName(name) && QFileInfo::exists(preview + name))
         CopyFileOver(preview + name, outputFolder + name);
+}
+
+// Runs `work` on another thread while the caller waits through `progress`, so the
+// window answers meanwhile; an error of the work is raised here.
+void RunAside(IProgress &progress, const std::function<void()> &work)
+{
+    std::exception_ptr error;
+    const QFuture<void> done = QtConcurrent::run([&] {
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+    });
+    while (!done.isFinished())
+        progress.Pause(10);
+    if (error)
+        std::rethrow_exception(error);
 }
 
 // The folder a page goes into, made when it does not exist yet (a new folder typed
@@ -158,12 +178,18 @@ bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QSt
     progress.SetStage(QStringLiteral("Copying Required Files ... ..."));
     progress.SetBusy(true);
     ProgressReset reset(progress);
+    // Every copy is made durable, one after another: the longest step after the pictures.
+    QStringList names;
     for (const TItemData &item : document.Items)
-        CopyFromPreview(preview, item.ImageFile, outputFolder, progress);
+        names << item.ImageFile;
     for (const TItemData &item : document.Items)
-        CopyFromPreview(preview, item.ExtraImageFile, outputFolder, progress);
+        names << item.ExtraImageFile;
     for (const TLinkedFileInfo &file : document.LinkedFiles)
-        CopyFromPreview(preview, file.FileName, outputFolder, progress);
+        names << file.FileName;
+    RunAside(progress, [&] {
+        for (const QString &name : std::as_const(names))
+            CopyFromPreview(preview, name, outputFolder);
+    });
     // Two half steps, as the bar has always moved for this stage: it fills in two jumps.
     progress.Step(50);
     progress.Step(50);

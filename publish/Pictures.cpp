@@ -452,7 +452,6 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
     ProgressReset reset(progress);
     const int items = int(std::min<std::size_t>(std::size_t(std::max(count - 1, 0)), document.Items.size()));
     document.UnreadablePictures.clear();
-    progress.SetCount(0, items);
 
     // The settings are read when the first existing picture needs them; a value that
     // is not a number fails there, after the captions of the missing items before it.
@@ -486,7 +485,9 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
     if (options.jobs != 1)
         workers = std::make_unique<PictureWorkers>(jobs);
     std::deque<PendingItem> pending;
-    const int maxInFlight = workers ? workers->count() + 1 : 1;
+    // Finished pictures wait as their encoded bytes only, so the workers may run well
+    // ahead of a calling thread that is late to take them (a busy window).
+    const int maxInFlight = workers ? workers->count() * 4 : 1;
     int inFlight = 0;
     int scheduled = 0;
     bool stored = false;
@@ -524,13 +525,13 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
     };
 
     for (int index = 0; index < items; ++index) {
+        progress.SetCount(index, items);
         CheckIn(progress);
         while (scheduled < items && (scheduled == index || inFlight < maxInFlight))
             schedule(scheduled++);
         PendingItem item = std::move(pending.front());
         pending.pop_front();
         const int node = index + 1;
-        progress.SetCount(index + 1, items);
         if (item.missing) {
             tree.SetCaption(node, QString::fromLatin1(kMissingCaption));
             continue;
@@ -555,6 +556,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         staged.Write(index, QStringLiteral("p%1_t").arg(index) + PictureExtension(item.source), rendered.bytes);
         progress.Step(1);
     }
+    progress.SetCount(items, items);
     // The last point at which the pass can stop; from here on the pictures are placed.
     CheckIn(progress);
     staged.Place(document, progress);

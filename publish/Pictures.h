@@ -36,8 +36,8 @@ void SetPicturePassOptions(const PicturePassOptions &options);
 PicturePassOptions CurrentPicturePassOptions();
 
 // The per-build pass over all items: node captions, ImageFile, the preview folder.
-// Pictures are decoded, resized and encoded on worker threads, at most one more
-// in flight than there are workers; everything else (the document, the tree, the
+// Pictures are decoded, resized and encoded on worker threads, at most four per
+// worker in flight; everything else (the document, the tree, the
 // progress, the files) happens on the calling thread in item order, exactly as one
 // picture after another would, and the calling thread waits for the workers through
 // `progress` (Pause), so the window answers meanwhile.
