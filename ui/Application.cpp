@@ -42,7 +42,7 @@ void LogEventLoopStalls(QObject *owner)
     const QString path = qEnvironmentVariable("QM_STALL_LOG");
     if (path.isEmpty())
         return;
-    constexpr qint64 kTick = 5, kStall = 20;
+    constexpr qint64 kTick = 10, kStall = 20;
     auto *log = new QFile(path, owner);
     if (!log->open(QIODevice::Append | QIODevice::Text))
         return;

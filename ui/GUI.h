@@ -94,7 +94,6 @@ public:
     // True while a long operation runs (a save, a preview, an opening, an import):
     // the commands refuse to start meanwhile.
     bool Busy() const { return m_progress->Running(); }
-    TStatusProgress &StatusProgress() { return *m_progress; }
 
     // ---- opening (GUIFileCommands.cpp)
     // Opens the project at `path` (nothing for an empty path). After a failed or

@@ -19,7 +19,11 @@ namespace {
 class TProgressDialog : public QDialog
 {
 public:
-    TProgressDialog(QWidget *parent, std::function<void()> cancel) : QDialog(parent), m_cancel(std::move(cancel)) {}
+    // A title and a close button: nothing to make larger or smaller.
+    TProgressDialog(QWidget *parent, std::function<void()> cancel)
+        : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+          m_cancel(std::move(cancel))
+    {}
 
     void reject() override { m_cancel(); }
 
@@ -62,6 +66,8 @@ void TStatusProgress::Step(int by)
     const int at = std::max(m_bar->value(), m_bar->minimum());
     m_bar->setValue(std::clamp(at + by, m_bar->minimum(), m_bar->maximum()));
     UpdateDialog();
+    // Every loop that counts its steps keeps the window answering.
+    KeepAlive();
 }
 
 void TStatusProgress::SetPosition(int position)
