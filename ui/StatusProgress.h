@@ -15,15 +15,15 @@ class QProgressBar;
 class QPushButton;
 class QWidget;
 
-// Both widgets repaint at once at every stage, since an operation that is not long
+// Both widgets repaint at once at every stage, since work outside a long operation
 // runs without returning to the event loop; the bar repaints whenever a step changes
 // what it shows (the bar itself knows when; a save of 10,000 items takes 110,000 steps).
 //
 // A long operation runs between Begin and End. Meanwhile the event loop runs at
-// every KeepAlive and Pause, so the window repaints; after kDialogDelay the progress
-// dialog appears with the stage text, "n of N" and Cancel, and blocks the window
-// until the operation ends. Until then input to the window waits, so a quick
-// operation neither flashes a dialog nor lets a click in between.
+// every step, KeepAlive and Pause, so the window repaints; after kDialogDelay the
+// progress dialog appears with the stage text, "n of N" and Cancel, and blocks the
+// window until the operation ends. Until then input to the window waits for the end,
+// so a quick operation neither flashes a dialog nor lets a click in between.
 class TStatusProgress : public IProgress
 {
 public:
