@@ -132,8 +132,8 @@ wait_idle
 items=$WORK/site/slideshow1items.xml
 : >"$WORK/rounds"
 for ((round = 1; round <= ROUNDS; round++)); do
+  # Into the folder it published before, as the editor saves over its own last save.
   empty_cache
-  rm -rf "$WORK/headless"
   t0=$(now_ms)
   /usr/bin/time -f "%U %S" -o "$WORK/time" "$PUBLISHER" "$project" "$WORK/headless" >/dev/null 2>"$WORK/publish.log" ||
     echo "  headless: exit $? ($(head -1 "$WORK/publish.log"))" >&2
