@@ -1,7 +1,9 @@
 #!/usr/bin/python3
-"""Times the item-picture path (decode, mode 1 to W x H, encode in the source's type)
+"""Times the item-picture path (decode, mode 1 to W x H, encode in the output type)
 of qm-resize beside vipsthumbnail and ImageMagick, single-threaded, and measures the
-PSNR of each output against a 16-bit Lanczos reference. Run through pictures.sh."""
+PSNR of each output against a 16-bit Lanczos reference. The PNG, WebP, HEIC and AVIF
+pictures are made from portrait 12 MP JPEGs of the corpus; their reference is that JPEG's.
+Run through pictures.sh."""
 import argparse, glob, json, os, re, statistics, subprocess, sys, time
 
 import numpy as np
@@ -28,7 +30,36 @@ def tools(ours):
                                           '-o', o + '[dither=0]'], 'libimagequant, no dither'),
         'ours-bmp': ('bmp', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'Lanczos-3, 24-bit'),
         'im-bmp': ('bmp', lambda i, o: IM + [i] + CROP + ['-type', 'TrueColor', 'BMP3:' + o], 'ImageMagick'),
+        'ours-png': ('png', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'libpng, Lanczos-3, PNG'),
+        'vips-png': ('png', vips('.png'), 'lanczos3, PNG'),
+        'ours-webp': ('webp', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'libwebp scaled decode, Lanczos-3, WebP q95 sharp YUV'),
+        'vips-webp': ('webp', vips('.webp', 'Q=90'), 'shrink-on-load, lanczos3, WebP q90'),
+        'ours-heic': ('heic', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'libheif, Lanczos-3, 4:4:4 q90 JPEG'),
+        'vips-heic': ('heic', vips('.jpg', 'Q=90'), 'libheif, lanczos3, 4:4:4 q90 JPEG'),
+        'ours-avif': ('avif', lambda i, o: [ours, i, o, str(W), str(H), '1'], 'libheif, Lanczos-3, 4:4:4 q90 JPEG'),
+        'vips-avif': ('avif', vips('.jpg', 'Q=90'), 'libheif, lanczos3, 4:4:4 q90 JPEG'),
     }
+
+
+def vips(extension, options=''):
+    """vipsthumbnail writing `extension` (the output file's own name may differ)."""
+    return lambda i, o: ['vipsthumbnail', i, '--size', f'{W}x{H}', '--smartcrop', 'centre',
+                         '-o', os.path.splitext(o)[0] + extension + (f'[{options}]' if options else '')]
+
+
+def output(name, src):
+    """Where a tool writes its picture of `src`: qm-resize names the type by the source,
+    so its PNG and WebP keep theirs and HEIC and AVIF become JPEG, as a build does."""
+    base = os.path.splitext(os.path.basename(src))[0]
+    ext = {'.heic': '.jpg', '.avif': '.jpg'}.get(os.path.splitext(src)[1], os.path.splitext(src)[1])
+    return os.path.join(name, base + ext)
+
+
+# The new formats' pictures are made from these JPEGs; their PSNR is against the JPEG's reference.
+def original(src, corpus):
+    if src.startswith(f'{corpus}/formats/'):
+        return f'{corpus}/jpeg/' + os.path.splitext(os.path.basename(src))[0] + '.jpg'
+    return src
 
 
 def run(argv):
@@ -69,17 +100,21 @@ def main():
                      sorted(glob.glob(f'{a.corpus}/jpeg/j24mp_*.jpg'))[:a.per_class],
              'gif': sorted(glob.glob(f'{a.corpus}/gif/*.gif')),
              'bmp': sorted(glob.glob(f'{a.corpus}/bmp/*.bmp'))}
+    for kind in ('png', 'webp', 'heic', 'avif'):
+        timed[kind] = sorted(glob.glob(f'{a.corpus}/formats/*.{kind}'))
     # Quality: sources whose crop offsets are whole pixels head the table; j12mp_00 (offset
     # 62.5, rounded to 62 here and to 63 by the reference) is shown apart.
     quality = {'jpeg': [f'{a.corpus}/jpeg/{n}.jpg' for n in ('j24mp_00', 'jport_00', 'j1080_00', 'j12mp_00')],
                'gif': timed['gif'][:3], 'bmp': timed['bmp'][:1]}
+    for kind in ('png', 'webp', 'heic', 'avif'):
+        quality[kind] = timed[kind][:3]
 
     # Timing, interleaved: one repeat of every tool on every file, then the next.
     times = {}
     for rep in range(a.repeats):
         for name, (kind, build, _) in all_tools.items():
             for src in timed[kind]:
-                out = os.path.join(a.out, name, os.path.basename(src))
+                out = os.path.join(a.out, output(name, src))
                 os.makedirs(os.path.dirname(out), exist_ok=True)
                 times.setdefault((name, src), []).append(run(build(src, out)))
 
@@ -108,19 +143,22 @@ def main():
         lines.append('|---|' + '---|' * (len(sources) + 1))
         refs = {}
         for s in sources:
-            ref = os.path.join(a.out, 'ref', os.path.basename(s) + '.png')
+            o = original(s, a.corpus)
+            ref = os.path.join(a.out, 'ref', os.path.basename(o) + '.png')
             os.makedirs(os.path.dirname(ref), exist_ok=True)
             if not os.path.exists(ref):
-                subprocess.run(['convert-im6.q16', s, '-filter', 'Lanczos'] + CROP + ['-depth', '16', 'PNG48:' + ref],
+                subprocess.run(['convert-im6.q16', o, '-filter', 'Lanczos'] + CROP + ['-depth', '16', 'PNG48:' + ref],
                                check=True)
             refs[s] = load16(ref)
         for name in names:
             build = all_tools[name][1]
             ps = []
             for s in sources:
-                out = os.path.join(a.out, 'q-' + name, os.path.basename(s))
+                out = os.path.join(a.out, 'q-' + output(name, s))
                 os.makedirs(os.path.dirname(out), exist_ok=True)
                 run(build(s, out))
+                if name.startswith('vips'):
+                    out = glob.glob(os.path.splitext(out)[0] + '.*')[0]
                 ps.append(psnr(refs[s], load16(out)))
             head = ps[:3] if kind == 'jpeg' else ps
             lines.append(f'| {name} | ' + ' | '.join(f'{p:.2f}' for p in ps) + f' | **{statistics.mean(head):.2f}** |')

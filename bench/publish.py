@@ -5,7 +5,6 @@ processes side by side (half of the files each). Run through publish.sh."""
 import argparse, filecmp, glob, os, re, shutil, statistics, subprocess, sys, time
 
 W, H = 667, 375
-HEADER = 14  # lines of the sample project up to and including <Item_Parameters>
 
 
 def run_all(argvs, env):
@@ -28,7 +27,7 @@ def load():
 
 def make_project(template, path, pictures):
     lines = open(template, encoding='latin-1', newline='').read().split('\r\n')
-    head = lines[:HEADER]
+    head = lines[:lines.index('<Item_Parameters>') + 1]
     items = [f'#$@#$@{p}#$@#$@_self#$@{os.path.basename(p)}#$@{os.path.basename(p)}#$@0#$@#$@#$@#$@' for p in pictures]
     with open(path, 'w', encoding='latin-1', newline='') as f:
         f.write('\r\n'.join(head + items + ['</Item_Parameters>', '']))
@@ -81,24 +80,34 @@ def main():
                           '-o', f'{a.out}/vips/%s.jpg[Q=90]']
     half = len(pictures) // 2
     runs = {name: [] for name in ('vips 1 process', 'vips 2 processes', 'first publish', 'second publish (cache)',
-                                  'publish --jobs 1 --no-cache')}
+                                  'publish --jobs 1 --no-cache', 'first publish --hidpi',
+                                  'second publish --hidpi (cache)')}
     loads = [load()]
     for rep in range(a.repeats):
         runs['vips 1 process'].append(run_all([vips(pictures)], env))
         runs['vips 2 processes'].append(run_all([vips(pictures[:half]), vips(pictures[half:])], env))
-        clear_cache()
-        shutil.rmtree(f'{a.out}/first', ignore_errors=True)
-        runs['first publish'].append(run_all([publish('first')], env))
-        shutil.rmtree(f'{a.out}/second', ignore_errors=True)
-        runs['second publish (cache)'].append(run_all([publish('second')], env))
+        # The plain publish and the one with the 2x pictures, each from an empty cache.
+        for extra, first, second in (('--no-hidpi', 'first', 'second'), ('--hidpi', 'first-hidpi', 'second-hidpi')):
+            suffix = ' --hidpi' if extra == '--hidpi' else ''
+            clear_cache()
+            shutil.rmtree(f'{a.out}/{first}', ignore_errors=True)
+            runs['first publish' + suffix].append(run_all([publish(first, extra)], env))
+            shutil.rmtree(f'{a.out}/{second}', ignore_errors=True)
+            runs[f'second publish{suffix} (cache)'].append(run_all([publish(second, extra)], env))
         shutil.rmtree(f'{a.out}/one', ignore_errors=True)
-        runs['publish --jobs 1 --no-cache'].append(run_all([publish('one', '--jobs', '1', '--no-cache')], env))
+        runs['publish --jobs 1 --no-cache'].append(run_all([publish('one', '--no-hidpi', '--jobs', '1', '--no-cache')], env))
         loads.append(load())
-    rss = peak_rss_mib(publish('rss', '--jobs', '2', '--no-cache'), env)
+    rss = peak_rss_mib(publish('rss', '--no-hidpi', '--jobs', '2', '--no-cache'), env)
+    rss2x = peak_rss_mib(publish('rss-hidpi', '--hidpi', '--jobs', '2', '--no-cache'), env)
     identical = same_folders(f'{a.out}/first', f'{a.out}/one') and same_folders(f'{a.out}/first', f'{a.out}/second')
+    one_x = sorted(f for f in os.listdir(f'{a.out}/first') if re.fullmatch(r'p\d+_t\.jpg', f))
+    two_x = sorted(f for f in os.listdir(f'{a.out}/first-hidpi') if '@2x' in f)
+    one_x_kept = not filecmp.cmpfiles(f'{a.out}/first', f'{a.out}/first-hidpi', one_x, shallow=False)[1]
+    size = lambda folder, names: sum(os.path.getsize(f'{a.out}/{folder}/{n}') for n in names) / 1e6
 
     med = {n: (statistics.median(w for w, _ in r), statistics.median(c for _, c in r)) for n, r in runs.items()}
     first, second = med['first publish'][0], med['second publish (cache)'][0]
+    first2x, second2x = med['first publish --hidpi'][0], med['second publish --hidpi (cache)'][0]
     v1, v2 = med['vips 1 process'][0], med['vips 2 processes'][0]
     lines = [f'# Publishing {len(pictures)} JPEGs to {W} x {H} (mode 1), median of {a.repeats}', '',
              f'load average (1, 5, 15 min) before and after each round: {" | ".join(loads)}', '',
@@ -109,7 +118,14 @@ def main():
               f'| first publish / vips 2 processes <= 1.0 | {first / v2:.2f} | {"yes" if first / v2 <= 1.0 else "NO"} |',
               f'| second publish / first publish <= 0.1 | {second / first:.3f} | {"yes" if second / first <= 0.1 else "NO"} |',
               f'| --jobs 1, default and cached folders byte-identical | {identical} | {"yes" if identical else "NO"} |',
-              f'| peak memory with --jobs 2 < 100 MiB | {rss:.1f} MiB | {"yes" if rss < 100 else "NO"} |']
+              f'| peak memory with --jobs 2 < 100 MiB | {rss:.1f} MiB | {"yes" if rss < 100 else "NO"} |',
+              f'| first publish --hidpi / first publish (report) | {first2x / first:.2f} | - |',
+              f'| peak memory with --hidpi --jobs 2 (report) | {rss2x:.1f} MiB | - |',
+              f'| second publish --hidpi / first publish --hidpi <= 0.1 | {second2x / first2x:.3f} | '
+              f'{"yes" if second2x / first2x <= 0.1 else "NO"} |',
+              f'| 1x pictures byte-identical with --hidpi | {one_x_kept} | {"yes" if one_x_kept else "NO"} |',
+              f'| 2x pictures written / MB (1x MB) | {len(two_x)} / {size("first-hidpi", two_x):.2f} '
+              f'({size("first", one_x):.2f}) | - |']
     report = '\n'.join(lines) + '\n'
     open(f'{a.out}/report.md', 'w').write(report)
     print(report)

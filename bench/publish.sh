@@ -4,7 +4,9 @@
 # making the same pictures as one single-threaded process and as two side by side.
 # Reports the first publish, a second publish of the unchanged project (from the
 # picture cache), --jobs 1 --no-cache, whether the three output folders are
-# byte-identical, the peak memory with two workers and the load average.
+# byte-identical, the peak memory with two workers and the load average; then the
+# first and the cached publish with --hidpi (2x pictures) against the plain ones,
+# and whether the 1x pictures stay byte-identical with it.
 #
 #   bench/publish.sh [--build DIR] [--corpus DIR] [--out DIR] [--repeats N]
 #
@@ -22,7 +24,7 @@ while [[ $# -gt 0 ]]; do
     --build) BUILD=$2; shift 2 ;;
     --corpus) CORPUS=$2; ARGS+=(--corpus "$2"); shift 2 ;;
     --out|--repeats) ARGS+=("$1" "$2"); shift 2 ;;
-    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done

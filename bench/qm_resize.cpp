@@ -5,9 +5,6 @@
 // 24-bit picture to compare palettes).
 #include "model/Error.h"
 #include "model/SaveFile.h"
-#include "publish/BmpCodec.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
 #include "publish/Pictures.h"
 
 #include <QCoreApplication>
@@ -28,12 +25,8 @@ int main(int argc, char **argv)
         const int width = StrToInt(args[3]), height = StrToInt(args[4]);
         const int mode = StrToInt(args[5]) == 0 ? 0 : 1;
         const TColor fill = args.size() > 6 ? HexToColor(args[6]) : 0;
-        const Bitmap picture = RenderPicture(in, width, height, mode, fill);
         const QString type = PictureExtension(out).isEmpty() ? PictureExtension(in) : PictureExtension(out);
-        const QByteArray bytes = type == QLatin1String(".jpg")   ? EncodeJpeg(picture, 90)
-                                 : type == QLatin1String(".gif") ? EncodeGif(picture)
-                                                                 : EncodeBmp(picture);
-        SaveWholeFile(out, bytes);
+        SaveWholeFile(out, EncodePicture(RenderPicture(in, width, height, mode, fill), type));
     } catch (const QmError &e) {
         std::fprintf(stderr, "qm-resize: %s\n", qPrintable(e.message()));
         return 1;

@@ -8,7 +8,7 @@
 // Each figure is the median of several runs, in milliseconds of wall-clock time and,
 // for a machine shared with other work, of the processor time the program used.
 #include "model/AppletAgent.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "ui/GUI.h"
 #include "ui/PicturePreview.h"
 #include "ui/Prompts.h"

@@ -26,7 +26,10 @@ void TAppletAgent::SetDefaults()
 {
     for (const AppletParam &p : kAppletCatalogue)
         AppletData.*p.member = QString::fromLatin1(p.defaultValue);
+    for (const AppletExtraParam &p : kAppletExtrasCatalogue)
+        AppletExtras.*p.member = QString::fromLatin1(p.defaultValue);
     Items.clear();
+    ItemVariants.clear();
 }
 
 TItemData TAppletAgent::NewItem()
@@ -107,6 +110,15 @@ QString TAppletAgent::JoinValues(const TStringArray &list) const
     return line;
 }
 
+QStringList TAppletAgent::ExtrasLines(const TAppletExtras &extras)
+{
+    QStringList lines;
+    for (const AppletExtraParam &p : kAppletExtrasCatalogue)
+        if (extras.*p.member == QLatin1String("1"))
+            lines << QLatin1String(p.field) + QStringLiteral("=1");
+    return lines;
+}
+
 // A value holding the separator or a line break would shift or split its line, and
 // the file could not be opened again: such a save is refused before anything is written.
 static void CheckStorable(const QString &value, const char *field, const QString &separator, int itemIndex)
@@ -146,6 +158,7 @@ void TAppletAgent::SaveProject(const QString &fileName, IProgress &progress) con
                       QStringLiteral("</Product_Version>")};
     progress.Step(10);
     lines << QStringLiteral("<Applet_Parameters>") << JoinValues(AppletDataToStrings(AppletData)) << QStringLiteral("</Applet_Parameters>");
+    lines << ExtrasLines(AppletExtras);
     progress.Step(5);
     lines << QStringLiteral("<Item_Parameters>");
     for (const TItemData &item : Items) {
@@ -161,6 +174,18 @@ void TAppletAgent::SaveProject(const QString &fileName, IProgress &progress) con
 }
 
 namespace {
+
+// "Name=Value": a value that is not "1" reads as off.
+void ReadExtraLine(const QString &line, TAppletExtras &extras)
+{
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return;
+    const QStringView name = QStringView(line).left(equals);
+    for (const AppletExtraParam &p : kAppletExtrasCatalogue)
+        if (name == QLatin1String(p.field))
+            extras.*p.member = QStringView(line).mid(equals + 1) == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 QString Native(const QString &path)
 {
@@ -236,8 +261,16 @@ LoadResult TAppletAgent::LoadProject(const QString &fileName, IItemTree &tree, I
     const QString galleryLine = lines.at(at);
     const TStringArray values = GetFields(galleryLine, int(kAppletCatalogue.size()), Separator);
     const TAppletData applet = StringsToAppletData(values, version);
+    const qsizetype galleryAt = at;
     if (!skipTo("<Item_Parameters>"))
         throw truncated("<Item_Parameters>");
+    // The extras stand between the gallery line and the item section, in any order;
+    // other lines there are skipped as they always were.
+    TAppletExtras extras;
+    for (const AppletExtraParam &p : kAppletExtrasCatalogue)
+        extras.*p.member = QString::fromLatin1(p.defaultValue);
+    for (qsizetype i = galleryAt + 1; i < at - 1; ++i)
+        ReadExtraLine(lines.at(i), extras);
 
     progress.SetStage(QStringLiteral("Loading Data ... ..."));
     progress.SetBusy(true);
@@ -261,6 +294,7 @@ LoadResult TAppletAgent::LoadProject(const QString &fileName, IItemTree &tree, I
     // Everything is read and checked: only now do document and tree change.
     RebuildTree(items, tree);
     AppletData = applet;
+    AppletExtras = extras;
     FileVersion = version;
     Items = std::move(items);
     return LoadResult::Loaded;

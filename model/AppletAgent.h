@@ -33,6 +33,17 @@ struct TUnreadablePicture
     bool operator==(const TUnreadablePicture &) const = default;
 };
 
+// A picture the latest build made for an item beside its ImageFile: the item's
+// picture at `Scale` times the gallery's size, of the type its extension names.
+struct TPictureVariant
+{
+    int Scale = 1;
+    QString FileName; // "p0_t@2x.jpg", "p0_t.webp", "p0_t@2x.webp"
+
+    bool operator==(const TPictureVariant &) const = default;
+};
+
+using TPictureVariants = std::vector<TPictureVariant>;
 using TItemArray = std::vector<TItemData>;
 using TLinkedFileInfoArray = std::vector<TLinkedFileInfo>;
 using TStringArray = QStringList;
@@ -52,9 +63,14 @@ public:
     TAppletAgent();
 
     TAppletData AppletData;
+    TAppletExtras AppletExtras; // the gallery settings outside the catalogue (model/Catalogue.h)
     TItemArray Items;
     TLinkedFileInfoArray LinkedFiles;
     QStringList WorkingFiles;
+    // Each item's extra pictures from the latest build, by item index: empty unless
+    // AppletExtras asks for them. Filled by the picture pass; the configuration files,
+    // the page, the readme and the save's copies read it in the same build.
+    std::vector<TPictureVariants> ItemVariants;
     QStringList ResourceFiles;
     // Filled by every build's picture pass.
     std::vector<TUnreadablePicture> UnreadablePictures;
@@ -95,6 +111,9 @@ public:
     // Raises the conversion error for a level that is not an integer, before the
     // tree is touched.
     static void RebuildTree(TItemArray &items, IItemTree &tree);
+
+    // The project file's lines of the extras that are on, "HiDpi=1" and the like.
+    static QStringList ExtrasLines(const TAppletExtras &extras);
 
     // The line of separator-terminated values.
     QString JoinValues(const TStringArray &list) const;

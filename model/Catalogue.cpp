@@ -45,6 +45,12 @@ const std::array<ItemParam, 9> kItemCatalogue = {{
     {9, "Reserved", "", K::None, 0, 0, "", &TItemData::Reserved},
 }};
 
+// Positions count within the extras only; no line of the file holds them as a list.
+const std::array<AppletExtraParam, 2> kAppletExtrasCatalogue = {{
+    {1, "HiDpi", "ckbx_HiDpiPictures", K::CheckBox, 0, 0, "0", &TAppletExtras::HiDpi},
+    {2, "WebP", "ckbx_WebPPictures", K::CheckBox, 0, 0, "0", &TAppletExtras::WebP},
+}};
+
 // The entries read exactly as they always have, spelling included: users and the
 // help pages know them by these words.
 const std::array<const char *, 2> kThumbProcessTypes = {"Keep Origianl Aspect Ratio", "Best Fit to Specified Size"};

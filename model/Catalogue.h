@@ -39,6 +39,19 @@ struct TAppletData
     bool operator==(const TAppletData &) const = default;
 };
 
+// The gallery settings kept beside the 23 values above rather than among them, so that
+// the gallery line stays as every reader knows it. Switches, "1" or "0". The project
+// file carries each one that is on as a line "Name=1" between "</Applet_Parameters>"
+// and "<Item_Parameters>", where every reader skips lines; a project with all of them
+// off is written exactly as before they existed.
+struct TAppletExtras
+{
+    QString HiDpi; // each item also gets a picture at twice the size, for high-resolution screens
+    QString WebP;  // each item's pictures also as WebP
+
+    bool operator==(const TAppletExtras &) const = default;
+};
+
 // One slideshow item.
 struct TItemData
 {
@@ -84,9 +97,12 @@ template <typename Record> struct ParamSpec
 
 using AppletParam = ParamSpec<TAppletData>;
 using ItemParam = ParamSpec<TItemData>;
+// `field` is the name the project file gives the value ("HiDpi=1").
+using AppletExtraParam = ParamSpec<TAppletExtras>;
 
 extern const std::array<AppletParam, 23> kAppletCatalogue;
 extern const std::array<ItemParam, 9> kItemCatalogue;
+extern const std::array<AppletExtraParam, 2> kAppletExtrasCatalogue;
 
 // Entries of the resize list and of the two item combo boxes.
 extern const std::array<const char *, 2> kThumbProcessTypes;

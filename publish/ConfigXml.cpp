@@ -5,6 +5,7 @@
 #include "model/TextUtils.h"
 #include "model/TreeEdits.h"
 #include "publish/Folders.h"
+#include "publish/Variants.h"
 #include "publish/WorkingFiles.h"
 
 #include <QFile>
@@ -50,12 +51,17 @@ public:
         m_writer.writeTextElement(QLatin1String(name), XmlSafe(text));
     }
 
-    void EmptyChild(const char *name, std::initializer_list<std::pair<const char *, QString>> attributes)
+    // Attributes with an empty value from `optional` are left out.
+    void EmptyChild(const char *name, std::initializer_list<std::pair<const char *, QString>> attributes,
+                    std::initializer_list<std::pair<const char *, QString>> optional = {})
     {
         NewLine();
         m_writer.writeEmptyElement(QLatin1String(name));
         for (const auto &[attribute, value] : attributes)
             m_writer.writeAttribute(QLatin1String(attribute), XmlSafe(value));
+        for (const auto &[attribute, value] : optional)
+            if (!value.isEmpty())
+                m_writer.writeAttribute(QLatin1String(attribute), XmlSafe(value));
     }
 
     QByteArray Finish()
@@ -88,6 +94,31 @@ void PlaceGeneratedFile(TAppletAgent &document, const QString &fileName, const Q
     SaveWholeFile(tempPath, bytes);
     AddWorkingFile(document, tempPath);
     QFile::remove(tempPath);
+}
+
+// `"name":"text"`, a member of a script object, in plain ASCII: every other character escaped, so
+// that the file reads the same whatever encoding the page that loads it declares.
+QByteArray JsonMember(const QString &name, const QByteArray &utf8)
+{
+    QByteArray out;
+    for (const QString &text : {name, QString::fromUtf8(utf8)}) {
+        if (!out.isEmpty())
+            out += ':';
+        out += '"';
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u == '"' || u == '\\')
+                out += '\\' + QByteArray(1, char(u));
+            else if (u == '\r' || u == '\n')
+                out += u == '\r' ? "\\r" : "\\n";
+            else if (u < 0x20 || u > 0x7E)
+                out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0')).toLatin1();
+            else
+                out += char(u);
+        }
+        out += '"';
+    }
+    return out;
 }
 
 } // namespace
@@ -129,11 +160,21 @@ QString ItemsFileName(const QString &prefix)
     return prefix + QStringLiteral("items.xml");
 }
 
-QString ItemImagePath(const TAppletData &data, const TItemData &item)
+QString CompanionFileName(const QString &prefix)
+{
+    return prefix + QStringLiteral("data.js");
+}
+
+QString ImagePath(const TAppletData &data, const QString &fileName)
 {
     if (data.ImageLeadingPathEnabled == QLatin1String("1"))
-        return data.ImageLeadingPath + item.ImageFile;
-    return item.ImageFile;
+        return data.ImageLeadingPath + fileName;
+    return fileName;
+}
+
+QString ItemImagePath(const TAppletData &data, const TItemData &item)
+{
+    return ImagePath(data, item.ImageFile);
 }
 
 void PrepareItems(TAppletAgent &document, const IItemTree &tree)
@@ -177,26 +218,41 @@ QByteArray ItemsFileBytes(const TAppletAgent &document)
     const QString hColor = QStringLiteral("0x") + data.HoriTitleFontColor;
     const QString vColor = QStringLiteral("0x") + data.VertTitleFontColor;
     RootWriter xml;
-    for (const TItemData &item : document.Items)
-        xml.EmptyChild("item", {{"largeimage", ItemImagePath(data, item)},
-                                {"link", item.Link},
-                                {"target", item.Target},
-                                {"htitle", item.HTitle},
-                                {"htitlecolor", hColor},
-                                {"htitlesize", data.HoriTitleFontSize},
-                                {"vtitle", item.VTitle},
-                                {"vtitlecolor", vColor},
-                                {"vtitlesize", data.VertTitleFontSize}});
+    for (size_t i = 0; i < document.Items.size(); ++i) {
+        const TItemData &item = document.Items[i];
+        // The item's larger and WebP pictures follow, only where the build made any.
+        xml.EmptyChild("item",
+                       {{"largeimage", ItemImagePath(data, item)},
+                        {"link", item.Link},
+                        {"target", item.Target},
+                        {"htitle", item.HTitle},
+                        {"htitlecolor", hColor},
+                        {"htitlesize", data.HoriTitleFontSize},
+                        {"vtitle", item.VTitle},
+                        {"vtitlecolor", vColor},
+                        {"vtitlesize", data.VertTitleFontSize}},
+                       {{"srcset", HiDpiSrcset(document, int(i))}, {"webpset", WebpSrcset(document, int(i))}});
+    }
     return xml.Finish();
+}
+
+QByteArray CompanionFileBytes(const QString &prefix, const QByteArray &config, const QByteArray &items)
+{
+    return "swfobject.addFiles({" + JsonMember(ConfigFileName(prefix), config) + ",\r\n" + JsonMember(ItemsFileName(prefix), items) +
+           "});\r\n";
 }
 
 QString WriteConfigFiles(TAppletAgent &document, const QString &prefix)
 {
     document.LinkedFiles.at(3).FileName = ConfigFileName(prefix);
-    PlaceGeneratedFile(document, ConfigFileName(prefix), ConfigFileBytes(document.AppletData, prefix));
+    const QByteArray config = ConfigFileBytes(document.AppletData, prefix);
+    PlaceGeneratedFile(document, ConfigFileName(prefix), config);
 
     document.LinkedFiles.at(4).FileName = ItemsFileName(prefix);
-    PlaceGeneratedFile(document, ItemsFileName(prefix), ItemsFileBytes(document));
+    const QByteArray items = ItemsFileBytes(document);
+    PlaceGeneratedFile(document, ItemsFileName(prefix), items);
+
+    PlaceGeneratedFile(document, CompanionFileName(prefix), CompanionFileBytes(prefix, config, items));
 
     return document.Items.empty() ? QString() : ItemImagePath(document.AppletData, document.Items.front());
 }

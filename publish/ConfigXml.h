@@ -21,9 +21,14 @@ void CheckFilePrefix(const QString &prefix);
 QString ConfigFileName(const QString &prefix);
 QString ItemsFileName(const QString &prefix);
 
-// The path under which the player finds an item's picture: the leading image
-// path followed directly by ImageFile when the leading path is enabled, else
-// ImageFile alone.
+// prefix + "data.js": the companion script that carries both files for a page
+// opened from a folder, where browsers refuse to read the XML files themselves.
+QString CompanionFileName(const QString &prefix);
+
+// The path under which the player finds a picture of the build: the leading image
+// path followed directly by the file name when the leading path is enabled, else
+// the file name alone. ItemImagePath is that of the item's ImageFile.
+QString ImagePath(const TAppletData &data, const QString &fileName);
 QString ItemImagePath(const TAppletData &data, const TItemData &item);
 
 // Refreshes every item's Level from the depth of its tree node and switches the
@@ -35,7 +40,10 @@ void PrepareItems(TAppletAgent &document, const IItemTree &tree);
 QByteArray ConfigFileBytes(const TAppletData &data, const QString &prefix);
 QByteArray ItemsFileBytes(const TAppletAgent &document);
 
-// Writes both files into the temp folder, places them into the preview folder
-// and removes the temp copies; sets the names of the two generated entries of
-// LinkedFiles. Returns the first item's image path (empty without items) for the page.
+// The companion script: both files' texts handed to the player by their names.
+QByteArray CompanionFileBytes(const QString &prefix, const QByteArray &config, const QByteArray &items);
+
+// Writes both files and the companion script into the temp folder, places them
+// into the preview folder and removes the temp copies; sets the names of the two
+// generated entries of LinkedFiles. Returns the first item's image path (empty without items) for the page.
 QString WriteConfigFiles(TAppletAgent &document, const QString &prefix);

@@ -184,8 +184,12 @@ bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QSt
         names << item.ImageFile;
     for (const TItemData &item : document.Items)
         names << item.ExtraImageFile;
+    for (const TPictureVariants &variants : document.ItemVariants)
+        for (const TPictureVariant &variant : variants)
+            names << variant.FileName;
     for (const TLinkedFileInfo &file : document.LinkedFiles)
         names << file.FileName;
+    names << CompanionFileName(prefix);
     RunAside(progress, [&] {
         for (const QString &name : std::as_const(names))
             CopyFromPreview(preview, name, outputFolder);

@@ -9,6 +9,7 @@
 #include "model/TextUtils.h"
 #include "publish/Driver.h"
 #include "publish/Pictures.h"
+#include "publish/Variants.h"
 #include "publish/WorkingFiles.h"
 
 #include <QDir>
@@ -25,7 +26,8 @@ const char *const kUsage = "Usage: quillmere-publish PROJECT_FILE [OUTPUT_FOLDER
                            "does: the page, the player configuration files, one picture per item, the\n"
                            "readme, the player files and the project file itself, all named after the\n"
                            "project file, into OUTPUT_FOLDER (default: the project file's folder; made\n"
-                           "when missing). Prints the full path of the page.\n"
+                           "when missing), with PREFIXdata.js, a script carrying the configuration\n"
+                           "files for a page opened from its folder. Prints the full path of the page.\n"
                            "\n"
                            "Items whose picture is missing or cannot be read are published without one,\n"
                            "each named on the error stream. Exit status: 0 when published, 1 when some\n"
@@ -38,6 +40,14 @@ const char *const kUsage = "Usage: quillmere-publish PROJECT_FILE [OUTPUT_FOLDER
                            "                 processor core; 1 draws them one after another).\n"
                            "      --no-cache Draw every item picture afresh: neither use nor fill the\n"
                            "                 per-user cache of pictures drawn before.\n"
+                           "      --hidpi, --no-hidpi\n"
+                           "                 Publish each picture also at twice the size, for sharp\n"
+                           "                 pictures on high-resolution screens, or do not, whatever\n"
+                           "                 the project says (\"Sharp on high-resolution screens\").\n"
+                           "      --webp, --no-webp\n"
+                           "                 Publish each picture also as a smaller WebP file, or do\n"
+                           "                 not, whatever the project says (\"Also publish WebP\n"
+                           "                 pictures\"). The project file keeps its own settings.\n"
                            "  -h, --help     Show this help and exit.\n"
                            "  -v, --version  Show the version and exit.\n";
 
@@ -253,6 +263,7 @@ int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE
 {
     QStringList positional;
     PicturePassOptions pictures;
+    ExtrasOverride extras;
     bool optionsEnded = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -274,6 +285,10 @@ int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE
             pictures.jobs = jobs;
         } else if (!optionsEnded && argument == QLatin1String("--no-cache")) {
             pictures.useCache = false;
+        } else if (!optionsEnded && (argument == QLatin1String("--hidpi") || argument == QLatin1String("--no-hidpi"))) {
+            extras.hiDpi = argument == QLatin1String("--hidpi");
+        } else if (!optionsEnded && (argument == QLatin1String("--webp") || argument == QLatin1String("--no-webp"))) {
+            extras.webP = argument == QLatin1String("--webp");
         } else if (!optionsEnded && argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (!optionsEnded && (argument == QLatin1String("-h") || argument == QLatin1String("--help"))) {
@@ -297,6 +312,7 @@ int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE
     }
 
     SetPicturePassOptions(pictures);
+    SetExtrasOverride(extras);
     const StopOnSignals stop;
     SilentProgress silent;
     TerminalProgress terminal(err);

@@ -4,6 +4,7 @@
 #include "model/Product.h"
 #include "model/SaveFile.h"
 #include "model/TextUtils.h"
+#include "publish/Variants.h"
 
 #include <limits>
 
@@ -78,6 +79,9 @@ QStringList PageLines(const TAppletAgent &document, const QString &prefix, const
     const QString &height = data.ItemHeight;
     const QString signature = QStringLiteral("<!-- %1 -->").arg(ProductTitle());
     const QString copyright = QStringLiteral("<!-- Copyright (C) %1. All rights reserved. -->").arg(MakerName());
+    // A first picture made at twice the size too: the browser loads the one its screen wants.
+    const QString larger = document.Items.empty() ? QString() : HiDpiSrcset(document, 0);
+    const QString srcset = larger.isEmpty() ? QString() : QStringLiteral(" srcset=\"%1\"").arg(Html(larger));
 
     QStringList lines{
         QStringLiteral("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
@@ -107,8 +111,8 @@ QStringList PageLines(const TAppletAgent &document, const QString &prefix, const
           << QStringLiteral("<!-- Product page: %1 -->").arg(QLatin1String(kProductAddress))
           << QStringLiteral("<!-- Support: %1 -->").arg(QLatin1String(kSupportAddress)) << QStringLiteral("<div>")
           << Tabs(2) + QStringLiteral("<noscript><p>JavaScript is disabled in this browser!</p></noscript>")
-          << Tabs(2) + QStringLiteral("<div id=\"%1_img_alt\"><img src=\"%2\" width=\"%3\" height=\"%4\" border=\"0\" /></div>")
-                           .arg(Html(prefix), Html(firstImage), width, Html(height))
+          << Tabs(2) + QStringLiteral("<div id=\"%1_img_alt\"><img src=\"%2\"%3 width=\"%4\" height=\"%5\" border=\"0\" /></div>")
+                           .arg(Html(prefix), Html(firstImage), srcset, width, Html(height))
           << Tabs(2) + QStringLiteral("<script type=\"text/javascript\">")
           << Tabs(4) + QStringLiteral("var flashvars = { width: \"%1\", height: \"%2\", xmlPath: \"%3config.xml\" };")
                            .arg(width, Js(height), Js(prefix))

@@ -2,11 +2,10 @@
 
 #include "model/Error.h"
 #include "model/SaveFile.h"
-#include "publish/BmpCodec.h"
 #include "publish/Folders.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
 #include "publish/RenderCache.h"
+#include "publish/Variants.h"
+#include "publish/codecs/Formats.h"
 #include "publish/WorkingFiles.h"
 
 #include <QFile>
@@ -144,54 +143,8 @@ PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode)
 
 QString PictureExtension(const QString &sourcePath)
 {
-    const QString suffix = QFileInfo(sourcePath).suffix().toLower();
-    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        return QStringLiteral(".jpg");
-    if (suffix == QLatin1String("gif"))
-        return QStringLiteral(".gif");
-    if (suffix == QLatin1String("bmp"))
-        return QStringLiteral(".bmp");
-    return QString();
-}
-
-QString PictureProblem(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return QStringLiteral("there is no such file");
-    if (!info.isFile())
-        return QStringLiteral("it is not a file");
-    // The first bytes of each type, by the extension that decides how it is decoded.
-    struct Signature
-    {
-        const char *extension;
-        const char *type;
-        const char *starts[2]; // either will do; nullptr: none
-    };
-    static const Signature kSignatures[] = {
-        {".jpg", "JPEG", {"\xFF\xD8\xFF", nullptr}},
-        {".gif", "GIF", {"GIF87a", "GIF89a"}},
-        {".bmp", "BMP", {"BM", nullptr}},
-    };
-    const QString extension = PictureExtension(path);
-    const auto signature = std::find_if(std::begin(kSignatures), std::end(kSignatures),
-                                        [&](const Signature &s) { return extension == QLatin1String(s.extension); });
-    if (signature == std::end(kSignatures))
-        return QStringLiteral("it is not a JPEG, GIF or BMP picture");
-    QByteArray head;
-    try {
-        QFile file(path);
-        OpenSource(file, path);
-        head = file.read(16);
-    } catch (const QmError &error) {
-        return error.message();
-    }
-    if (head.isEmpty())
-        return QStringLiteral("the file is empty");
-    for (const char *start : signature->starts)
-        if (start && head.startsWith(start))
-            return QString();
-    return QStringLiteral("its content is not a %1 picture").arg(QLatin1String(signature->type));
+    const PictureFormat *format = FormatOfSource(sourcePath);
+    return format ? QLatin1String(format->outputExtension) : QString();
 }
 
 namespace {
@@ -208,59 +161,53 @@ void CheckPictureSize(int width, int height)
 
 } // namespace
 
-Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill)
+DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill)
 {
     CheckPictureSize(width, height);
-    const QString extension = PictureExtension(sourcePath);
-    if (extension.isEmpty())
-        throw QmError(QStringLiteral("The picture \"%1\" is of an unsupported picture type: only JPEG (.jpg, .jpeg), "
-                                     "GIF (.gif) and BMP (.bmp) files can be used.")
-                          .arg(sourcePath));
-    Bitmap picture(width, height);
-    const QByteArray bytes = ReadPictureSource(sourcePath);
-    try {
-        Bitmap source;
-        PictureGeometry g;
-        SourceRect area;
-        if (extension == QLatin1String(".jpg")) {
-            // Decode at the smallest fast DCT scale that keeps a quarter more pixels than drawn.
-            JpegReader reader(bytes);
-            const int sw = reader.shownWidth(), sh = reader.shownHeight();
-            g = ComputeGeometry(sw, sh, width, height, mode);
-            area = g.sourceArea(sw, sh);
-            const int num = ChooseJpegScale(area.right - area.left, area.bottom - area.top, g.into.width(), g.into.height());
-            // Rows beyond the filter's reach around the area are not decoded.
-            const double f = num / 8.0;
-            const double reach = std::max({(area.right - area.left) * f / std::max(g.into.width(), 1),
-                                           (area.bottom - area.top) * f / std::max(g.into.height(), 1), 1.0});
-            source = reader.decode(num, area, int(std::ceil(3 * reach)) + 2);
-            area = {area.left * f, area.top * f, area.right * f, area.bottom * f};
-        } else {
-            source = extension == QLatin1String(".gif") ? DecodeGif(bytes, fill) : DecodeBmp(bytes);
-            g = ComputeGeometry(source.width(), source.height(), width, height, mode);
-            area = g.sourceArea(source.width(), source.height());
-        }
-        if (g.filled)
-            Fill(picture, fill);
-        StretchCopy(source, area, picture, g.into);
-    } catch (const QmError &e) {
-        throw QmError(QStringLiteral("%1\nPicture: %2").arg(e.message(), sourcePath));
+    DrawnPicture picture;
+    picture.pixels = Bitmap(width, height);
+    DecodeRequest request;
+    request.fill = fill;
+    request.drawn = [&](int sw, int sh) {
+        const PictureGeometry g = ComputeGeometry(sw, sh, width, height, mode);
+        return DrawnArea{g.sourceArea(sw, sh), g.into.width(), g.into.height()};
+    };
+    DecodedPicture source = LoadPicture(sourcePath, request);
+    const PictureGeometry g = ComputeGeometry(source.shownWidth, source.shownHeight, width, height, mode);
+    SourceRect area = g.sourceArea(source.shownWidth, source.shownHeight);
+    const double f = source.scale;
+    area = {area.left * f, area.top * f, area.right * f, area.bottom * f};
+    if (!FormatWriting(PictureExtension(sourcePath))->transparency) {
+        // An output type without transparency shows the fill colour through it.
+        Flatten(source.pixels, source.alpha, fill);
+        source.alpha.clear();
     }
+    if (g.filled)
+        Fill(picture.pixels, fill);
+    if (source.alpha.empty()) {
+        StretchCopy(source.pixels, area, picture.pixels, g.into);
+    } else {
+        // Margins are filled opaque; what is drawn keeps the source's coverage.
+        picture.alpha.assign(std::size_t(width) * std::size_t(height), g.filled ? 255 : 0);
+        StretchCopyAlpha(source.pixels, source.alpha, area, picture.pixels, picture.alpha, g.into);
+    }
+    picture.lossless = source.lossless;
+    picture.shownWidth = source.shownWidth;
+    picture.shownHeight = source.shownHeight;
     return picture;
 }
 
-QByteArray EncodePicture(const Bitmap &picture, const QString &extension)
+QByteArray EncodePicture(const DrawnPicture &picture, const QString &extension)
 {
-    if (extension == QLatin1String(".jpg"))
-        return EncodeJpeg(picture, 90);
-    if (extension == QLatin1String(".gif"))
-        return EncodeGif(picture);
-    return EncodeBmp(picture);
+    const PictureFormat *format = FormatWriting(extension);
+    if (!format)
+        throw QmError(QStringLiteral("Pictures of the type \"%1\" cannot be written.").arg(extension));
+    return format->encode(picture);
 }
 
 ResizedPicture ResizeImage(const QString &sourcePath, const QString &baseName, int width, int height, int mode, TColor fill)
 {
-    const Bitmap picture = RenderPicture(sourcePath, width, height, mode, fill);
+    const DrawnPicture picture = RenderPicture(sourcePath, width, height, mode, fill);
     const QByteArray bytes = EncodePicture(picture, PictureExtension(sourcePath));
     ResizedPicture result;
     result.fileName = baseName + PictureExtension(sourcePath);
@@ -278,8 +225,15 @@ PicturePassOptions g_options;
 struct RenderedPicture
 {
     QByteArray bytes;
+    std::vector<RenderedVariant> variants;
     std::exception_ptr error;
 };
+
+// "p3_t": the name of the fourth item's pictures, without their extension.
+QString ItemBaseName(int index)
+{
+    return QStringLiteral("p%1_t").arg(index);
+}
 
 // Decode, resize and encode, or copy from the cache: touches nothing but the cache.
 RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &settings, const RenderCache &cache)
@@ -302,85 +256,21 @@ RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &s
     return result;
 }
 
-// Puts `from` in the place of `to`, replacing a file or a link of that name (never
-// writing through the link). False when that fails; `from` is then left as it was.
-bool MoveOver(const QString &from, const QString &to)
+// The item's picture, then its variants by `plan`.
+RenderedPicture RenderItem(const QString &source, int index, const RenderSettings &settings, const VariantPlan &plan,
+                           const RenderCache &cache)
 {
-    if (QFileInfo(to).isSymLink() || QFileInfo(to).isFile())
-        QFile::remove(to);
-    return QFile::rename(from, to);
+    RenderedPicture result = RenderItemPicture(source, settings, cache);
+    if (result.error || plan.empty())
+        return result;
+    try {
+        result.variants = RenderItemVariants(source, ItemBaseName(index), settings, plan, cache);
+    } catch (...) {
+        result.bytes.clear();
+        result.error = std::current_exception();
+    }
+    return result;
 }
-
-// The working folders only ever hold copies made again by every build, so a picture
-// is written beside its place and renamed into it whole, but not flushed to the disk.
-// False when anything fails; nothing of it is left then.
-bool WriteScratchFile(const QString &path, const QByteArray &bytes)
-{
-    // Made new (never through a link of that name), with the permissions any new file gets.
-    const QString partial = path + QStringLiteral(".part");
-    QFile::remove(partial);
-    QFile file(partial);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (written && file.error() == QFileDevice::NoError && MoveOver(partial, path))
-        return true;
-    QFile::remove(partial);
-    return false;
-}
-
-// The pictures of a pass wait in the temp folder until every item is through, so a
-// pass that is stopped or fails leaves the preview folder as it was; whatever is not
-// placed by then is removed.
-class StagedPictures
-{
-public:
-    ~StagedPictures()
-    {
-        for (const Staged &picture : m_pictures)
-            QFile::remove(m_folder + picture.fileName);
-    }
-    StagedPictures() = default;
-    StagedPictures(const StagedPictures &) = delete;
-    StagedPictures &operator=(const StagedPictures &) = delete;
-
-    void Write(int index, const QString &fileName, const QByteArray &bytes)
-    {
-        if (m_folder.isEmpty())
-            m_folder = TempFolder();
-        m_pictures.push_back({index, fileName});
-        // Only when the quick way fails, the careful one, which says why.
-        if (!WriteScratchFile(m_folder + fileName, bytes))
-            SaveWholeFile(m_folder + fileName, bytes);
-    }
-
-    // Into the preview folder, each item's ImageFile set, in item order.
-    void Place(TAppletAgent &document, IProgress &progress)
-    {
-        const QString preview = m_pictures.empty() ? QString() : PreviewFolder();
-        for (const Staged &picture : m_pictures) {
-            progress.KeepAlive();
-            const QString staged = m_folder + picture.fileName;
-            TItemData data = document.GetItem(picture.index);
-            data.ImageFile = picture.fileName;
-            document.SetItem(data, picture.index);
-            if (MoveOver(staged, preview + picture.fileName))
-                document.WorkingFiles << picture.fileName;
-            else
-                AddWorkingFile(document, staged); // copied, with the copy's failures
-        }
-    }
-
-private:
-    struct Staged
-    {
-        int index;
-        QString fileName;
-    };
-    QString m_folder;
-    std::vector<Staged> m_pictures;
-};
 
 // One item between being scheduled and being applied.
 struct PendingItem
@@ -475,9 +365,14 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         }
     };
 
+    const VariantPlan plan = PlanVariants(document.AppletExtras, CurrentExtrasOverride());
+    // The items' pictures and variants, applied to the document once all are placed.
+    std::vector<std::pair<int, QString>> pictures;
+    std::vector<TPictureVariants> variants(document.Items.size());
+
     const int jobs = options.jobs > 0 ? options.jobs : std::max(QThread::idealThreadCount(), 1);
     const RenderCache cache(options.useCache ? RenderCache::UserFolder() : QString());
-    StagedPictures staged;
+    TStagedPictures staged;
     // After the cache, which the workers use, and before the items they hand back.
     // Only a pass asked to draw one picture after another draws on the calling thread,
     // which is the window's in the editor.
@@ -503,9 +398,10 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
                 s.extension = PictureExtension(p.source);
                 if (workers) {
                     p.byWorker = true;
-                    p.future = workers->Submit([source = p.source, s, &cache] { return RenderItemPicture(source, s, cache); });
+                    p.future =
+                        workers->Submit([source = p.source, index, s, &plan, &cache] { return RenderItem(source, index, s, plan, cache); });
                 } else
-                    p.rendered = RenderItemPicture(p.source, s, cache);
+                    p.rendered = RenderItem(p.source, index, s, plan, cache);
                 ++inFlight;
             }
         }
@@ -553,13 +449,25 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
             }
         }
         stored = true;
-        staged.Write(index, QStringLiteral("p%1_t").arg(index) + PictureExtension(item.source), rendered.bytes);
+        const QString fileName = ItemBaseName(index) + PictureExtension(item.source);
+        staged.Write(fileName, rendered.bytes);
+        pictures.emplace_back(index, fileName);
+        for (const RenderedVariant &variant : rendered.variants) {
+            staged.Write(variant.fileName, variant.bytes);
+            variants[std::size_t(index)].push_back({variant.scale, variant.fileName});
+        }
         progress.Step(1);
     }
     progress.SetCount(items, items);
     // The last point at which the pass can stop; from here on the pictures are placed.
     CheckIn(progress);
     staged.Place(document, progress);
+    for (const auto &[index, fileName] : pictures) {
+        TItemData data = document.GetItem(index);
+        data.ImageFile = fileName;
+        document.SetItem(data, index);
+    }
+    document.ItemVariants = std::move(variants);
     if (stored)
         cache.Trim();
 }

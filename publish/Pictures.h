@@ -6,6 +6,7 @@
 #include "model/Seams.h"
 #include "model/TextUtils.h"
 #include "publish/Raster.h"
+#include "publish/codecs/Codec.h"
 
 #include <QByteArray>
 #include <QString>
@@ -35,7 +36,8 @@ struct PicturePassOptions
 void SetPicturePassOptions(const PicturePassOptions &options);
 PicturePassOptions CurrentPicturePassOptions();
 
-// The per-build pass over all items: node captions, ImageFile, the preview folder.
+// The per-build pass over all items: node captions, ImageFile and ItemVariants, the
+// preview folder.
 // Pictures are decoded, resized and encoded on worker threads, at most four per
 // worker in flight; everything else (the document, the tree, the
 // progress, the files) happens on the calling thread in item order, exactly as one
@@ -45,7 +47,7 @@ PicturePassOptions CurrentPicturePassOptions();
 // no picture and a warning caption; the unreadable ones are listed in the document's
 // UnreadablePictures. The pictures reach the preview folder only once every item is
 // through: a pass stopped by the user (TCancelled) or by an error (settings that are
-// no numbers, a full disk) leaves the preview folder and the items' ImageFile as
+// no numbers, a full disk) leaves the preview folder, ImageFile and ItemVariants as
 // they were and no file of its own behind.
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress);
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress, const PicturePassOptions &options);
@@ -72,16 +74,14 @@ QByteArray ReadPictureSource(const QString &path);
 
 PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode);
 
-// The picture types by extension: ".jpg" for JPEG, ".gif", ".bmp"; empty for any other.
+// The output type of a source by its extension (publish/codecs/Formats.cpp): ".jpg" for
+// JPEG, HEIC, AVIF and TIFF, ".gif", ".bmp", ".png", ".webp"; empty for any other.
 QString PictureExtension(const QString &sourcePath);
 
-// Why the file at `path` cannot become an item's picture, judged by its extension
-// and its first bytes without decoding it; empty when it looks like a picture of a
-// supported type.
-QString PictureProblem(const QString &path);
+// Decodes the source and draws the W x H picture, without writing anything. A source
+// with transparency keeps it where the output type can (PNG, WebP); elsewhere it is
+// shown over the fill colour.
+DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill);
 
-// Decodes the source and draws the W x H picture, without writing anything.
-Bitmap RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill);
-
-// The picture's file content in the output type `extension` (".jpg", ".gif", ".bmp").
-QByteArray EncodePicture(const Bitmap &picture, const QString &extension);
+// The picture's file content in the output type `extension` (".jpg", ".png", ...).
+QByteArray EncodePicture(const DrawnPicture &picture, const QString &extension);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 Bitmap::Bitmap(int width, int height, std::int64_t maxPixels)
@@ -181,16 +182,72 @@ void StretchCopy(const Bitmap &source, const SourceRect &from, Bitmap &target, c
     }
 }
 
-Bitmap Oriented(Bitmap picture, int orientation)
+void StretchCopyAlpha(const Bitmap &source, const AlphaPlane &sourceAlpha, const SourceRect &from, Bitmap &target, AlphaPlane &targetAlpha,
+                      const PixelRect &to)
 {
-    if (orientation < 2 || orientation > 8 || picture.isNull())
-        return picture;
-    const int w = picture.width(), h = picture.height();
+    if (source.isNull() || target.isNull() || to.width() <= 0 || to.height() <= 0)
+        return;
+    const int x0 = std::max(to.left, 0), x1 = std::min(to.right, target.width());
+    const int y0 = std::max(to.top, 0), y1 = std::min(to.bottom, target.height());
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    const Taps hx = MakeTaps(from.left, from.right, to.width(), x0 - to.left, x1 - to.left, source.width());
+    const Taps vy = MakeTaps(from.top, from.bottom, to.height(), y0 - to.top, y1 - to.top, source.height());
+    int colLo = source.width(), colHi = 0;
+    for (std::size_t i = 0; i < hx.first.size(); ++i) {
+        colLo = std::min(colLo, hx.first[i]);
+        colHi = std::max(colHi, hx.first[i] + hx.count[i]);
+    }
+    // Premultiplied R, G, B and the coverage, per source column of the span.
+    std::vector<float> column(std::size_t(colHi - colLo) * 4);
+    for (int y = 0; y < y1 - y0; ++y) {
+        std::fill(column.begin(), column.end(), 0.0f);
+        const float *w = &vy.weights[std::size_t(y) * std::size_t(vy.stride)];
+        for (int k = 0, n = vy.count[std::size_t(y)]; k < n; ++k) {
+            const int sy = vy.first[std::size_t(y)] + k;
+            const std::uint8_t *in = source.row(sy) + std::size_t(colLo) * 3;
+            const std::uint8_t *a = sourceAlpha.data() + std::size_t(sy) * std::size_t(source.width()) + std::size_t(colLo);
+            float *acc = column.data();
+            for (int x = colLo; x < colHi; ++x, in += 3, ++a, acc += 4) {
+                const float wa = w[k] * float(*a) * (1.0f / 255.0f);
+                acc[0] += wa * float(in[0]);
+                acc[1] += wa * float(in[1]);
+                acc[2] += wa * float(in[2]);
+                acc[3] += wa;
+            }
+        }
+        std::uint8_t *out = target.row(y0 + y) + std::size_t(x0) * 3;
+        std::uint8_t *outA = targetAlpha.data() + std::size_t(y0 + y) * std::size_t(target.width()) + std::size_t(x0);
+        for (int x = 0; x < x1 - x0; ++x, out += 3, ++outA) {
+            const float *wx = &hx.weights[std::size_t(x) * std::size_t(hx.stride)];
+            const float *p = column.data() + std::size_t(hx.first[std::size_t(x)] - colLo) * 4;
+            float r = 0, g = 0, b = 0, a = 0;
+            for (int k = 0, n = hx.count[std::size_t(x)]; k < n; ++k, p += 4) {
+                r += wx[k] * p[0];
+                g += wx[k] * p[1];
+                b += wx[k] * p[2];
+                a += wx[k] * p[3];
+            }
+            // Colour where nothing covers the pixel is of no account: black.
+            const float unpremultiply = a > 1.0f / 1024 ? 1.0f / a : 0.0f;
+            out[0] = ToByte(r * unpremultiply);
+            out[1] = ToByte(g * unpremultiply);
+            out[2] = ToByte(b * unpremultiply);
+            *outA = ToByte(a * 255.0f);
+        }
+    }
+}
+
+namespace {
+
+// Turns `n`-byte pixels of a w x h picture into `out` as Exif orientation 2..8 asks.
+void Turn(const std::uint8_t *in, int w, int h, std::size_t n, int orientation, std::uint8_t *out)
+{
     const bool swap = orientation >= 5;
-    Bitmap out(swap ? h : w, swap ? w : h, std::int64_t(w) * h);
-    for (int y = 0; y < out.height(); ++y) {
-        std::uint8_t *o = out.row(y);
-        for (int x = 0; x < out.width(); ++x, o += 3) {
+    const int ow = swap ? h : w, oh = swap ? w : h;
+    for (int y = 0; y < oh; ++y) {
+        std::uint8_t *o = out + std::size_t(y) * std::size_t(ow) * n;
+        for (int x = 0; x < ow; ++x, o += n) {
             int sx = x, sy = y;
             switch (orientation) {
             case 2:
@@ -222,10 +279,71 @@ Bitmap Oriented(Bitmap picture, int orientation)
             default:
                 break;
             }
-            const std::uint8_t *p = picture.row(sy) + std::size_t(sx) * 3;
-            o[0] = p[0];
-            o[1] = p[1];
-            o[2] = p[2];
+            std::memcpy(o, in + (std::size_t(sy) * std::size_t(w) + std::size_t(sx)) * n, n);
+        }
+    }
+}
+
+} // namespace
+
+Bitmap Oriented(Bitmap picture, int orientation)
+{
+    if (orientation < 2 || orientation > 8 || picture.isNull())
+        return picture;
+    const int w = picture.width(), h = picture.height();
+    const bool swap = orientation >= 5;
+    Bitmap out(swap ? h : w, swap ? w : h, std::int64_t(w) * h);
+    Turn(picture.data(), w, h, 3, orientation, out.data());
+    return out;
+}
+
+AlphaPlane OrientedAlpha(const AlphaPlane &alpha, int width, int height, int orientation)
+{
+    if (orientation < 2 || orientation > 8 || alpha.empty())
+        return alpha;
+    AlphaPlane out(alpha.size());
+    Turn(alpha.data(), width, height, 1, orientation, out.data());
+    return out;
+}
+
+void Flatten(Bitmap &picture, const AlphaPlane &alpha, TColor fill)
+{
+    if (alpha.empty())
+        return;
+    const unsigned f[3] = {fill & 0xFF, (fill >> 8) & 0xFF, (fill >> 16) & 0xFF};
+    std::uint8_t *p = picture.data();
+    for (std::size_t i = 0; i < alpha.size(); ++i, p += 3) {
+        const unsigned a = alpha[i];
+        for (int c = 0; c < 3; ++c)
+            p[c] = std::uint8_t((p[c] * a + f[c] * (255 - a) + 127) / 255);
+    }
+}
+
+Bitmap BoxShrink(const Bitmap &picture, int factor)
+{
+    if (factor < 2 || picture.isNull())
+        return picture;
+    const int w = picture.width(), h = picture.height();
+    Bitmap out((w + factor - 1) / factor, (h + factor - 1) / factor, std::int64_t(w) * h);
+    std::vector<std::uint32_t> sums(std::size_t(w) * 3);
+    for (int oy = 0; oy < out.height(); ++oy) {
+        std::fill(sums.begin(), sums.end(), 0u);
+        const int y0 = oy * factor, y1 = std::min(y0 + factor, h);
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t *in = picture.row(y);
+            for (std::size_t i = 0; i < sums.size(); ++i)
+                sums[i] += in[i];
+        }
+        std::uint8_t *o = out.row(oy);
+        for (int ox = 0; ox < out.width(); ++ox, o += 3) {
+            const int x0 = ox * factor, x1 = std::min(x0 + factor, w);
+            const std::uint32_t count = std::uint32_t((x1 - x0) * (y1 - y0));
+            for (int c = 0; c < 3; ++c) {
+                std::uint32_t sum = 0;
+                for (int x = x0; x < x1; ++x)
+                    sum += sums[std::size_t(x) * 3 + std::size_t(c)];
+                o[c] = std::uint8_t((sum + count / 2) / count);
+            }
         }
     }
     return out;

@@ -1,5 +1,6 @@
-// The raster layer of the picture pass: an 8-bit RGB bitmap, filling, and a
-// resampling stretch copy from a source rectangle into a destination rectangle.
+// The raster layer of the picture pass: an 8-bit RGB bitmap with an optional plane
+// of coverage, filling, and a resampling stretch copy from a source rectangle into
+// a destination rectangle.
 #pragma once
 
 #include "model/TextUtils.h"
@@ -58,6 +59,10 @@ struct SourceRect
     double bottom = 0;
 };
 
+// The coverage of a picture with transparency: one byte a pixel (0 clear, 255
+// opaque), rows top first, beside a Bitmap of the same size. Empty: all opaque.
+using AlphaPlane = std::vector<std::uint8_t>;
+
 // Fills the rectangle (clipped to the bitmap) with the colour word 0x00BBGGRR.
 void FillRect(Bitmap &bitmap, const PixelRect &rect, TColor color);
 void Fill(Bitmap &bitmap, TColor color);
@@ -70,3 +75,20 @@ void StretchCopy(const Bitmap &source, const SourceRect &from, Bitmap &target, c
 
 // The picture turned as an Exif orientation (1..8) asks, so that it shows upright.
 Bitmap Oriented(Bitmap picture, int orientation);
+
+// As StretchCopy for a picture with coverage: every colour is weighted by its
+// coverage (premultiplied), so clear pixels lend no colour to the edges they border;
+// `targetAlpha`, of the target's size, takes the drawn coverage.
+void StretchCopyAlpha(const Bitmap &source, const AlphaPlane &sourceAlpha, const SourceRect &from, Bitmap &target, AlphaPlane &targetAlpha,
+                      const PixelRect &to);
+
+// The coverage of a `width` x `height` picture turned as Oriented turns the picture.
+AlphaPlane OrientedAlpha(const AlphaPlane &alpha, int width, int height, int orientation);
+
+// The picture as shown over `fill` (0x00BBGGRR): for an output type without transparency.
+void Flatten(Bitmap &picture, const AlphaPlane &alpha, TColor fill);
+
+// The picture shrunk `factor` times along both sides, each pixel the mean of its
+// factor x factor block (the last blocks may be smaller): a fast first step before
+// StretchCopy for a picture drawn much smaller than it is.
+Bitmap BoxShrink(const Bitmap &picture, int factor);

@@ -74,6 +74,10 @@ QStringList ReadmeImageList(const TAppletAgent &document)
         add(item.ImageFile);
     for (const TItemData &item : document.Items)
         add(item.ExtraImageFile);
+    // The larger and WebP pictures are needed on the web server as well.
+    for (const TPictureVariants &variants : document.ItemVariants)
+        for (const TPictureVariant &variant : variants)
+            add(variant.FileName);
     return names;
 }
 

@@ -12,7 +12,8 @@
 QStringList ReadmeLines(const TAppletAgent &document);
 
 // The picture names the readme lists: every item's ImageFile, then every
-// ExtraImageFile, in item order, empty names skipped, each name once.
+// ExtraImageFile, then the larger and WebP pictures of the latest build, in item
+// order, empty names skipped, each name once.
 QStringList ReadmeImageList(const TAppletAgent &document);
 
 // Writes folder + fileName (folder ends in a separator), replacing any file there,

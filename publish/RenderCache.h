@@ -18,12 +18,13 @@ struct RenderSettings
     int height = 0;
     int mode = 1;
     TColor fill = 0;
-    QString extension; // ".jpg", ".gif" or ".bmp": the output type
+    QString extension; // ".jpg", ".gif", ".bmp", ".png" or ".webp": the output type
 };
 
 // Bumped whenever the same source and settings would give other bytes (a new
-// filter, decode scale or encoder setting), so older entries are never used.
-inline constexpr int kRendererVersion = 1;
+// filter, decode scale, colour conversion or encoder setting), so older entries are
+// never used. 2: the colour profiles and the PNG, WebP, HEIF and TIFF sources.
+inline constexpr int kRendererVersion = 2;
 
 class RenderCache
 {

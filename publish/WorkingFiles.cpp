@@ -22,6 +22,66 @@ void CopyFileOver(const QString &from, const QString &to)
     CopyWholeFile(from, to);
 }
 
+namespace {
+
+// Puts `from` in the place of `to`, replacing a file or a link of that name (never
+// writing through the link). False when that fails; `from` is then left as it was.
+bool MoveOver(const QString &from, const QString &to)
+{
+    if (QFileInfo(to).isSymLink() || QFileInfo(to).isFile())
+        QFile::remove(to);
+    return QFile::rename(from, to);
+}
+
+// The working folders only ever hold copies made again by every build, so a picture
+// is written beside its place and renamed into it whole, but not flushed to the disk.
+// False when anything fails; nothing of it is left then.
+bool WriteScratchFile(const QString &path, const QByteArray &bytes)
+{
+    // Made new (never through a link of that name), with the permissions any new file gets.
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    QFile file(partial);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    if (written && file.error() == QFileDevice::NoError && MoveOver(partial, path))
+        return true;
+    QFile::remove(partial);
+    return false;
+}
+
+} // namespace
+
+TStagedPictures::~TStagedPictures()
+{
+    for (const QString &name : std::as_const(m_names))
+        QFile::remove(m_folder + name);
+}
+
+void TStagedPictures::Write(const QString &fileName, const QByteArray &bytes)
+{
+    if (m_folder.isEmpty())
+        m_folder = TempFolder();
+    m_names << fileName;
+    // Only when the quick way fails, the careful one, which says why.
+    if (!WriteScratchFile(m_folder + fileName, bytes))
+        SaveWholeFile(m_folder + fileName, bytes);
+}
+
+void TStagedPictures::Place(TAppletAgent &document, IProgress &progress)
+{
+    const QString preview = m_names.isEmpty() ? QString() : PreviewFolder();
+    for (const QString &name : std::as_const(m_names)) {
+        progress.KeepAlive();
+        if (MoveOver(m_folder + name, preview + name))
+            document.WorkingFiles << name;
+        else
+            AddWorkingFile(document, m_folder + name); // copied, with the copy's failures
+    }
+}
+
 void AddWorkingFile(TAppletAgent &document, const QString &path)
 {
     const QString name = ExtractFileName(path);

@@ -38,7 +38,8 @@ if printf '%s\n' "$description" | awk 'length > 80 { found = 1 } END { exit !fou
   fail "Description has lines of more than 80 columns"
 fi
 depends=$(field Depends)
-for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6httpserver6 libjpeg62-turbo libgif7 qt6-qpa-plugins; do
+for library in libqt6core6 libqt6gui6 libqt6widgets6 libqt6httpserver6 libjpeg62-turbo libgif7 libpng16-16 libwebp7 \
+               libwebpdemux2 libheif1 libtiff6 liblcms2-2 qt6-qpa-plugins; do
   [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 [[ "$depends" != *-dev* ]] || fail "Depends names a -dev package: $depends"

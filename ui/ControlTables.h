@@ -26,9 +26,10 @@ inline constexpr std::array<const char *, 9> kSeparatorGuardedFields = {
 inline constexpr std::array<const char *, 5> kSwatches = {
     "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor", "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor"};
 
-// The 29 controls over which the hint line follows the mouse (`spnedtApWidthMouseMove`).
-// Only the tree and the tool buttons have a hint; the others empty the line.
-inline constexpr std::array<const char *, 29> kHintLineControls = {
+// The 31 controls over which the hint line follows the mouse (`spnedtApWidthMouseMove`).
+// Only the tree, the tool buttons and the two extra-picture check boxes have a hint;
+// the others empty the line.
+inline constexpr std::array<const char *, 31> kHintLineControls = {
     "tbshtScript",
     "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor", "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor",
     "spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_SlidingSpeed", "spnedt_ItemHeight",
@@ -36,15 +37,15 @@ inline constexpr std::array<const char *, 29> kHintLineControls = {
     "spdbtnOriginalImagePath", "spdbtnItURL", "GroupBox7", "edt_IToolTip", "edt_IDesription",
     "pnlTreeView", "trvwDesignPanel",
     "tlbtnNew", "tlbtnOpen", "tlbtnSave", "tlbtnInsert", "tlbtnDelete", "tlbtnMoveUp", "tlbtnMoveDown", "tlbtnPreview",
-    "tlbtnHelp"};
+    "tlbtnHelp", "ckbx_HiDpiPictures", "ckbx_WebPPictures"};
 
 // Each parameter sheet's controls in reading order, the order Tab takes through the
 // sheet: group by group from the top, a group's help button after its fields.
-inline constexpr std::array<const char *, 22> kScriptSheetOrder = {
+inline constexpr std::array<const char *, 24> kScriptSheetOrder = {
     "edt_pScriptName", "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "SpeedButton1",
     "spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_ItemHeight", "spnedt_SlidingSpeed",
     "ckbx_InactiveItemGray", "SpeedButton4",
-    "cmbx_pThumbProcessType", "pnl_pThumbFillColor", "SpeedButton2",
+    "cmbx_pThumbProcessType", "pnl_pThumbFillColor", "ckbx_HiDpiPictures", "ckbx_WebPPictures", "SpeedButton2",
     "ckbx_AutoPlay", "spnedt_SwitchImageDelay", "SpeedButton6",
     "spnedt_HoriTitleFontSize", "pnl_HoriTitleFontColor", "spnedt_VertTitleFontSize", "pnl_VertTitleFontColor",
     "ckbx_EnableVerticalTitles", "SpeedButton3"};

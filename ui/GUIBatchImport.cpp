@@ -4,7 +4,7 @@
 
 #include "model/TreeEdits.h"
 #include "publish/Folders.h"
-#include "publish/Pictures.h"
+#include "publish/codecs/Formats.h"
 #include "ui/GUIShared.h"
 
 #include <QDir>
@@ -15,9 +15,6 @@
 #include <QUrl>
 
 namespace {
-
-const char *const kRefusedDrop = "Only JPEG, GIF and BMP pictures (.jpg, .jpeg, .gif, .bmp) can become items of the gallery. "
-                                 "These files were not added:";
 
 // The local files a drag carries, in its order.
 QStringList LocalFiles(const QMimeData *data)
@@ -85,7 +82,7 @@ private:
 void TMainForm::btnBatchImportImgsClick()
 {
     MarkModified();
-    const QStringList files = m_prompts.OpenPictures(QLatin1String(kPictureFilter), MyPicturesFolder(), true);
+    const QStringList files = m_prompts.OpenPictures(PictureDialogFilter(), MyPicturesFolder(), true);
     if (!files.isEmpty())
         ImportPictures(files, true);
     UpdateItemCommands();
@@ -115,10 +112,11 @@ QStringList TMainForm::ImportPictures(const QStringList &paths, bool keepMissing
             m_progress->SetCount(int(i), int(paths.size()));
             const QString &path = paths.at(i);
             const QString problem = keepMissing && !QFileInfo::exists(path) ? QString() : PictureProblem(path);
+            // A type of the wrong name is named alone: the box's first line lists the types.
             if (problem.isEmpty())
                 pictures << path;
             else
-                refused << path + QStringLiteral(": ") + problem;
+                refused << (FormatOfSource(path) ? problem : path);
         }
     }
     if (!pictures.isEmpty()) {
@@ -126,7 +124,9 @@ QStringList TMainForm::ImportPictures(const QStringList &paths, bool keepMissing
         trvwDesignPanel->Root()->setExpanded(true);
     }
     if (!refused.isEmpty())
-        m_prompts.Information(QLatin1String(kRefusedDrop) + QLatin1String("\n\n") + AtMostTenLines(refused));
+        m_prompts.Information(QStringLiteral("Only %1 pictures can become items of the gallery. These files were not added:\n\n")
+                                  .arg(SupportedPictureTypes()) +
+                              AtMostTenLines(refused));
     return pictures;
 }
 

@@ -97,6 +97,8 @@ void TMainForm::ConnectHandlers()
         markOnChange(p.control, p.kind);
     for (const ItemParam &p : kItemCatalogue)
         markOnChange(p.control, p.kind);
+    for (const AppletExtraParam &p : kAppletExtrasCatalogue)
+        markOnChange(p.control, p.kind);
     // Bound last, so the guard runs once the field's other handling is done.
     for (const char *name : kSeparatorGuardedFields) {
         QWidget *field = findChild<QWidget *>(QLatin1String(name));

@@ -296,7 +296,7 @@ void TMainForm::BuildScriptSheet()
         QFont normal = box->font();
         normal.setBold(false); // stated explicitly, so the children do not inherit the bold caption
         box->setFont(Bold(normal));
-        auto g = MakeGroup(box, "GroupBox4", 150, "SpeedButton4", 2);
+        auto g = MakeGroup(box, "GroupBox4", 126, "SpeedButton4", 2);
         g.grid->setContentsMargins(0, 6, 0, 0);
         g.grid->setVerticalSpacing(10);
         auto normalWidget = [&](QWidget *w) {
@@ -328,7 +328,7 @@ void TMainForm::BuildScriptSheet()
     column->addSpacing(14);
     // Images
     {
-        auto g = MakeGroup(new QGroupBox(QStringLiteral("Images"), tbshtScript), "GroupBox3", 70, "SpeedButton2", 3);
+        auto g = MakeGroup(new QGroupBox(QStringLiteral("Images"), tbshtScript), "GroupBox3", 112, "SpeedButton2", 3);
         auto *resize = new QComboBox(g.box);
         g.grid->addWidget(Label(QStringLiteral("Resize"), g.box, false, resize), 0, 0);
         resize->setObjectName(QStringLiteral("cmbx_pThumbProcessType"));
@@ -339,6 +339,18 @@ void TMainForm::BuildScriptSheet()
         TColorPanel *fill = Swatch("pnl_pThumbFillColor", g.box);
         g.grid->addWidget(Label(QStringLiteral("Margin Fill Color"), g.box, false, fill), 0, 2, Qt::AlignRight);
         g.grid->addWidget(fill, 0, 3);
+        // The extra pictures of each item; the hint says what they are for.
+        const auto extra = [&](const char *name, const QString &caption, const QString &hint, int row) {
+            auto *box = new QCheckBox(caption, g.box);
+            box->setObjectName(QLatin1String(name));
+            box->setToolTip(hint);
+            box->setAccessibleDescription(hint);
+            g.grid->addWidget(box, row, 0, 1, 5);
+        };
+        extra("ckbx_HiDpiPictures", QStringLiteral("Sharp on high-resolution screens (2x)"),
+              QStringLiteral("Each picture also at twice the size, for sharp screens"), 1);
+        extra("ckbx_WebPPictures", QStringLiteral("Also publish WebP pictures (smaller)"),
+              QStringLiteral("Each picture also as a smaller WebP file"), 2);
         g.grid->setColumnMinimumWidth(2, 120);
         g.grid->setColumnStretch(4, 1);
         column->addWidget(g.box);

@@ -2,6 +2,7 @@
 // the picture and link choosers, the separator guard and the hint line.
 #include "ui/GUI.h"
 
+#include "publish/codecs/Formats.h"
 #include "ui/ColorPanel.h"
 #include "ui/ControlTables.h"
 #include "ui/GUIShared.h"
@@ -18,11 +19,13 @@
 void TMainForm::ReadAppletPane()
 {
     Document->SetAppletData(ReadAppletControls(this));
+    Document->AppletExtras = ReadAppletExtraControls(this);
 }
 
 void TMainForm::ShowAppletPane()
 {
     ShowAppletControls(Document->GetAppletData(), this);
+    ShowAppletExtraControls(Document->AppletExtras, this);
 }
 
 void TMainForm::ReadItemPane(int index)
@@ -125,7 +128,7 @@ void TMainForm::PickPanelColor(TColorPanel *panel)
 
 void TMainForm::spdbtnItemImageNormalClick()
 {
-    const QStringList chosen = m_prompts.OpenPictures(QLatin1String(kPictureFilter), QString(), false);
+    const QStringList chosen = m_prompts.OpenPictures(PictureDialogFilter(), QString(), false);
     const QString path = chosen.isEmpty() ? QString() : chosen.first();
     if (!sender() || sender()->objectName() != QLatin1String("spdbtnOriginalImagePath"))
         return;

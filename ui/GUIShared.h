@@ -7,9 +7,6 @@
 #include <QStringList>
 
 inline constexpr const char *kProjectFilter = "Quillmere Files (*.qmreel1)|*.qmreel1";
-// The picture dialogs' filter: every kind the image processing reads, then each alone.
-inline constexpr const char *kPictureFilter = "All Image Files(*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|"
-                                              "Jpeg Files(*.jpg;*.jpeg)|*.jpg;*.jpeg|Gif Files(*.gif)|*.gif|Bitmap Files(*.bmp)|*.bmp";
 
 // The folder part of a path (ending in a separator), the part before its file name.
 inline QString FolderOf(const QString &path)

@@ -128,36 +128,52 @@ QWidget *Control(const QWidget *root, const char *name)
     return root->findChild<QWidget *>(QLatin1String(name));
 }
 
+// A record read from, or shown in, the controls a catalogue names.
+template <typename Record, std::size_t N> Record ReadControls(const QWidget *root, const std::array<ParamSpec<Record>, N> &catalogue)
+{
+    Record record;
+    for (const ParamSpec<Record> &p : catalogue)
+        if (p.kind != ControlKind::None)
+            ControlToValue(Control(root, p.control), p.mode(), record.*p.member);
+    return record;
+}
+
+template <typename Record, std::size_t N>
+void ShowControls(const Record &record, QWidget *root, const std::array<ParamSpec<Record>, N> &catalogue)
+{
+    for (const ParamSpec<Record> &p : catalogue)
+        if (p.kind != ControlKind::None)
+            ValueToControl(record.*p.member, Control(root, p.control), p.mode());
+}
+
 } // namespace
 
 TAppletData ReadAppletControls(const QWidget *root)
 {
-    TAppletData data;
-    for (const AppletParam &p : kAppletCatalogue)
-        if (p.kind != ControlKind::None)
-            ControlToValue(Control(root, p.control), p.mode(), data.*p.member);
-    return data;
+    return ReadControls(root, kAppletCatalogue);
 }
 
 void ShowAppletControls(const TAppletData &data, QWidget *root)
 {
-    for (const AppletParam &p : kAppletCatalogue)
-        if (p.kind != ControlKind::None)
-            ValueToControl(data.*p.member, Control(root, p.control), p.mode());
+    ShowControls(data, root, kAppletCatalogue);
+}
+
+TAppletExtras ReadAppletExtraControls(const QWidget *root)
+{
+    return ReadControls(root, kAppletExtrasCatalogue);
+}
+
+void ShowAppletExtraControls(const TAppletExtras &extras, QWidget *root)
+{
+    ShowControls(extras, root, kAppletExtrasCatalogue);
 }
 
 TItemData ReadItemControls(const QWidget *root)
 {
-    TItemData item;
-    for (const ItemParam &p : kItemCatalogue)
-        if (p.kind != ControlKind::None)
-            ControlToValue(Control(root, p.control), p.mode(), item.*p.member);
-    return item;
+    return ReadControls(root, kItemCatalogue);
 }
 
 void ShowItemControls(const TItemData &item, QWidget *root)
 {
-    for (const ItemParam &p : kItemCatalogue)
-        if (p.kind != ControlKind::None)
-            ValueToControl(item.*p.member, Control(root, p.control), p.mode());
+    ShowControls(item, root, kItemCatalogue);
 }

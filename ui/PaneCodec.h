@@ -27,6 +27,10 @@ const ItemParam *ItemParamOf(const QString &controlName);
 TAppletData ReadAppletControls(const QWidget *root);
 void ShowAppletControls(const TAppletData &data, QWidget *root);
 
+// The gallery settings outside the catalogue, on the same sheet.
+TAppletExtras ReadAppletExtraControls(const QWidget *root);
+void ShowAppletExtraControls(const TAppletExtras &extras, QWidget *root);
+
 // The item pane below `root`: its five controls (positions 3 to 7); the other
 // positions read as empty.
 TItemData ReadItemControls(const QWidget *root);

@@ -1,10 +1,7 @@
 #include "ui/PicturePreview.h"
 
 #include "model/Error.h"
-#include "publish/BmpCodec.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
-#include "publish/Pictures.h"
+#include "publish/codecs/Formats.h"
 #include "ui/AccessibleRoles.h"
 
 #include <QPainter>
@@ -20,19 +17,25 @@ namespace {
 constexpr int kLeastDecodeWidth = 640;
 constexpr int kLeastDecodeHeight = 480;
 
-QImage ToImage(const Bitmap &bitmap)
+// RGB, or RGBA (coverage not premultiplied) for a picture with transparency.
+QImage ToImage(const DecodedPicture &picture)
 {
-    return QImage(bitmap.data(), bitmap.width(), bitmap.height(), qsizetype(bitmap.width()) * 3, QImage::Format_RGB888).copy();
-}
-
-// The smallest DCT scale (of 8) at which a picture of `full` pixels still covers
-// `fitted` along both sides.
-int PreviewJpegScale(const QSize &full, const QSize &fitted)
-{
-    for (int num = 1; num < 8; ++num)
-        if ((qint64(full.width()) * num + 7) / 8 >= fitted.width() && (qint64(full.height()) * num + 7) / 8 >= fitted.height())
-            return num;
-    return 8;
+    const Bitmap &bitmap = picture.pixels;
+    if (picture.alpha.empty())
+        return QImage(bitmap.data(), bitmap.width(), bitmap.height(), qsizetype(bitmap.width()) * 3, QImage::Format_RGB888).copy();
+    QImage image(bitmap.width(), bitmap.height(), QImage::Format_RGBA8888);
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const std::uint8_t *in = bitmap.row(y);
+        const std::uint8_t *a = picture.alpha.data() + std::size_t(y) * std::size_t(bitmap.width());
+        std::uint8_t *out = image.scanLine(y);
+        for (int x = 0; x < bitmap.width(); ++x, in += 3, out += 4) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = a[x];
+        }
+    }
+    return image;
 }
 
 } // namespace
@@ -49,26 +52,16 @@ QRect FittedRect(const QSize &picture, const QRect &box)
 
 TPreviewPicture ReadPreviewPicture(const QString &path, const QSize &box, TColor fill)
 {
-    const QString extension = PictureExtension(path);
-    if (extension.isEmpty())
-        throw QmError(QStringLiteral("The picture \"%1\" is of an unsupported picture type: only JPEG (.jpg, .jpeg), "
-                                     "GIF (.gif) and BMP (.bmp) files can be used.")
-                          .arg(path));
-    const QByteArray bytes = ReadPictureSource(path);
+    DecodeRequest request;
+    request.fill = fill;
+    request.drawn = [&box](int sw, int sh) {
+        const QSize fitted = FittedRect(QSize(sw, sh), QRect(QPoint(), box)).size();
+        return DrawnArea{{0, 0, double(sw), double(sh)}, fitted.width(), fitted.height()};
+    };
+    const DecodedPicture picture = LoadPicture(path, request);
     TPreviewPicture result;
-    try {
-        if (extension == QLatin1String(".jpg")) {
-            JpegReader reader(bytes);
-            result.fullSize = QSize(reader.shownWidth(), reader.shownHeight());
-            const QSize fitted = FittedRect(result.fullSize, QRect(QPoint(), box)).size();
-            result.image = ToImage(reader.decode(PreviewJpegScale(result.fullSize, fitted)));
-        } else {
-            result.image = ToImage(extension == QLatin1String(".gif") ? DecodeGif(bytes, fill) : DecodeBmp(bytes));
-            result.fullSize = result.image.size();
-        }
-    } catch (const QmError &e) {
-        throw QmError(QStringLiteral("%1\nPicture: %2").arg(e.message(), path));
-    }
+    result.fullSize = QSize(picture.shownWidth, picture.shownHeight);
+    result.image = ToImage(picture);
     // Only as many pixels are kept as the box can show.
     const QSize fitted = FittedRect(result.fullSize, QRect(QPoint(), box)).size();
     if (result.image.width() > fitted.width() || result.image.height() > fitted.height())

@@ -13,15 +13,16 @@
 // A picture read for showing in a box of `box` device pixels.
 struct TPreviewPicture
 {
-    QImage image;         // upright RGB
+    QImage image;         // upright RGB, or RGBA with transparency
     QSize fullSize;       // the picture's own size, upright
     bool reduced = false; // decoded below the full size
 };
 
-// Reads the picture at `path`. A JPEG is decoded at the smallest DCT scale that
-// still fills the box with the picture fitted into it; GIF and BMP pictures are
-// read whole, GIF transparency taking `fill` (0x00BBGGRR) as a build does. Raises
-// QmError for a file publishing could not read, with publishing's message.
+// Reads the picture at `path` through publishing's decoders, in sRGB and upright. A
+// JPEG or WebP is decoded at a reduced scale that still fills the box with the
+// picture fitted into it; other types are read whole, GIF transparency taking `fill`
+// (0x00BBGGRR) as a build does, other transparency kept. Raises QmError for a file
+// publishing could not read, with publishing's message.
 TPreviewPicture ReadPreviewPicture(const QString &path, const QSize &box, TColor fill);
 
 // The rectangle a picture of `picture` pixels takes when shown whole, as large as

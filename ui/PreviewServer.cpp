@@ -291,12 +291,19 @@ QString TPreviewServer::FileForPath(const QByteArray &encodedPath) const
 QByteArray TPreviewServer::ContentTypeOf(const QString &fileName)
 {
     static const QMap<QString, QByteArray> types = {
-        {QStringLiteral("html"), "text/html"},      {QStringLiteral("htm"), "text/html"},
-        {QStringLiteral("xml"), "application/xml"}, {QStringLiteral("js"), "text/javascript"},
-        {QStringLiteral("css"), "text/css"},        {QStringLiteral("jpg"), "image/jpeg"},
-        {QStringLiteral("jpeg"), "image/jpeg"},     {QStringLiteral("gif"), "image/gif"},
-        {QStringLiteral("bmp"), "image/bmp"},       {QStringLiteral("png"), "image/png"},
-        {QStringLiteral("svg"), "image/svg+xml"},   {QStringLiteral("swf"), "application/x-shockwave-flash"},
+        {QStringLiteral("html"), "text/html"},
+        {QStringLiteral("htm"), "text/html"},
+        {QStringLiteral("xml"), "application/xml"},
+        {QStringLiteral("js"), "text/javascript"},
+        {QStringLiteral("css"), "text/css"},
+        {QStringLiteral("jpg"), "image/jpeg"},
+        {QStringLiteral("jpeg"), "image/jpeg"},
+        {QStringLiteral("gif"), "image/gif"},
+        {QStringLiteral("bmp"), "image/bmp"},
+        {QStringLiteral("png"), "image/png"},
+        {QStringLiteral("webp"), "image/webp"},
+        {QStringLiteral("svg"), "image/svg+xml"},
+        {QStringLiteral("swf"), "application/x-shockwave-flash"},
         {QStringLiteral("txt"), "text/plain"},
     };
     return types.value(QFileInfo(fileName).suffix().toLower(), "application/octet-stream");

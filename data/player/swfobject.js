@@ -4,6 +4,9 @@
  *                      flashvars, params, attributes, callback)
  * No plug-in is used: the script reads the configuration named by flashvars.xmlPath
  * and the items file it names, and puts an HTML slideshow in place of the fallback.
+ * Both are asked for at once; the loaded fallback picture becomes the first panel.
+ * Where the browser refuses to read them (file://), the companion PREFIXdata.js hands
+ * their texts over. An item's srcset and webpset offer larger and WebP pictures.
  * If either file cannot be read the fallback stays and the console says why.
  *
  * The gallery element (id = attributes.id) is driven through el.quillmere: open(i)
@@ -32,34 +35,57 @@
     window.console && window.console.error('Quillmere player: ' + message);
   }
 
-  // Reads a file relative to the page as text (an error page is never parsed as
-  // XML); done(error, text).
-  function readText(path, done) {
-    var url = path;
-    var xhr = new XMLHttpRequest();
-    try {
-      url = new URL(path, document.baseURI).href;
-    } catch (e) { /* keep the path as it is */ }
-    var refused = /^file:/i.test(url)
-      ? 'the browser refused to read ' + path + ' from a local folder; open the page through a web server'
-      : 'could not read ' + path + ' (network error)';
-    xhr.onload = function () {
-      // Local files answer with status 0 where the browser allows reading them.
-      if ((xhr.status >= 200 && xhr.status < 300) || (xhr.status === 0 && xhr.responseText)) {
-        done(null, xhr.responseText);
-      } else {
-        done(xhr.status ? 'could not read ' + path + ' (HTTP ' + xhr.status + ')' : refused);
+  var files = {};                  // texts handed over by companion scripts, by file name
+  var companions = {};             // companion script path: its loading, as a promise
+
+  // A refused read answered from the companion script, loaded once.
+  function fromCompanion(script, path, refused) {
+    companions[script] = companions[script] || new Promise(function (loaded) {
+      var tag = el('script', '', document.head || document.documentElement, { src: script });
+      tag.onload = tag.onerror = loaded;
+    });
+    return companions[script].then(function () {
+      var text = files[path.split(/[\/\\]/).pop()];
+      return text === undefined ? [refused] : [null, text];
+    });
+  }
+
+  // Starts reading a file relative to the page as text (an error page is never
+  // parsed as XML): a promise of [error] or [null, text].
+  function readText(path, companion) {
+    return new Promise(function (done) {
+      var url = path;
+      var xhr = new XMLHttpRequest();
+      try {
+        url = new URL(path, document.baseURI).href;
+      } catch (e) { /* keep the path as it is */ }
+      var local = /^file:/i.test(url);
+      var refused = local
+        ? 'the browser refused to read ' + path + ' from a local folder; open the page through a web server'
+        : 'could not read ' + path + ' (network error)';
+      function refuse(message) {
+        done(local && companion ? fromCompanion(companion, path, message) : [message]);
       }
-    };
-    xhr.onerror = function () { done(refused); };
-    try {
-      xhr.open('GET', url, true);
-      xhr.responseType = 'text';
-      xhr.overrideMimeType('text/plain; charset=utf-8');
-      xhr.send();
-    } catch (e) {
-      done(refused + ': ' + e.message);
-    }
+      xhr.onload = function () {
+        // Local files answer with status 0 where the browser allows reading them.
+        if ((xhr.status >= 200 && xhr.status < 300) || (xhr.status === 0 && xhr.responseText)) {
+          done([null, xhr.responseText]);
+        } else if (xhr.status) {
+          done(['could not read ' + path + ' (HTTP ' + xhr.status + ')']);
+        } else {
+          refuse(refused);
+        }
+      };
+      xhr.onerror = function () { refuse(refused); };
+      try {
+        xhr.open('GET', url, true);
+        xhr.responseType = 'text';
+        xhr.overrideMimeType('text/plain; charset=utf-8');
+        xhr.send();
+      } catch (e) {
+        refuse(refused + ': ' + e.message);
+      }
+    });
   }
 
   function parseXml(text, path) {
@@ -118,6 +144,8 @@
         image: get('largeimage'),
         link: get('link').trim(),
         target: get('target').trim(),
+        srcset: get('srcset'),
+        webp: get('webpset'),
         htitle: get('htitle'),
         htitleColor: cssColor(get('htitlecolor'), '#ffffff'),
         htitleSize: toInt(get('htitlesize'), 24, 0, 1000),
@@ -271,8 +299,14 @@
       panel.style.width = openWidth + 'px';
       panel.qmIndex = index;
 
-      var image = el('img', 'qm-image', panel,
-        { alt: '', width: Math.round(openWidth), height: height });
+      // The first panel shows the fallback picture; WebP pictures go in a <picture>.
+      var image = !index && options.first || document.createElement('img');
+      var source = item.webp && image !== options.first && el('source', '', el('picture', '', panel), { type: 'image/webp' });
+      (source ? source.parentNode : panel).appendChild(image);
+      image.className = 'qm-image';
+      image.alt = '';
+      image.width = Math.round(openWidth);
+      image.height = height;
       image.style.cssText = 'width:' + image.width + 'px;height:' + height + 'px';
       image.onerror = function () {
         report('picture ' + item.image + ' could not be loaded');
@@ -294,7 +328,7 @@
       }
 
       var link = item.link ? el('a', 'qm-link', panel, linkAttributes(item, name)) : null;
-      return { node: panel, image: image, link: link, item: item };
+      return { node: panel, image: image, source: source, link: link, item: item };
     });
 
     var control = null;
@@ -330,6 +364,13 @@
     function load(i) {
       var p = panels[i];
       if (p && !p.image.getAttribute('src')) {
+        // The choices first: the browser picks one when the source is set.
+        if (p.source) {
+          p.source.srcset = p.item.webp;
+        }
+        if (p.item.srcset) {
+          p.image.srcset = p.item.srcset;
+        }
         p.image.src = p.item.image;
       }
     }
@@ -668,8 +709,17 @@
       root.style.setProperty('--qm-z', String(1 / zoom));
     }
 
-    panels[active].image.onload = loadLater;
-    panels[active].image.addEventListener('error', loadLater);
+    // The rest load once the open picture has come (the fallback one may have).
+    var opening = panels[active].image;
+    if (opening.complete && opening.getAttribute('src')) {
+      if (!opening.naturalWidth) {
+        opening.onerror();
+      }
+      setTimeout(loadLater, 0);
+    } else {
+      opening.onload = loadLater;
+      opening.addEventListener('error', loadLater);
+    }
     markPanels();
     loadRange(0, NEAR);
     slide(true);
@@ -750,14 +800,14 @@
       report(message + '; the picture stays in place');
       done(false, null);
     }
-    function readXml(path, next) {
-      readText(path, function (error, text) {
+    function readXml(read, path, next) {
+      read.then(function (result) {
         var root;
         try {
-          if (error) {
-            throw new Error(error);
+          if (result[0]) {
+            throw new Error(result[0]);
           }
-          root = parseXml(text, path);
+          root = parseXml(result[1], path);
         } catch (e) {
           fail(e.message);
           return;
@@ -766,55 +816,79 @@
       });
     }
 
-    var fallback = document.getElementById(replaceElemId);
-    var noElement = 'the page has no element "' + replaceElemId + '" to show the slideshow in';
-    var problem = !fallback ? noElement
-      : !(w > 0 && h > 0) ? 'the slideshow has no size (' + width + ' x ' + height + ')'
-      : !configPath ? 'no configuration file given (xmlPath)' : '';
-    if (problem) {
-      fail(problem);
-      return;
-    }
-    readXml(configPath, function (configRoot) {
-      var config;
+    // Both files are asked for at once: the items file is named like the configuration.
+    var prefix = /config\.xml$/i.test(configPath) ? configPath.slice(0, -10) : '';
+    var companion = prefix && prefix + 'data.js';
+    var itemsGuess = prefix && prefix + 'items.xml';
+    var configRead = configPath && readText(configPath, companion);
+    var itemsRead = itemsGuess && readText(itemsGuess, companion);
+
+    whenReady(function () {
       try {
-        config = readConfig(configRoot);
+        build();
       } catch (e) {
-        fail(configPath + ': ' + e.message);
+        unexpected(e);
+      }
+    });
+
+    function build() {
+      var fallback = document.getElementById(replaceElemId);
+      var noElement = 'the page has no element "' + replaceElemId + '" to show the slideshow in';
+      var problem = !fallback ? noElement
+        : !(w > 0 && h > 0) ? 'the slideshow has no size (' + width + ' x ' + height + ')'
+        : !configPath ? 'no configuration file given (xmlPath)' : '';
+      if (problem) {
+        fail(problem);
         return;
       }
-      readXml(config.itemsFile, function (itemsRoot) {
-        var player;
+      readXml(configRead, configPath, function (configRoot) {
+        var config;
         try {
-          var items = readItems(itemsRoot);
-          if (!items.length) {
-            throw new Error(config.itemsFile + ' holds no pictures');
-          }
-          player = new Player({
-            id: id,
-            label: attributes.title || 'Picture slideshow',
-            width: w,
-            height: h,
-            background: cssColor(params.bgcolor, params.bgcolor ? String(params.bgcolor) : '#000000'),
-            config: config,
-            items: items
-          });
+          config = readConfig(configRoot);
         } catch (e) {
-          fail(e.message);
+          fail(configPath + ': ' + e.message);
           return;
         }
-        // The element may have gone while the files were read.
-        fallback = document.getElementById(replaceElemId);
-        if (!fallback || !fallback.parentNode) {
-          fail(noElement);
-          return;
-        }
-        addStyle();
-        fallback.parentNode.replaceChild(player.element, fallback);
-        player.start();
-        done(true, player.element);
+        var read = config.itemsFile === itemsGuess ? itemsRead : readText(config.itemsFile, companion);
+        readXml(read, config.itemsFile, function (itemsRoot) {
+          var player;
+          // The element may have gone while the files were read.
+          fallback = document.getElementById(replaceElemId);
+          if (!fallback || !fallback.parentNode) {
+            fail(noElement);
+            return;
+          }
+          try {
+            var items = readItems(itemsRoot);
+            if (!items.length) {
+              throw new Error(config.itemsFile + ' holds no pictures');
+            }
+            var first = fallback.getElementsByTagName('img')[0];
+            player = new Player({
+              id: id,
+              label: attributes.title || 'Picture slideshow',
+              width: w,
+              height: h,
+              background: cssColor(params.bgcolor, params.bgcolor ? String(params.bgcolor) : '#000000'),
+              config: config,
+              items: items,
+              first: first && first.getAttribute('src') === items[0].image ? first : null
+            });
+          } catch (e) {
+            fail(e.message);
+            return;
+          }
+          addStyle();
+          fallback.parentNode.replaceChild(player.element, fallback);
+          player.start();
+          done(true, player.element);
+        });
       });
-    });
+    }
+  }
+
+  function unexpected(e) {
+    report('unexpected failure: ' + e.message + '; the picture stays in place');
   }
 
   function noop() {}
@@ -822,13 +896,18 @@
   var swfobject = {
     embedSWF: function (swfUrl, replaceElemId, width, height, version, expressInstallUrl,
                         flashvars, params, attributes, callback) {
-      whenReady(function () {
-        try {
-          embed(replaceElemId, width, height, flashvars, params, attributes, callback);
-        } catch (e) {
-          report('unexpected failure: ' + e.message + '; the picture stays in place');
-        }
-      });
+      try {
+        embed(replaceElemId, width, height, flashvars, params, attributes, callback);
+      } catch (e) {
+        unexpected(e);
+      }
+    },
+
+    // The companion script's file texts, by file name.
+    addFiles: function (named) {
+      for (var name in named) {
+        files[name] = named[name];
+      }
     },
 
     // The rest of the classic loader interface: nothing here plays movies, so these

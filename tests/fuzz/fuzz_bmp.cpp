@@ -2,7 +2,7 @@
 #include "fuzz_limits.h"
 
 #include "model/Error.h"
-#include "publish/BmpCodec.h"
+#include "publish/codecs/BmpCodec.h"
 
 #include <QByteArray>
 

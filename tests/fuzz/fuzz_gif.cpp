@@ -2,7 +2,7 @@
 #include "fuzz_limits.h"
 
 #include "model/Error.h"
-#include "publish/GifCodec.h"
+#include "publish/codecs/GifCodec.h"
 
 #include <QByteArray>
 

@@ -2,7 +2,7 @@
 #include "fuzz_limits.h"
 
 #include "model/Error.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/JpegCodec.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Writes the small seed pictures of the decoder fuzz targets into corpus/<codec>/
-# (committed; the fuzzer grows its own copies elsewhere). Needs ImageMagick 6 and python3.
+# (committed; the fuzzer grows its own copies elsewhere). Needs ImageMagick 6 and python3;
+# the PNG, WebP, HEIF and TIFF seeds are the picture tests' fixtures
+# (tests/publish/formats/make-fixtures.sh), each also cut short.
 #   tests/fuzz/make-corpus.sh
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -58,4 +60,23 @@ b[off:off + h * stride] = b''.join(reversed(rows))
 struct.pack_into('<i', b, 22, -h)
 open(f'{c}/bmp/top-down.bmp', 'wb').write(bytes(b))
 PY
+# PNG, WebP, HEIF (HEIC and AVIF) and TIFF: the fixtures of every kind, and each cut short.
+F=$HERE/../publish/formats
+new_corpus() {
+  local codec=$1; shift
+  rm -rf "${C:?}/$codec"; mkdir -p "$C/$codec"
+  for f in "$@"; do
+    cp "$f" "$C/$codec/"
+    head -c $(( $(stat -c %s "$f") * 2 / 3 )) "$f" > "$C/$codec/truncated-$(basename "$f")"
+  done
+}
+new_corpus png "$F"/png-rgb.png "$F"/png-palette.png "$F"/png-grey-alpha.png "$F"/png-16bit.png "$F"/png-interlaced.png \
+  "$F"/png-exif-turned.png "$F"/png-prophoto.png
+# A chunk that claims far more bytes than the file holds (libpng would allocate them).
+/usr/bin/python3 -c 'import sys; d = open(sys.argv[1], "rb").read(); open(sys.argv[2], "wb").write(d[:33] + bytes.fromhex("60ffffff") + b"tEXtAuthor\0x")' \
+  "$F"/png-rgb.png "$C/png/truncated-long-text-chunk.png"
+new_corpus webp "$F"/webp-*.webp
+new_corpus heif "$F"/heic.heic "$F"/avif.avif
+new_corpus tiff "$F"/tiff-*.tif
+
 du -sh "$C"; ls -l "$C"/*

@@ -27,9 +27,9 @@ def item(path=b'C:\\pics\\a.jpg', level=b'0', title=b'title', link=b'http://exam
     return SEP.join(values) + SEP
 
 
-def project(items=(), product=b'Quillmere', gallery=GALLERY, version=b'1.0', closed=True):
+def project(items=(), product=b'Quillmere', gallery=GALLERY, version=b'1.0', closed=True, extras=()):
     lines = HEAD + [b'<Product_Name>', product, b'</Product_Name>', b'<Product_Version>', version,
-                    b'</Product_Version>', b'<Applet_Parameters>', gallery, b'</Applet_Parameters>',
+                    b'</Product_Version>', b'<Applet_Parameters>', gallery, b'</Applet_Parameters>', *extras,
                     b'<Item_Parameters>', *items]
     if closed:
         lines.append(b'</Item_Parameters>')
@@ -65,6 +65,7 @@ files['loads-extra-lines.qmreel1'] = crlf([b'junk', *project(levels(0))[:9], b'a
 files['loads-gallery-line-is-item-marker.qmreel1'] = crlf(
     [b'<Product_Name>', b'Quillmere', b'<Product_Version>', b'1', b'<Applet_Parameters>', b'<Item_Parameters>',
      item(), b'</Item_Parameters>'])
+files['loads-gallery-extras.qmreel1'] = crlf(project(levels(0, 1), extras=[b'WebP=1', b'Unknown=1', b'HiDpi=1', b'WebP']))
 files['loads-short-gallery-line.qmreel1'] = crlf(project(levels(0), gallery=b'only#$@two#$@no separator'))
 files['loads-long-gallery-line.qmreel1'] = crlf(project(levels(0), gallery=SEP * 4000 + b'x' * 2000))
 files['loads-huge-numbers.qmreel1'] = crlf(project(levels(0), gallery=SEP.join(

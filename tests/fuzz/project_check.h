@@ -30,6 +30,7 @@ inline TAppletAgent PreviousDocument()
     TAppletAgent doc;
     doc.SetDefaults();
     doc.AppletData.ScriptName = QStringLiteral("before");
+    doc.AppletExtras = {QStringLiteral("1"), QStringLiteral("1")};
     TItemData item = TAppletAgent::NewItem();
     item.HTitle = QStringLiteral("kept");
     doc.Items.push_back(item);
@@ -95,7 +96,7 @@ inline QString RoundTripFault(const TAppletAgent &doc, const MemoryItemTree &tre
     } catch (const QmError &e) {
         return QStringLiteral("its saved copy raises: ") + e.message();
     }
-    if (!(again.AppletData == doc.AppletData))
+    if (!(again.AppletData == doc.AppletData) || !(again.AppletExtras == doc.AppletExtras))
         return QStringLiteral("its saved copy has other gallery values");
     if (again.Items != doc.Items)
         return QStringLiteral("its saved copy has other items");
@@ -141,7 +142,8 @@ inline ProjectReadCheck CheckProjectRead(const QString &path, const QString &res
         return check;
     }
     if (check.outcome != ReadOutcome::Loaded) {
-        if (!(doc.AppletData == before.AppletData) || doc.Items != before.Items || doc.FileVersion != before.FileVersion)
+        if (!(doc.AppletData == before.AppletData) || !(doc.AppletExtras == before.AppletExtras) || doc.Items != before.Items ||
+            doc.FileVersion != before.FileVersion)
             check.fault = QStringLiteral("the document changed although nothing was opened");
         else if (tree.NodeCount() != 1)
             check.fault = QStringLiteral("the tree changed although nothing was opened");

@@ -175,6 +175,58 @@ TEST_F(ProjectFile, ExtraLinesBetweenMarkersAreIgnoredAndInsideItemsBecomeItems)
     EXPECT_EQ(tree.Caption(2), QStringLiteral("extra.gif"));
 }
 
+TEST_F(ProjectFile, GallerySettingsOutsideTheCatalogueAreWrittenOnlyWhenOnAndReadBack)
+{
+    const QByteArray plain = Golden("model/data/new-project.qmreel1");
+    const QByteArray marker = "</Applet_Parameters>\r\n";
+    const struct
+    {
+        const char *hiDpi, *webP, *lines;
+    } cases[] = {{"0", "0", ""}, {"1", "0", "HiDpi=1\r\n"}, {"0", "1", "WebP=1\r\n"}, {"1", "1", "HiDpi=1\r\nWebP=1\r\n"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.lines);
+        TAppletAgent doc;
+        doc.SetDefaults();
+        doc.AppletData.InactiveItemAlpha.clear();
+        doc.AppletExtras = {QLatin1String(c.hiDpi), QLatin1String(c.webP)};
+        doc.SaveProject(Path("extras.qmreel1"), progress);
+        QByteArray expected = plain;
+        expected.insert(expected.indexOf(marker) + marker.size(), c.lines);
+        EXPECT_EQ(Read("extras.qmreel1"), expected);
+
+        // Read back over a document whose settings are the other way round.
+        TAppletAgent loaded;
+        loaded.AppletExtras = {QLatin1String(c.webP), QLatin1String(c.hiDpi)};
+        MemoryItemTree fresh;
+        ASSERT_EQ(loaded.LoadProject(Path("extras.qmreel1"), fresh, progress), LoadResult::Loaded);
+        EXPECT_EQ(loaded.AppletExtras, doc.AppletExtras);
+        EXPECT_EQ(loaded.AppletData, doc.AppletData);
+    }
+}
+
+TEST_F(ProjectFile, GallerySettingsAreReadInAnyOrderWithOtherLinesSkipped)
+{
+    const struct
+    {
+        QByteArray lines;
+        const char *hiDpi, *webP;
+    } cases[] = {{"WebP=1\r\nHiDpi=1\r\n", "1", "1"},
+                 {"Sharpness=1\r\nbetween\r\nWebP=1\r\n", "0", "1"},
+                 {"HiDpi=yes\r\nWebP=\r\nHIDPI=1\r\n HiDpi=1\r\n", "0", "0"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.lines.toStdString());
+        QByteArray bytes = Project("Quillmere", "g#$@", {ItemLine("/a/1.jpg", 0)});
+        bytes.replace("</Applet_Parameters>\r\n", "</Applet_Parameters>\r\n" + c.lines);
+        Write("order.qmreel1", bytes);
+        TAppletAgent doc;
+        MemoryItemTree fresh;
+        ASSERT_EQ(doc.LoadProject(Path("order.qmreel1"), fresh, progress), LoadResult::Loaded);
+        EXPECT_EQ(doc.AppletExtras, (TAppletExtras{QLatin1String(c.hiDpi), QLatin1String(c.webP)}));
+        EXPECT_EQ(doc.AppletData.ScriptName, QStringLiteral("g"));
+        EXPECT_EQ(doc.Items.size(), 1u);
+    }
+}
+
 TEST_F(ProjectFile, OtherProductsAreRefusedAndChangeNothing)
 {
     for (const char *product : {"Quillmere ", "quillmere", "Otherware"}) {

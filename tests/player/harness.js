@@ -66,15 +66,16 @@ function projectText(g, items) {
   return lines.map((l) => l + '\r\n').join('');
 }
 
-// Publishes a gallery into work/name/ and tells where its page is (relative to work).
-function publish(publisher, work, name, gallery, items) {
+// Publishes a gallery into work/name/ and tells where its page is (relative to work);
+// `flags` go to quillmere-publish ("--hidpi").
+function publish(publisher, work, name, gallery, items, flags = []) {
   const folder = path.join(work, name);
   fs.mkdirSync(folder, { recursive: true });
   const project = path.join(folder, name + '.qmreel1');
   fs.writeFileSync(project, projectText(gallery, items), 'latin1');
   const home = path.join(work, 'home');
   fs.mkdirSync(path.join(home, 'data'), { recursive: true });
-  const run = childProcess.spawnSync(publisher, [project, folder], {
+  const run = childProcess.spawnSync(publisher, [...flags, project, folder], {
     encoding: 'utf8',
     timeout: 60000,
     env: Object.assign({}, process.env, {
@@ -115,7 +116,8 @@ function pageFacts(work, gallery) {
 }
 
 const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.xml': 'text/xml',
-  '.jpg': 'image/jpeg', '.gif': 'image/gif', '.bmp': 'image/bmp', '.swf': 'application/x-shockwave-flash' };
+  '.jpg': 'image/jpeg', '.gif': 'image/gif', '.bmp': 'image/bmp', '.webp': 'image/webp',
+  '.swf': 'application/x-shockwave-flash' };
 
 // Serves `work` on a loopback port. /landing.html is a page to follow links to;
 // `extra(url, res)` may answer other addresses first (returning true when it did).

@@ -12,6 +12,7 @@
 'use strict';
 
 const assert = require('node:assert/strict');
+const childProcess = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
@@ -178,6 +179,18 @@ async function main() {
   const faded = H.variant(work, plainGallery, 'faded',
     (f) => H.editFile(f, 'config.xml', (t) => t.replace(/<InactiveItemAlpha>\d+</, '<InactiveItemAlpha>40<')));
   const gap = H.variant(work, mainGallery, 'gap', (f) => fs.rmSync(path.join(f, 'p1_t.jpg')));
+  // Without its companion script, a page opened from its folder cannot read its files.
+  const noCompanion = H.variant(work, mainGallery, 'no-companion', (f) => fs.rmSync(path.join(f, 'foldreeldata.js')));
+  // Pictures at twice the size, and a copy that also offers WebP pictures: WebP files made
+  // from the published JPEGs by Debian's cwebp, named in the items file as the publisher names them.
+  const sharp = publish('sharp', { ScriptName: 'sharp', AutoPlay: 0 }, [0, 1, 2].map((k) => ({ picture: pick(k) })), ['--hidpi']);
+  const sharpWebp = H.variant(work, sharp, 'sharp-webp', (f) => {
+    for (const jpg of fs.readdirSync(f).filter((n) => /^p\d+_t(@2x)?\.jpg$/.test(n))) {
+      childProcess.execFileSync('cwebp', ['-quiet', '-q', '80', path.join(f, jpg), '-o', path.join(f, jpg.replace(/jpg$/, 'webp'))]);
+    }
+    H.editFile(f, 'items.xml', (t) => t.replace(/largeimage="(p\d+_t)\.jpg"([^>]*?)\/>/g,
+      (m, base, rest) => `largeimage="${base}.jpg"${rest} webpset="${base}.webp 1x, ${base}@2x.webp 2x"/>`));
+  });
   // The main gallery (speed 6) last: the cases after it go on from its page.
   const speeds = [[3, 260], [12, 1270], [6, 610]].map(([speed, ms]) => ({
     speed, ms, gallery: speed === 6 ? mainGallery : H.variant(work, mainGallery, `speed${speed}`,
@@ -778,14 +791,45 @@ async function main() {
     assert.equal(await page.$('.qm-player'), null);
   });
 
-  test('a page opened from a local folder keeps its fallback picture when the browser refuses the files', async () => {
+  test('a page opened from its folder plays through its companion script; without it the fallback stays', async () => {
+    await load(page, 'file://' + path.join(work, mainGallery.page), M.id);
+    await page.waitForFunction((i) => [...document.querySelectorAll(`#${i} .qm-image`)]
+      .every((img) => img.complete && img.naturalWidth > 0), M.id, { timeout: WAIT });
+    assert.equal((await state(page, M.id)).count, 5);
     const reported = page.waitForEvent('console', {
       predicate: (m) => /Quillmere player/.test(m.text()), timeout: WAIT,
     });
-    await page.goto('file://' + path.join(work, mainGallery.page));
+    await page.goto('file://' + path.join(work, noCompanion.page));
     assert.match((await reported).text(), /refused to read .*config\.xml from a local folder/);
     assert.ok(await page.isVisible(`#${M.fallbackId} img`), 'fallback picture shown');
     assert.equal(await page.$('.qm-player'), null);
+  });
+
+  test('each screen loads one picture per item: 2x on a 2x screen, none on a 1x one, WebP where offered', async () => {
+    const S = H.pageFacts(work, sharp);
+    // The first panel shows the page's fallback picture, which is never WebP.
+    const cases = [
+      [sharp, 1, ['p0_t.jpg', 'p1_t.jpg', 'p2_t.jpg']],
+      [sharp, 2, ['p0_t@2x.jpg', 'p1_t@2x.jpg', 'p2_t@2x.jpg']],
+      [sharpWebp, 1, ['p0_t.jpg', 'p1_t.webp', 'p2_t.webp']],
+      [sharpWebp, 2, ['p0_t@2x.jpg', 'p1_t@2x.webp', 'p2_t@2x.webp']],
+    ];
+    const browser = await chromium.launch({ executablePath: H.CHROMIUM, args: H.CHROMIUM_ARGS });
+    try {
+      for (const [gallery, scale, expected] of cases) {
+        const fresh = await browser.newContext({ viewport: { width: 1100, height: 520 }, deviceScaleFactor: scale });
+        const view = await fresh.newPage();
+        const pictures = [];
+        view.on('request', (r) => pictures.push(r.url().split('/').pop()));
+        await load(view, `${origin}/${gallery.page}`, S.id);
+        await view.waitForFunction((i) => [...document.querySelectorAll(`#${i} .qm-image`)]
+          .every((img) => img.complete && img.naturalWidth > 0), S.id, { timeout: WAIT });
+        assert.deepEqual(pictures.filter((n) => /^p\d/.test(n)).sort(), expected, `${gallery.name} at ${scale}x`);
+        await fresh.close();
+      }
+    } finally {
+      await browser.close();
+    }
   });
 
   /* ---------------------------------------------------------------- */

@@ -5,7 +5,7 @@
 #include "model/MemorySeams.h"
 #include "model/SaveFile.h"
 #include "publish/HeadlessPublisher.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "publish/RenderCache.h"
 
 #include <QCoreApplication>
@@ -101,8 +101,9 @@ TEST_F(Cli, PublishesThreeItemsWithOneMissingIntoANewFolder)
     const CliRun run = Publish({project, output});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, output + QStringLiteral("/gallery.html\n"));
-    EXPECT_EQ(FilesIn(output), (QStringList{"expressinstall.swf", "foldreel.swf", "gallery.html", "gallery.qmreel1", "gallery_readme.txt",
-                                            "myshowconfig.xml", "myshowitems.xml", "p0_t.bmp", "p2_t.bmp", "swfobject.js"}));
+    EXPECT_EQ(FilesIn(output),
+              (QStringList{"expressinstall.swf", "foldreel.swf", "gallery.html", "gallery.qmreel1", "gallery_readme.txt",
+                           "myshowconfig.xml", "myshowdata.js", "myshowitems.xml", "p0_t.bmp", "p2_t.bmp", "swfobject.js"}));
     // Not a terminal: no progress output, only the item without a picture.
     EXPECT_EQ(run.err, QStringLiteral("quillmere-publish: item 2: no picture at %1, published without one\n").arg(Work() + "two.bmp"));
     // The run leaves nothing in the per-user preview and temp folders.
@@ -139,12 +140,44 @@ TEST_F(Cli, JobsAndTheCacheChangeNoByteOfTheOutput)
         return files;
     };
     const auto expected = publish(QStringLiteral("one"), {"--jobs", "1", "--no-cache"});
-    EXPECT_EQ(expected.size(), 11u);
+    EXPECT_EQ(expected.size(), 12u);
     EXPECT_FALSE(QFileInfo::exists(cache)) << "--no-cache makes no cache";
     EXPECT_EQ(publish(QStringLiteral("many"), {"--jobs=3", "--no-cache"}), expected);
     EXPECT_EQ(publish(QStringLiteral("first"), {}), expected);
     EXPECT_EQ(QDir(cache).entryList(QDir::Files).size(), 2);
     EXPECT_EQ(publish(QStringLiteral("second"), {"-j", "2"}), expected);
+}
+
+TEST_F(Cli, PictureSettingsAreOverriddenForTheRunOnly)
+{
+    WriteBytes(Work() + "large.bmp", BmpBytes(1400, 800, 255, 0, 0));
+    const QString project = Project(QStringLiteral("g.qmreel1"), {Work() + "large.bmp"});
+    const QByteArray saved = ReadBytes(project);
+    const QString withHiDpi = Work() + QStringLiteral("sharp.qmreel1");
+    WriteBytes(withHiDpi, QByteArray(saved).replace("</Applet_Parameters>\r\n", "</Applet_Parameters>\r\nHiDpi=1\r\n"));
+    const struct
+    {
+        QString project;
+        QStringList options;
+        bool twice;
+    } cases[] = {{project, {}, false},
+                 {project, {"--hidpi"}, true},
+                 {withHiDpi, {}, true},
+                 {withHiDpi, {"--no-hidpi"}, false},
+                 {project, {"--no-hidpi", "--hidpi"}, true}};
+    int n = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.options.join(u' ').toStdString());
+        const QString output = Work() + QStringLiteral("out%1").arg(n++);
+        const CliRun run = Publish(c.options + QStringList{c.project, output});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(QFileInfo::exists(output + "/p0_t@2x.bmp"), c.twice);
+        // The published project keeps the project's own setting.
+        EXPECT_EQ(ReadBytes(output + QLatin1Char('/') + QFileInfo(c.project).fileName()).contains("HiDpi=1"), c.project == withHiDpi);
+    }
+    const CliRun webp = Publish({QStringLiteral("--webp"), project, Work() + QStringLiteral("webp")});
+    ASSERT_EQ(webp.exitCode, 0) << webp.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(Work() + QStringLiteral("webp/p0_t.webp")));
 }
 
 TEST_F(Cli, PublishesBesideTheProjectAndNormalisesLikeTheEditor)

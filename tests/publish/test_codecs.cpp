@@ -3,9 +3,9 @@
 #include "test_pictures_support.h"
 
 #include "model/Error.h"
-#include "publish/BmpCodec.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/BmpCodec.h"
+#include "publish/codecs/GifCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "publish/Octree.h"
 
 #include <gif_lib.h>

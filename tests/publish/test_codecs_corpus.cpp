@@ -4,9 +4,13 @@
 #include "test_pictures_support.h"
 
 #include "model/Error.h"
-#include "publish/BmpCodec.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/BmpCodec.h"
+#include "publish/codecs/GifCodec.h"
+#include "publish/codecs/HeifCodec.h"
+#include "publish/codecs/JpegCodec.h"
+#include "publish/codecs/PngCodec.h"
+#include "publish/codecs/TiffCodec.h"
+#include "publish/codecs/WebpCodec.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -87,6 +91,27 @@ TEST(CodecsCorpus, BmpSeedsDecodeOrRaise)
         EXPECT_EQ(Decodes([&] { return DecodeBmp(bytes); }), !ExpectedToFail(path));
         for (qsizetype n = 0; n < bytes.size(); n += 5)
             Decodes([&] { return DecodeBmp(bytes.left(n)); });
+    }
+}
+
+TEST(CodecsCorpus, PngWebpHeifAndTiffSeedsDecodeOrRaise)
+{
+    const std::pair<const char *, std::function<DecodedPicture(const QByteArray &)>> codecs[] = {
+        {"png", [](const QByteArray &b) { return DecodePng(b); }},
+        {"webp", [](const QByteArray &b) { return DecodeWebp(b); }},
+        {"heif", [](const QByteArray &b) { return DecodeHeif(b); }},
+        {"tiff", [](const QByteArray &b) { return DecodeTiff(b); }},
+    };
+    for (const auto &[codec, decode] : codecs) {
+        const QStringList files = CorpusFiles(QLatin1String(codec));
+        ASSERT_FALSE(files.isEmpty()) << codec;
+        for (const QString &path : files) {
+            SCOPED_TRACE(path.toStdString());
+            const QByteArray bytes = ReadBytes(path);
+            EXPECT_EQ(Decodes([&] { return decode(bytes).pixels; }), !ExpectedToFail(path));
+            for (qsizetype n = 0; n < bytes.size(); n += 1 + bytes.size() / 64)
+                Decodes([&] { return decode(bytes.left(n)).pixels; });
+        }
     }
 }
 

@@ -6,6 +6,8 @@
 #include "model/MemorySeams.h"
 #include "publish/ConfigXml.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QXmlStreamReader>
 
 using namespace publishtest;
@@ -232,8 +234,8 @@ TEST_F(ConfigXmlFiles, PlacedInThePreviewFolderAndRepeatable)
     EXPECT_EQ(document.LinkedFiles[3].FileName, QStringLiteral("mygallery2config.xml"));
     EXPECT_EQ(document.LinkedFiles[4].FileName, QStringLiteral("mygallery2items.xml"));
     EXPECT_EQ(document.LinkedFiles[3].Generated, 1);
-    EXPECT_EQ(document.WorkingFiles, (QStringList{"mygallery2config.xml", "mygallery2items.xml"}));
-    EXPECT_EQ(FilesIn(Preview()), (QStringList{"mygallery2config.xml", "mygallery2items.xml"}));
+    EXPECT_EQ(document.WorkingFiles, (QStringList{"mygallery2config.xml", "mygallery2items.xml", "mygallery2data.js"}));
+    EXPECT_EQ(FilesIn(Preview()), (QStringList{"mygallery2config.xml", "mygallery2data.js", "mygallery2items.xml"}));
     EXPECT_TRUE(FilesIn(Temp()).isEmpty());
     EXPECT_TRUE(ReadBytes(Preview() + "mygallery2config.xml").contains("<ItemsConfigFile>mygallery2items.xml</ItemsConfigFile>"));
 
@@ -242,5 +244,36 @@ TEST_F(ConfigXmlFiles, PlacedInThePreviewFolderAndRepeatable)
     WriteConfigFiles(document, FilePrefix(document.AppletData));
     EXPECT_EQ(ReadBytes(Preview() + "mygallery2config.xml"), config);
     EXPECT_EQ(ReadBytes(Preview() + "mygallery2items.xml"), items);
-    EXPECT_EQ(document.WorkingFiles.size(), 4);
+    EXPECT_EQ(document.WorkingFiles.size(), 6);
+}
+
+TEST(ConfigXml, VariantsAreOfferedOnlyForItemsThatHaveThem)
+{
+    TAppletAgent document = DefaultDocument();
+    document.Items = {Item(QStringLiteral("p0_t.jpg")), Item(QStringLiteral("p1_t.gif")), Item(QStringLiteral("p2_t.jpg"))};
+    document.AppletData.ImageLeadingPathEnabled = QStringLiteral("1");
+    document.AppletData.ImageLeadingPath = QStringLiteral("img/");
+    const QByteArray plain = ItemsFileBytes(document);
+    document.ItemVariants = {{{2, "p0_t@2x.jpg"}, {1, "p0_t.webp"}, {2, "p0_t@2x.webp"}}, {{1, "p1_t.webp"}}, {}};
+    const QList<QStringList> items = ParseItems(ItemsFileBytes(document));
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0].mid(9), (QStringList{"srcset=img/p0_t@2x.jpg 2x", "webpset=img/p0_t.webp 1x, img/p0_t@2x.webp 2x"}));
+    EXPECT_EQ(items[1].mid(9), QStringList{"webpset=img/p1_t.webp 1x"});
+    EXPECT_EQ(items[2], ParseItems(plain)[2]);
+}
+
+TEST(ConfigXml, TheCompanionScriptCarriesBothFilesInPlainAscii)
+{
+    const QByteArray config = "<qmfoldreel>\r\n  <a>\"x\" \\ \t</a>\r\n</qmfoldreel>\r\n";
+    const QByteArray items =
+        QStringLiteral("<qmfoldreel>\r\n  <item htitle=\"Gr\u00fc\u00dfe \U0001F600 \u2028\"/>\r\n</qmfoldreel>\r\n").toUtf8();
+    const QByteArray script = CompanionFileBytes(QStringLiteral("my"), config, items);
+    for (const char c : script)
+        ASSERT_TRUE((c >= 0x20 && c < 0x7F) || c == '\r' || c == '\n') << int(c);
+    const QByteArray head = "swfobject.addFiles(", tail = ");\r\n";
+    ASSERT_TRUE(script.startsWith(head) && script.endsWith(tail));
+    const QJsonObject files = QJsonDocument::fromJson(script.mid(head.size(), script.size() - head.size() - tail.size())).object();
+    EXPECT_EQ(files.keys(), (QStringList{"myconfig.xml", "myitems.xml"}));
+    EXPECT_EQ(files.value(QStringLiteral("myconfig.xml")).toString().toUtf8(), config);
+    EXPECT_EQ(files.value(QStringLiteral("myitems.xml")).toString().toUtf8(), items);
 }

@@ -84,8 +84,8 @@ TEST_F(DriverWorkingFiles, CleanupAfterSeveralBuildsRemovesTheFolder)
         BuildOutput(gallery.document, Temp() + "~preview.html", gallery.tree, progress);
         CopyLinkedFiles(gallery.document, PlayerFolder());
     }
-    EXPECT_EQ(gallery.document.WorkingFiles.size(), 3 * (2 + 5));
-    EXPECT_EQ(FilesIn(Preview()), Sorted(kPlayerFiles + QStringList{"slideshow1config.xml", "slideshow1items.xml"}));
+    EXPECT_EQ(gallery.document.WorkingFiles.size(), 3 * (3 + 5));
+    EXPECT_EQ(FilesIn(Preview()), Sorted(kPlayerFiles + QStringList{"slideshow1config.xml", "slideshow1data.js", "slideshow1items.xml"}));
 
     CleanupWorkingFiles(gallery.document);
     EXPECT_TRUE(gallery.document.WorkingFiles.isEmpty());
@@ -118,7 +118,7 @@ TEST_F(Driver, SaveWithoutItemsAssemblesTheOutputFolder)
     MemoryProgress progress;
     EXPECT_TRUE(SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.QMREEL1"), gallery.tree, progress));
     EXPECT_EQ(FilesIn(Output()), Sorted(kPlayerFiles + QStringList{"gallery.html", "gallery.qmreel1", "gallery_readme.txt",
-                                                                   "slideshow1config.xml", "slideshow1items.xml"}));
+                                                                   "slideshow1config.xml", "slideshow1data.js", "slideshow1items.xml"}));
     // The player files are the delivered ones.
     for (const QString &name : kPlayerFiles)
         EXPECT_EQ(ReadBytes(Output() + name), ReadBytes(PlayerFolder() + name));
@@ -147,8 +147,9 @@ TEST_F(Driver, SaveOfThreeItemsWithOneMissing)
     MemoryProgress progress;
     SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery"), gallery.tree, progress);
 
-    EXPECT_EQ(FilesIn(Output()), Sorted(kPlayerFiles + QStringList{"gallery.html", "gallery.qmreel1", "gallery_readme.txt",
-                                                                   "mygalleryconfig.xml", "mygalleryitems.xml", "p0_t.bmp", "p2_t.bmp"}));
+    EXPECT_EQ(FilesIn(Output()),
+              Sorted(kPlayerFiles + QStringList{"gallery.html", "gallery.qmreel1", "gallery_readme.txt", "mygalleryconfig.xml",
+                                                "mygallerydata.js", "mygalleryitems.xml", "p0_t.bmp", "p2_t.bmp"}));
     EXPECT_EQ(gallery.tree.Caption(2), QStringLiteral("Warning: Original image not found."));
     EXPECT_EQ(gallery.document.Items[0].ImageFile, QStringLiteral("p0_t.bmp"));
     EXPECT_TRUE(gallery.document.Items[1].ImageFile.isEmpty());
@@ -160,7 +161,7 @@ TEST_F(Driver, SaveOfThreeItemsWithOneMissing)
 
     // Saving again replaces everything without asking.
     SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery"), gallery.tree, progress);
-    EXPECT_EQ(FilesIn(Output()).size(), 10);
+    EXPECT_EQ(FilesIn(Output()).size(), 11);
 }
 
 TEST_F(Driver, PreviewSequencePutsEverythingBesideThePage)
@@ -176,12 +177,46 @@ TEST_F(Driver, PreviewSequencePutsEverythingBesideThePage)
     AddWorkingFile(gallery.document, page);
     QFile::remove(page);
 
-    EXPECT_EQ(FilesIn(Preview()),
-              Sorted(kPlayerFiles + QStringList{"slideshow1config.xml", "slideshow1items.xml", "p0_t.bmp", "~preview.html"}));
+    EXPECT_EQ(FilesIn(Preview()), Sorted(kPlayerFiles + QStringList{"slideshow1config.xml", "slideshow1data.js", "slideshow1items.xml",
+                                                                    "p0_t.bmp", "~preview.html"}));
     EXPECT_TRUE(FilesIn(Temp()).isEmpty());
     EXPECT_EQ(progress.stages, (QStringList{"Making HTML Codes ... ...", "Processing images ...", "Copying Resource Files ... ..."}));
     EXPECT_TRUE(progress.stage.isEmpty());
     EXPECT_EQ(progress.position, 0);
+}
+
+TEST_F(Driver, TwiceSizePicturesReachTheFolderThePageTheItemsFileAndTheReadme)
+{
+    WriteBytes(Work() + "large.bmp", BmpBytes(1400, 800, 255, 0, 0));
+    WriteBytes(Work() + "small.bmp", BmpBytes(700, 400, 0, 0, 255));
+    Gallery gallery;
+    gallery.Add(Work() + "large.bmp");
+    gallery.Add(Work() + "small.bmp");
+    gallery.document.AppletExtras.HiDpi = QStringLiteral("1");
+    QDir().mkpath(Output());
+    MemoryProgress progress;
+    SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery"), gallery.tree, progress);
+
+    EXPECT_EQ(FilesIn(Output()),
+              Sorted(kPlayerFiles + QStringList{"gallery.html", "gallery.qmreel1", "gallery_readme.txt", "p0_t.bmp", "p0_t@2x.bmp",
+                                                "p1_t.bmp", "slideshow1config.xml", "slideshow1data.js", "slideshow1items.xml"}));
+    EXPECT_TRUE(ReadBytes(Output() + "gallery.html").contains("<img src=\"p0_t.bmp\" srcset=\"p0_t@2x.bmp 2x\" width=\"742\""));
+    const QByteArray items = ReadBytes(Output() + "slideshow1items.xml");
+    EXPECT_EQ(items.count("srcset=\"p0_t@2x.bmp 2x\""), 1);
+    EXPECT_EQ(items.count("srcset"), 1);
+    EXPECT_TRUE(ReadBytes(Output() + "slideshow1data.js").contains("srcset=\\\"p0_t@2x.bmp 2x\\\""));
+    EXPECT_TRUE(ReadBytes(Output() + "gallery_readme.txt")
+                    .contains("[Image and/or Sound File(s)]:\r\n  p0_t.bmp\r\n  p1_t.bmp\r\n  p0_t@2x.bmp\r\n\r\n"));
+    EXPECT_TRUE(ReadBytes(Output() + "gallery.qmreel1").contains("</Applet_Parameters>\r\nHiDpi=1\r\n<Item_Parameters>"));
+
+    // Turned off again: a build offers, lists and copies no larger picture.
+    gallery.document.AppletExtras.HiDpi = QStringLiteral("0");
+    const QString again = Work() + QStringLiteral("again/");
+    QDir().mkpath(again);
+    SaveAllFiles(gallery.document, again, QStringLiteral("gallery"), gallery.tree, progress);
+    EXPECT_FALSE(FilesIn(again).contains(QStringLiteral("p0_t@2x.bmp")));
+    EXPECT_FALSE(ReadBytes(again + "gallery.html").contains("srcset"));
+    EXPECT_FALSE(ReadBytes(again + "gallery_readme.txt").contains("@2x"));
 }
 
 TEST_F(Driver, BadGalleryNameWritesNothing)
@@ -236,8 +271,9 @@ TEST_F(Driver, OneUnreadablePictureAmongGoodOnesIsLeftOutAndNamedOnce)
     MemoryProgress progress;
     EXPECT_TRUE(SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery"), gallery.tree, progress));
 
-    EXPECT_EQ(FilesIn(Output()), Sorted(kPlayerFiles + QStringList{"gallery.html", "gallery.qmreel1", "gallery_readme.txt",
-                                                                   "slideshow1config.xml", "slideshow1items.xml", "p0_t.bmp", "p2_t.bmp"}));
+    EXPECT_EQ(FilesIn(Output()),
+              Sorted(kPlayerFiles + QStringList{"gallery.html", "gallery.qmreel1", "gallery_readme.txt", "slideshow1config.xml",
+                                                "slideshow1data.js", "slideshow1items.xml", "p0_t.bmp", "p2_t.bmp"}));
     EXPECT_EQ(gallery.tree.Caption(2), QStringLiteral("Warning: Original image cannot be read."));
     ASSERT_EQ(gallery.document.UnreadablePictures.size(), 1u);
     EXPECT_EQ(gallery.document.UnreadablePictures[0].Item, 1);
@@ -329,8 +365,8 @@ TEST_F(Driver, EveryOutputReplacesALinkOfItsNameAndLeavesTheTargetAlone)
     gallery.Add(Work() + "red.bmp");
     QDir().mkpath(Output());
     QDir().mkpath(Work() + "elsewhere");
-    const QStringList names{"gallery.html", "gallery.qmreel1", "gallery_readme.txt", "slideshow1config.xml", "slideshow1items.xml",
-                            "foldreel.swf", "p0_t.bmp"};
+    const QStringList names{"gallery.html",      "gallery.qmreel1",     "gallery_readme.txt", "slideshow1config.xml",
+                            "slideshow1data.js", "slideshow1items.xml", "foldreel.swf",       "p0_t.bmp"};
     for (const QString &name : names) {
         WriteBytes(Work() + "elsewhere/" + name, "not ours");
         ASSERT_TRUE(QFile::link(Work() + "elsewhere/" + name, Output() + name));

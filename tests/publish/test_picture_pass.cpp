@@ -5,9 +5,9 @@
 #include "model/AppletAgent.h"
 #include "model/Error.h"
 #include "model/MemorySeams.h"
-#include "publish/BmpCodec.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/BmpCodec.h"
+#include "publish/codecs/GifCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "publish/Pictures.h"
 #include "publish/RenderCache.h"
 #include "publish/WorkingFiles.h"
@@ -134,6 +134,9 @@ TEST_F(PicturePass, UnreadableItemsEndAsOneByOneForEveryNumberOfJobs)
 TEST_F(PicturePass, AStoppedPassLeavesThePreviewFolderAndTheItemsAsTheyWere)
 {
     mixedGallery();
+    // With the variants, which are staged like the pictures.
+    document.AppletExtras.HiDpi = QStringLiteral("1");
+    document.AppletExtras.WebP = QStringLiteral("1");
     const QString preview = appFolder() + QStringLiteral("Preview/");
     ASSERT_TRUE(QDir().mkpath(preview));
     WriteBytes(preview + QStringLiteral("p0_t.jpg"), QByteArray("an earlier build"));
@@ -147,6 +150,7 @@ TEST_F(PicturePass, AStoppedPassLeavesThePreviewFolderAndTheItemsAsTheyWere)
             EXPECT_THROW(ProcessItemImages(doc, tree, progress, options), TCancelled);
             for (const TItemData &item : doc.Items)
                 EXPECT_EQ(item.ImageFile, QStringLiteral("old.jpg"));
+            EXPECT_TRUE(doc.ItemVariants.empty());
             EXPECT_TRUE(doc.WorkingFiles.isEmpty());
             EXPECT_EQ(QDir(preview).entryList(QDir::Files), QStringList{QStringLiteral("p0_t.jpg")});
             EXPECT_EQ(ReadBytes(preview + QStringLiteral("p0_t.jpg")), QByteArray("an earlier build"));
@@ -154,6 +158,10 @@ TEST_F(PicturePass, AStoppedPassLeavesThePreviewFolderAndTheItemsAsTheyWere)
             EXPECT_FALSE(progress.busy);
         }
     }
+    // Not stopped, the same pass does make variants.
+    MemoryProgress progress;
+    ProcessItemImages(document, tree, progress, kOneByOne);
+    EXPECT_FALSE(QDir(preview).entryList({QStringLiteral("*@2x*")}, QDir::Files).isEmpty());
 }
 
 TEST_F(PicturePass, SettingsThatAreNoNumbersFailAtTheFirstExistingPicture)
@@ -183,6 +191,68 @@ TEST_F(PicturePass, APictureReplacesALinkInThePreviewFolderWithoutWritingThrough
     EXPECT_FALSE(QFileInfo(preview + QStringLiteral("p0_t.bmp")).isSymLink());
     EXPECT_EQ(DecodeBmp(ReadBytes(preview + QStringLiteral("p0_t.bmp"))).width(), 96);
     EXPECT_EQ(QDir(preview).entryList(QDir::Files), QStringList{QStringLiteral("p0_t.bmp")});
+}
+
+// The pixels of a generated picture of type `name`'s extension.
+Bitmap DecodeGenerated(const QString &name, const QByteArray &bytes)
+{
+    if (name.endsWith(QLatin1String(".jpg")))
+        return DecodeJpeg(bytes);
+    return name.endsWith(QLatin1String(".gif")) ? DecodeGif(bytes, 0) : DecodeBmp(bytes);
+}
+
+TEST_F(PicturePass, TwiceSizePicturesWhereTheSourceHasThePixelsAndTheSamePicturesAtOnce)
+{
+    // A 96 x 54 gallery: the 2x picture is 192 x 108. Mode 0 matches the height of this
+    // wide frame, mode 1 its width; a source with fewer pixels there gets no 2x picture.
+    const struct
+    {
+        const char *name;
+        Bitmap picture;
+        int mode;
+        bool twice;
+    } cases[] = {{"a.jpg", Gradient(320, 200), 0, true},  {"b.gif", Gradient(90, 160), 0, true}, {"c.bmp", Gradient(400, 107), 0, false},
+                 {"d.jpg", Gradient(191, 400), 1, false}, {"e.bmp", Gradient(192, 60), 1, true}, {"f.jpg", Gradient(192, 108), 0, true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = QLatin1String(c.name);
+        WriteBytes(work(name), name.endsWith(QLatin1String(".jpg"))   ? EncodeJpeg(c.picture)
+                               : name.endsWith(QLatin1String(".gif")) ? EncodeGif(c.picture)
+                                                                      : EncodeBmp(c.picture));
+        document.Items.clear();
+        tree = MemoryItemTree();
+        addItem(work(name));
+        document.AppletData.ThumbProcessType = QString::number(c.mode);
+        document.AppletExtras.HiDpi = QStringLiteral("0");
+        const PassOutcome plain = run(kOneByOne);
+        document.AppletExtras.HiDpi = QStringLiteral("1");
+        const PassOutcome sharp = run(kOneByOne);
+        ASSERT_EQ(sharp.error, QStringLiteral("(no error)"));
+
+        const QString one = plain.imageFiles.front();
+        const QString two = one.left(4) + QStringLiteral("@2x") + one.mid(4);
+        EXPECT_EQ(sharp.imageFiles, plain.imageFiles);
+        EXPECT_EQ(sharp.preview.at(one), plain.preview.at(one)) << "the 1x picture stays as it was";
+        EXPECT_EQ(sharp.preview.count(two), c.twice ? 1u : 0u);
+        EXPECT_EQ(sharp.workingFiles, c.twice ? (QStringList{one, two}) : QStringList{one});
+        if (c.twice) {
+            const Bitmap larger = DecodeGenerated(two, sharp.preview.at(two));
+            EXPECT_EQ(larger.width(), 192);
+            EXPECT_EQ(larger.height(), 108);
+        }
+    }
+
+    // Worker threads and the cache give the same files as one picture after another.
+    document.Items.clear();
+    tree = MemoryItemTree();
+    document.AppletData.ThumbProcessType = QStringLiteral("0");
+    mixedGallery();
+    const PassOutcome expected = run(kOneByOne);
+    EXPECT_EQ(expected.preview.size(), 6u + 5u); // six pictures, and 2x for all but the 50 pixels high c.bmp
+    for (const PicturePassOptions options : {PicturePassOptions{3, false}, PicturePassOptions{3, true}, PicturePassOptions{2, true}}) {
+        SCOPED_TRACE(testing::Message() << "jobs " << options.jobs << (options.useCache ? ", cache" : ""));
+        EXPECT_TRUE(run(options) == expected);
+    }
 }
 
 // ---- the cache itself ----

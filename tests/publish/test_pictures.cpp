@@ -5,9 +5,9 @@
 #include "model/AppletAgent.h"
 #include "model/Error.h"
 #include "model/MemorySeams.h"
-#include "publish/BmpCodec.h"
-#include "publish/GifCodec.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/BmpCodec.h"
+#include "publish/codecs/GifCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "publish/Pictures.h"
 
 #include <QFile>
@@ -99,7 +99,7 @@ TEST_F(Pictures, Mode0LeavesBandsOfTheFillColourEitherSide)
 {
     const QString source = bandedJpeg(QStringLiteral("banded.jpg"));
     // Exactly, before encoding: columns 0-83 and 583-666 keep the fill colour.
-    const Bitmap drawn = RenderPicture(source, 667, 375, 0, kRed);
+    const Bitmap drawn = RenderPicture(source, 667, 375, 0, kRed).pixels;
     ASSERT_EQ(drawn.width(), 667);
     ASSERT_EQ(drawn.height(), 375);
     for (int y : {0, 100, 374}) {
@@ -128,7 +128,7 @@ TEST_F(Pictures, Mode0LeavesBandsOfTheFillColourEitherSide)
 TEST_F(Pictures, Mode1KeepsTheMiddleRowsAndShowsNoFill)
 {
     const QString source = bandedJpeg(QStringLiteral("banded.jpg"));
-    const Bitmap drawn = RenderPicture(source, 667, 375, 1, kRed);
+    const Bitmap drawn = RenderPicture(source, 667, 375, 1, kRed).pixels;
     // Q's rows 62-437 are source rows 95-673: all blue, the green bands cut away.
     for (int y = 0; y < 375; y += 2)
         for (int x = 0; x < 667; x += 37)
@@ -155,10 +155,12 @@ TEST_F(Pictures, OutputTypeFollowsTheSourceExtension)
 
 TEST_F(Pictures, UnsupportedTypesAndSizesAreRefusedClearly)
 {
-    WriteBytes(work(QStringLiteral("photo.png")), QByteArray("\x89PNG\r\n\x1a\n", 8));
-    const QString png = ErrorOf([&] { ResizeImage(work(QStringLiteral("photo.png")), QStringLiteral("p0_t"), 10, 10, 1, 0); });
-    EXPECT_TRUE(png.contains(QStringLiteral("unsupported picture type"))) << png.toStdString();
-    EXPECT_TRUE(png.contains(work(QStringLiteral("photo.png")))) << png.toStdString();
+    WriteBytes(work(QStringLiteral("photo.psd")), QByteArray("8BPS"));
+    const QString psd = ErrorOf([&] { ResizeImage(work(QStringLiteral("photo.psd")), QStringLiteral("p0_t"), 10, 10, 1, 0); });
+    EXPECT_EQ(psd, QStringLiteral("The picture \"%1\" is of an unsupported picture type: only JPEG (.jpg, .jpeg), GIF (.gif), "
+                                  "BMP (.bmp), PNG (.png), WebP (.webp), HEIC/HEIF (.heic, .heif), AVIF (.avif) and TIFF "
+                                  "(.tif, .tiff) files can be used.")
+                       .arg(work(QStringLiteral("photo.psd"))));
 
     WriteBytes(work(QStringLiteral("ok.bmp")), EncodeBmp(Gradient(8, 8)));
     for (const auto &size : {std::pair{0, 10}, std::pair{10, -3}}) {
@@ -247,8 +249,8 @@ TEST_F(PicturesItemPass, UnreadablePicturesAreLeftOutAndNamedWhileTheRestIsMade)
 {
     WriteBytes(work(QStringLiteral("good.bmp")), EncodeBmp(Gradient(30, 30)));
     WriteBytes(work(QStringLiteral("bad.jpg")), QByteArray("\xFF\xD8\xFF\xE0 garbage", 11));
-    WriteBytes(work(QStringLiteral("photo.png")), QByteArray("\x89PNG\r\n\x1A\n", 8));
-    for (const char *name : {"good.bmp", "bad.jpg", "photo.png", "good.bmp"})
+    WriteBytes(work(QStringLiteral("photo.psd")), QByteArray("8BPS", 4));
+    for (const char *name : {"good.bmp", "bad.jpg", "photo.psd", "good.bmp"})
         addItem(work(QLatin1String(name)));
 
     ProcessItemImages(document, tree, progress);
@@ -262,7 +264,8 @@ TEST_F(PicturesItemPass, UnreadablePicturesAreLeftOutAndNamedWhileTheRestIsMade)
     EXPECT_EQ(document.UnreadablePictures[0].Path, work(QStringLiteral("bad.jpg")));
     EXPECT_TRUE(document.UnreadablePictures[0].Reason.startsWith(QStringLiteral("The JPEG picture cannot be read: ")));
     EXPECT_EQ(document.UnreadablePictures[1].Item, 2);
-    EXPECT_TRUE(document.UnreadablePictures[1].Reason.contains(QStringLiteral("unsupported picture type")));
+    EXPECT_TRUE(document.UnreadablePictures[1].Reason.contains(QStringLiteral("unsupported picture type")))
+        << document.UnreadablePictures[1].Reason.toStdString();
     for (const TUnreadablePicture &picture : document.UnreadablePictures)
         EXPECT_FALSE(picture.Reason.contains(QLatin1Char('\n'))) << picture.Reason.toStdString();
     EXPECT_EQ(progress.highest, 2);
@@ -270,7 +273,7 @@ TEST_F(PicturesItemPass, UnreadablePicturesAreLeftOutAndNamedWhileTheRestIsMade)
 
     // The next pass names only what it met itself.
     WriteBytes(work(QStringLiteral("bad.jpg")), EncodeJpeg(Gradient(30, 30)));
-    QFile::remove(work(QStringLiteral("photo.png")));
+    QFile::remove(work(QStringLiteral("photo.psd")));
     ProcessItemImages(document, tree, progress);
     EXPECT_TRUE(document.UnreadablePictures.empty());
 }

@@ -367,10 +367,10 @@ TEST_F(MainForm, LayoutKeepsTheTreeWidthAndStretchesTheGroups)
 
     // Left 8, width 519; top and height of each gallery group.
     const std::vector<std::tuple<const char *, int, int>> groups = {{"grpbx_Script_Menu", 11, 70},
-                                                                    {"GroupBox4", 91, 150},
-                                                                    {"GroupBox3", 255, 70},
-                                                                    {"CheckGroupBox_AutoPlay", 337, 57},
-                                                                    {"GroupBox6", 409, 104}};
+                                                                    {"GroupBox4", 91, 126},
+                                                                    {"GroupBox3", 231, 112},
+                                                                    {"CheckGroupBox_AutoPlay", 355, 57},
+                                                                    {"GroupBox6", 427, 104}};
     for (const auto &[name, top, height] : groups)
         EXPECT_EQ(Find(name)->geometry(), QRect(8, top, 519, height)) << name;
 

@@ -15,13 +15,15 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
+#include "publish/codecs/Formats.h"
+
 #include <QTest>
 #include <QToolButton>
 
 namespace {
 
-const QString kPictureFilter = QStringLiteral("All Image Files(*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|Jpeg Files(*.jpg;*.jpeg)|"
-                                              "*.jpg;*.jpeg|Gif Files(*.gif)|*.gif|Bitmap Files(*.bmp)|*.bmp");
+// The filter of both picture dialogs, as the batch import's tests spell it out.
+const QString kPictureFilter = PictureDialogFilter();
 
 } // namespace
 
@@ -75,6 +77,8 @@ TEST_F(Panes, EveryPaneValueMarksTheProjectModified)
         // lost on closing without the question to save it.
         {"ckbx_InactiveItemGray", [](QWidget *w) { static_cast<QCheckBox *>(w)->toggle(); }},
         {"ckbx_AutoPlay", [](QWidget *w) { static_cast<QCheckBox *>(w)->toggle(); }},
+        {"ckbx_HiDpiPictures", [](QWidget *w) { static_cast<QCheckBox *>(w)->toggle(); }},
+        {"ckbx_WebPPictures", [](QWidget *w) { static_cast<QCheckBox *>(w)->toggle(); }},
         {"rdbtn__InternalUse_RootDir_Local_Checked2", [](QWidget *w) { static_cast<QRadioButton *>(w)->setChecked(true); }},
         {"cmbx_pThumbProcessType", [](QWidget *w) { static_cast<QComboBox *>(w)->setCurrentIndex(0); }},
         {"edt__pImageLeadingPath", [](QWidget *w) { static_cast<QLineEdit *>(w)->setText(QStringLiteral("images/")); }},
@@ -88,6 +92,22 @@ TEST_F(Panes, EveryPaneValueMarksTheProjectModified)
         EXPECT_TRUE(Find<QToolButton>("tlbtnSave")->isEnabled()) << name;
     }
     EXPECT_TRUE(prompts.calls.isEmpty()) << prompts.calls.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(Panes, PictureSettingsTravelBetweenPaneAndDocument)
+{
+    TMainForm &form = MakeForm();
+    auto *hiDpi = Find<QCheckBox>("ckbx_HiDpiPictures");
+    auto *webP = Find<QCheckBox>("ckbx_WebPPictures");
+    EXPECT_FALSE(hiDpi->isChecked() || webP->isChecked()) << "off in a new project";
+    form.Document->AppletExtras = {QStringLiteral("1"), QStringLiteral("0")};
+    form.ShowAppletPane();
+    EXPECT_TRUE(hiDpi->isChecked());
+    EXPECT_FALSE(webP->isChecked());
+    hiDpi->toggle();
+    webP->toggle();
+    form.ReadAppletPane();
+    EXPECT_EQ(form.Document->AppletExtras, (TAppletExtras{QStringLiteral("0"), QStringLiteral("1")}));
 }
 
 TEST_F(Panes, SwatchTakesAConfirmedColourAndEnablesSaveEvenWhenCancelled)
@@ -257,6 +277,7 @@ TEST_F(Panes, HintLineFollowsTheMouseExceptWhileLoading)
         {form.Tree()->viewport(), QStringLiteral("Add, remove or move items by right-clicking the mouse."), {}},
         // The sheet shows left of its groups.
         {Find("tbshtScript"), QString(), QPoint(3, 200)},
+        {Find("ckbx_HiDpiPictures"), QStringLiteral("Each picture also at twice the size, for sharp screens"), {}},
         {Find("tlbtnHelp"), QStringLiteral("Show help document"), {}},
     };
     for (const Move &move : moves) {

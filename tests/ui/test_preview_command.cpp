@@ -4,7 +4,7 @@
 
 #include "model/MemorySeams.h"
 #include "publish/Folders.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "ui/PreviewServer.h"
 
 #include <QDir>

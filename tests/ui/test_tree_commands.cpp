@@ -6,7 +6,7 @@
 #include "UiFixture.h"
 
 #include "publish/Folders.h"
-#include "publish/JpegCodec.h"
+#include "publish/codecs/JpegCodec.h"
 #include "ui/PicturePreview.h"
 
 #include <QAction>
@@ -20,8 +20,11 @@
 
 namespace {
 
-const char *const kPictureFilter = "All Image Files(*.jpg;*.jpeg;*.gif;*.bmp)|*.jpg;*.jpeg;*.gif;*.bmp|Jpeg Files(*.jpg;*.jpeg)|"
-                                   "*.jpg;*.jpeg|Gif Files(*.gif)|*.gif|Bitmap Files(*.bmp)|*.bmp";
+const char *const kPictureFilter =
+    "All Image Files(*.jpg;*.jpeg;*.gif;*.bmp;*.png;*.webp;*.heic;*.heif;*.avif;*.tif;*.tiff)|"
+    "*.jpg;*.jpeg;*.gif;*.bmp;*.png;*.webp;*.heic;*.heif;*.avif;*.tif;*.tiff|Jpeg Files(*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+    "Gif Files(*.gif)|*.gif|Bitmap Files(*.bmp)|*.bmp|PNG Files(*.png)|*.png|WebP Files(*.webp)|*.webp|"
+    "HEIC/HEIF Files(*.heic;*.heif)|*.heic;*.heif|AVIF Files(*.avif)|*.avif|TIFF Files(*.tif;*.tiff)|*.tif;*.tiff";
 
 void WriteFile(const QString &path, const QByteArray &bytes)
 {
@@ -268,9 +271,9 @@ TEST(TreeCommandsPreview, ReadsAtAReducedScaleAndFollowsTheBox)
     EXPECT_EQ(preview.Picture().image.size(), QSize(1200, 600));
 
     // What publishing refuses, the preview refuses with the same message.
-    WriteFile(scratch.Work() + QStringLiteral("photo.png"), "png");
+    WriteFile(scratch.Work() + QStringLiteral("photo.psd"), "8BPS");
     EXPECT_TRUE(ErrorOf([&] {
-                    preview.ShowPicture(scratch.Work() + QStringLiteral("photo.png"), 0);
+                    preview.ShowPicture(scratch.Work() + QStringLiteral("photo.psd"), 0);
                 }).contains(QStringLiteral("unsupported picture type")));
     EXPECT_FALSE(preview.HasPicture());
 }
@@ -325,8 +328,18 @@ TEST_F(TreeCommandsBatchImport, DroppedPicturesBecomeItemsAndOtherFilesAreNamed)
     const QString work = scratch.Work();
     // Each type known by its first bytes, whatever the letter case of its name.
     const std::pair<const char *, QByteArray> files[] = {
-        {"sea.jpg", "\xFF\xD8\xFF\xE0"}, {"notes.txt", "x"}, {"Dunes.JPEG", "\xFF\xD8\xFF\xDB"}, {"old.Gif", "GIF87a"}, {"scan.bmp", "BM"},
-        {"renamed.jpg", "GIF89a"},       {"empty.gif", ""},  {"photo.png", "\x89PNG"},
+        {"sea.jpg", "\xFF\xD8\xFF\xE0"},
+        {"notes.txt", "x"},
+        {"Dunes.JPEG", "\xFF\xD8\xFF\xDB"},
+        {"old.Gif", "GIF87a"},
+        {"scan.bmp", "BM"},
+        {"phone.HEIC", QByteArray("\0\0\0\x18"
+                                  "ftypheic",
+                                  12)},
+        {"shot.png", "\x89PNG\r\n\x1A\n"},
+        {"renamed.jpg", "GIF89a"},
+        {"empty.gif", ""},
+        {"half.png", "\x89PNG"},
     };
     for (const auto &[name, bytes] : files)
         WriteFile(work + QLatin1String(name), bytes);
@@ -353,17 +366,19 @@ TEST_F(TreeCommandsBatchImport, DroppedPicturesBecomeItemsAndOtherFilesAreNamed)
 
     EXPECT_TRUE(drop({QStringLiteral("sea.jpg"), QStringLiteral("notes.txt"), QStringLiteral("Dunes.JPEG"), QStringLiteral("album.jpg"),
                       QStringLiteral("old.Gif"), QStringLiteral("renamed.jpg"), QStringLiteral("scan.bmp"), QStringLiteral("empty.gif"),
-                      QStringLiteral("photo.png")}));
-    EXPECT_EQ(Shape(), QStringLiteral("A B sea.jpg Dunes.JPEG old.Gif scan.bmp"));
+                      QStringLiteral("phone.HEIC"), QStringLiteral("half.png"), QStringLiteral("shot.png")}));
+    EXPECT_EQ(Shape(), QStringLiteral("A B sea.jpg Dunes.JPEG old.Gif scan.bmp phone.HEIC shot.png"));
     EXPECT_TRUE(form.Modified && form.Tree()->Root()->isExpanded());
     EXPECT_EQ(form.Tree()->Selected(), Node(QStringLiteral("A")));
     ASSERT_EQ(prompts.calls.size(), 1);
     EXPECT_TRUE(prompts.calls[0].startsWith(QStringLiteral("information: ")));
-    const auto refused = [&](const char *name, const char *reason) {
-        return QDir::toNativeSeparators(work + QLatin1String(name)) + QStringLiteral(": ") + QLatin1String(reason);
+    // A file of another type is named alone; the others with the reason.
+    const auto notA = [&](const char *name, const char *type) {
+        return QStringLiteral("The picture \"%1\" is not a %2 picture: its content does not begin as such a file does.")
+            .arg(work + QLatin1String(name), QLatin1String(type));
     };
     EXPECT_EQ(prompts.calls[0].split(QLatin1Char('\n')).mid(2),
-              (QStringList{refused("notes.txt", "it is not a JPEG, GIF or BMP picture"), refused("album.jpg", "it is not a file"),
-                           refused("renamed.jpg", "its content is not a JPEG picture"), refused("empty.gif", "the file is empty"),
-                           refused("photo.png", "it is not a JPEG, GIF or BMP picture")}));
+              (QStringList{QDir::toNativeSeparators(work + QStringLiteral("notes.txt")),
+                           QStringLiteral("The picture \"%1\" cannot be opened: it is not a file.").arg(work + QStringLiteral("album.jpg")),
+                           notA("renamed.jpg", "JPEG"), notA("empty.gif", "GIF"), notA("half.png", "PNG")}));
 }

@@ -1,6 +1,7 @@
-#include "publish/JpegCodec.h"
+#include "publish/codecs/JpegCodec.h"
 
 #include "model/Error.h"
+#include "publish/Colour.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -95,6 +97,7 @@ struct JpegCore
         s->cinfo.progress = &s->progress;
         jpeg_mem_src(&s->cinfo, data, size);
         jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_save_markers(&s->cinfo, JPEG_APP0 + 2, 0xFFFF);
         jpeg_read_header(&s->cinfo, TRUE);
         s->multiScan = jpeg_has_multiple_scans(&s->cinfo);
         return true;
@@ -122,9 +125,9 @@ struct JpegCore
     }
 
     // Reads every scanline into `pixels` (RGB rows of `width` pixels); CMYK rows go
-    // through `cmykRow` (4 bytes a pixel) and are converted.
-    static bool ReadLines(JpegReader::State *s, unsigned char *pixels, unsigned char *cmykRow, bool adobeInverted, JDIMENSION firstRow,
-                          JDIMENSION endRow)
+    // through `cmykRow` (4 bytes a pixel) and are converted, through `profile` when valid.
+    static bool ReadLines(JpegReader::State *s, unsigned char *pixels, unsigned char *cmykRow, bool adobeInverted,
+                          const CmykProfile *profile, JDIMENSION firstRow, JDIMENSION endRow)
     {
         if (setjmp(s->err.jump))
             return false;
@@ -136,7 +139,9 @@ struct JpegCore
             JSAMPROW row = cmykRow ? cmykRow : rowOut;
             if (jpeg_read_scanlines(&s->cinfo, &row, 1) != 1)
                 return false;
-            if (cmykRow) {
+            if (cmykRow && profile->isValid()) {
+                profile->convert(cmykRow, rowOut, s->cinfo.output_width);
+            } else if (cmykRow) {
                 for (JDIMENSION x = 0; x < s->cinfo.output_width; ++x) {
                     unsigned c = cmykRow[4 * x], m = cmykRow[4 * x + 1], y = cmykRow[4 * x + 2], k = cmykRow[4 * x + 3];
                     if (!adobeInverted) {
@@ -192,6 +197,19 @@ JpegReader::JpegReader(const QByteArray &bytes, std::int64_t maxPixels) : d(new 
             m_orientation = ExifOrientation(m->data, m->data_length);
             break;
         }
+    // The profile comes in numbered pieces of "ICC_PROFILE\0", sequence number and count.
+    std::vector<QByteArray> pieces;
+    for (jpeg_saved_marker_ptr m = d->cinfo.marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 2 && m->data_length > 14 && std::memcmp(m->data, "ICC_PROFILE\0", 12) == 0) {
+            const unsigned seq = m->data[12], count = m->data[13];
+            if (seq < 1 || seq > count)
+                continue;
+            pieces.resize(std::max<std::size_t>(pieces.size(), count));
+            pieces[seq - 1] = QByteArray(reinterpret_cast<const char *>(m->data) + 14, qsizetype(m->data_length) - 14);
+        }
+    if (std::all_of(pieces.begin(), pieces.end(), [](const QByteArray &p) { return !p.isEmpty(); }))
+        for (const QByteArray &p : pieces)
+            m_icc += p;
     if (d->multiScan && std::int64_t(storedWidth()) * storedHeight() > m_maxPixels)
         throw QmError(QStringLiteral("The JPEG picture is too large (%1 x %2 pixels in several scans); at most %3 "
                                      "megapixels can be processed.")
@@ -223,6 +241,11 @@ int JpegReader::storedHeight() const
 int JpegReader::orientation() const
 {
     return m_orientation;
+}
+
+QByteArray JpegReader::iccProfile() const
+{
+    return m_icc;
 }
 
 int JpegReader::shownWidth() const
@@ -279,7 +302,10 @@ Bitmap JpegReader::decode(int scaleNum, const SourceRect &needed, int margin)
     const auto firstRow = JDIMENSION(std::clamp(std::floor(from * f) - margin, 0.0, rows));
     const auto endRow = JDIMENSION(std::clamp(std::ceil(to * f) + margin, double(firstRow), rows));
     std::vector<unsigned char> cmykRow(cmyk ? std::size_t(picture.width()) * 4 : 0);
-    if (!JpegCore::ReadLines(d.get(), picture.data(), cmyk ? cmykRow.data() : nullptr, d->cinfo.saw_Adobe_marker, firstRow, endRow))
+    // A CMYK picture without a profile keeps the plain conversion it always had.
+    const CmykProfile profile(cmyk ? m_icc : QByteArray(), d->cinfo.saw_Adobe_marker);
+    if (!JpegCore::ReadLines(d.get(), picture.data(), cmyk ? cmykRow.data() : nullptr, d->cinfo.saw_Adobe_marker, &profile, firstRow,
+                             endRow))
         throw LibraryError(d->err.message[0] ? d->err.message : "the picture data stops short");
     return Oriented(std::move(picture), m_orientation);
 }
@@ -294,6 +320,29 @@ int ChooseJpegScale(double areaWidth, double areaHeight, int drawWidth, int draw
         if (areaWidth * num / 8 >= kHeadroom * drawWidth && areaHeight * num / 8 >= kHeadroom * drawHeight)
             return num;
     return 8;
+}
+
+DecodedPicture DecodeJpegSource(const QByteArray &bytes, const DecodeRequest &request)
+{
+    JpegReader reader(bytes, request.maxPixels);
+    DecodedPicture result;
+    result.shownWidth = reader.shownWidth();
+    result.shownHeight = reader.shownHeight();
+    result.icc = reader.iccProfile();
+    if (!request.drawn) {
+        result.pixels = reader.decode(8);
+        return result;
+    }
+    const DrawnArea drawn = request.drawn(result.shownWidth, result.shownHeight);
+    const SourceRect &area = drawn.area;
+    const int num = ChooseJpegScale(area.right - area.left, area.bottom - area.top, drawn.width, drawn.height);
+    // Rows beyond the filter's reach around the area are not decoded.
+    const double f = num / 8.0;
+    const double reach =
+        std::max({(area.right - area.left) * f / std::max(drawn.width, 1), (area.bottom - area.top) * f / std::max(drawn.height, 1), 1.0});
+    result.pixels = reader.decode(num, area, int(std::ceil(3 * reach)) + 2);
+    result.scale = f;
+    return result;
 }
 
 Bitmap DecodeJpeg(const QByteArray &bytes, std::int64_t maxPixels)
@@ -372,8 +421,19 @@ int ExifOrientation(const std::uint8_t *data, std::size_t size)
 {
     if (size < 6 + 8 || std::memcmp(data, "Exif\0\0", 6) != 0)
         return 1;
-    const std::uint8_t *tiff = data + 6;
-    const std::size_t n = size - 6;
+    return TiffOrientation(data, size);
+}
+
+int TiffOrientation(const std::uint8_t *data, std::size_t size)
+{
+    if (size >= 6 && std::memcmp(data, "Exif\0\0", 6) == 0) {
+        data += 6;
+        size -= 6;
+    }
+    if (size < 8)
+        return 1;
+    const std::uint8_t *tiff = data;
+    const std::size_t n = size;
     bool little;
     if (tiff[0] == 'I' && tiff[1] == 'I')
         little = true;

@@ -1,4 +1,4 @@
-#include "publish/GifCodec.h"
+#include "publish/codecs/GifCodec.h"
 
 #include "model/Error.h"
 #include "publish/Octree.h"

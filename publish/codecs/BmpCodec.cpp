@@ -1,4 +1,4 @@
-#include "publish/BmpCodec.h"
+#include "publish/codecs/BmpCodec.h"
 
 #include "model/Error.h"
 
