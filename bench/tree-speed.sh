@@ -10,6 +10,7 @@
 #            "empty"; processor time: less that of starting without a project)
 #   publish  Item > Insert (Alt+I, N) to make the project modified, then Ctrl+S; the
 #            pictures do not exist, so every item is published without one
+#   undo     Ctrl+Z, which takes the Insert back, then redo: Ctrl+Y, which does it again
 #   close    File > Exit (Alt+F, X) until the process has ended
 # "Idle" is the moment the process's processor time last grew, watched through
 # /proc/PID/schedstat; each phase also reports the processor time it used, which says
@@ -147,9 +148,20 @@ for shape in flat nested; do
   [[ "$before" != "$after" && -f $dir/gallery.html ]] || echo "  publish: no new project file or page in $dir" >&2
   lines=$(($(wc -l <"$project") - 15))
 
+  for step in undo redo; do
+    c0=$IDLE_CPU
+    t0=$(now_ns)
+    if [[ $step == undo ]]; then press ctrl+z; else press ctrl+y; fi
+    wait_idle "$PID"
+    printf -v "${step}_wall" %d $((IDLE_AT - t0))
+    printf -v "${step}_cpu" %d $((IDLE_CPU - c0))
+  done
+
   close_editor
   printf '%-8s start+open %5d ms wall, %5d ms cpu; publish %5d ms wall, %5d ms cpu (%d items saved); close %5d ms wall, exit %d\n' \
     "$shape" "$(ms open_wall)" "$(ms open_cpu)" "$(ms publish_wall)" "$(ms publish_cpu)" "$lines" "$(ms CLOSE_WALL)" "$CLOSE_RC"
+  printf '%-8s undo of the Insert %5d ms wall, %5d ms cpu; redo %5d ms wall, %5d ms cpu\n' \
+    "$shape" "$(ms undo_wall)" "$(ms undo_cpu)" "$(ms redo_wall)" "$(ms redo_cpu)"
 done
 
 for shape in flat nested; do

@@ -81,14 +81,20 @@ void MemoryItemTree::RemoveSubtree(int absIndex)
 
 void MemoryItemTree::MoveSubtreeBefore(int absIndex, int siblingAbsIndex)
 {
-    const int size = SubtreeSize(absIndex);
     if (absIndex == siblingAbsIndex || Parent(absIndex) != Parent(siblingAbsIndex))
         throw std::invalid_argument("a node moves only before another child of its parent");
-    const int first = std::min(absIndex, siblingAbsIndex);
-    const int middle = siblingAbsIndex < absIndex ? absIndex : absIndex + size;
-    const int last = siblingAbsIndex < absIndex ? absIndex + size : siblingAbsIndex;
-    std::rotate(m_captions.begin() + first, m_captions.begin() + middle, m_captions.begin() + last);
-    m_shape.Rotate(first, middle, last);
+    MoveSubtree(absIndex, Parent(absIndex), siblingAbsIndex);
+}
+
+void MemoryItemTree::MoveSubtree(int absIndex, int parentAbsIndex, int beforeAbsIndex)
+{
+    Checked(absIndex);
+    Checked(parentAbsIndex);
+    if (beforeAbsIndex != -1)
+        Checked(beforeAbsIndex);
+    const TreeShape::Move move = m_shape.PlanMove(absIndex, parentAbsIndex, beforeAbsIndex);
+    move.Reorder(m_captions);
+    m_shape.Apply(move);
 }
 
 QString MemoryItemTree::Dump() const

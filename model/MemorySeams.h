@@ -25,6 +25,7 @@ public:
     int SubtreeSize(int absIndex) const override;
     void RemoveSubtree(int absIndex) override;
     void MoveSubtreeBefore(int absIndex, int siblingAbsIndex) override;
+    void MoveSubtree(int absIndex, int parentAbsIndex, int beforeAbsIndex) override;
 
     // "caption" lines indented by two blanks per level, for readable test failures.
     QString Dump() const;

@@ -42,6 +42,13 @@ public:
     // Moves a node with its subtree to the place just before `siblingAbsIndex`, a
     // sibling under the same parent. Every node keeps its depth and caption.
     virtual void MoveSubtreeBefore(int absIndex, int siblingAbsIndex) = 0;
+    // Moves a node other than the root with its subtree under another parent or to
+    // another place under its own: it becomes the child of `parentAbsIndex` just
+    // before that node's child `beforeAbsIndex`, or its last child for -1 (all indexes
+    // as they stand before the move). The moved nodes keep their captions and take the
+    // depths of their new place. A parent inside the moved subtree, or a `before` that
+    // is no child of the parent, raises std::invalid_argument.
+    virtual void MoveSubtree(int absIndex, int parentAbsIndex, int beforeAbsIndex) = 0;
 };
 
 // The hint line, progress bar and busy cursor of a long operation, and the way

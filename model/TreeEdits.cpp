@@ -4,6 +4,7 @@
 #include "model/TextUtils.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 const char *const kNewNodeCaption = "Image";
 const char *const kRootDeleteMessage = "Root item cannot be deleted.";
@@ -83,6 +84,67 @@ int MoveSubtreeDown(TAppletAgent &document, IItemTree &tree, int absIndex)
     MoveBlockUp(document, next - 1, nextSize, tree.SubtreeSize(absIndex));
     tree.MoveSubtreeBefore(next, absIndex);
     return absIndex + nextSize;
+}
+
+TSubtree TakeSubtree(TAppletAgent &document, IItemTree &tree, int absIndex)
+{
+    TSubtree taken;
+    if (absIndex > 0) {
+        CheckInStep(document, tree);
+        const TItemRun run = SubtreeItems(tree, absIndex);
+        taken.items.assign(document.Items.begin() + run.first, document.Items.begin() + run.first + run.count);
+        const int top = tree.Depth(absIndex);
+        for (int k = absIndex; k < absIndex + run.count; ++k) {
+            taken.captions << tree.Caption(k);
+            taken.depths.push_back(tree.Depth(k) - top);
+        }
+    }
+    DeleteSubtree(document, tree, absIndex);
+    return taken;
+}
+
+void PutSubtree(TAppletAgent &document, IItemTree &tree, int parentAbsIndex, int beforeAbsIndex, const TSubtree &subtree)
+{
+    CheckInStep(document, tree);
+    if (beforeAbsIndex != -1 && tree.Parent(beforeAbsIndex) != parentAbsIndex)
+        throw std::invalid_argument("a subtree goes back only before a child of its parent");
+    const int at = beforeAbsIndex != -1 ? beforeAbsIndex : NewLastChildIndex(tree, parentAbsIndex);
+    // Built at the very end of the order, below the root, where every new node costs
+    // the same; then moved to its place in one step.
+    const int top = tree.NodeCount();
+    std::vector<int> path{0};
+    for (size_t k = 0; k < subtree.items.size(); ++k) {
+        path.resize(size_t(subtree.depths[k]) + 1);
+        tree.AddLastChild(path.back(), subtree.captions[qsizetype(k)]);
+        path.push_back(top + int(k));
+    }
+    tree.MoveSubtree(top, parentAbsIndex, beforeAbsIndex);
+    document.Items.insert(document.Items.begin() + (at - 1), subtree.items.begin(), subtree.items.end());
+}
+
+TreeShape::Move MoveSubtreeTo(TAppletAgent &document, IItemTree &tree, int absIndex, int parentAbsIndex, int beforeAbsIndex)
+{
+    CheckInStep(document, tree);
+    const TreeShape::Move move{absIndex, absIndex + tree.SubtreeSize(absIndex),
+                               beforeAbsIndex != -1 ? beforeAbsIndex : NewLastChildIndex(tree, parentAbsIndex),
+                               tree.Depth(parentAbsIndex) + 1 - tree.Depth(absIndex)};
+    tree.MoveSubtree(absIndex, parentAbsIndex, beforeAbsIndex);
+    move.Reorder(document.Items, 1);
+    if (move.depthChange != 0) {
+        for (int k = move.Where(move.first); k < move.Where(move.first) + (move.last - move.first); ++k)
+            document.Items[size_t(k) - 1].Level = QString::number(tree.Depth(k) - 1);
+    }
+    return move;
+}
+
+std::optional<TMoveTarget> DropTarget(const IItemTree &tree, int absIndex, int targetAbsIndex, TDropPlace place)
+{
+    if (absIndex <= 0 || (targetAbsIndex >= absIndex && targetAbsIndex < absIndex + tree.SubtreeSize(absIndex)))
+        return std::nullopt;
+    if (place == TDropPlace::Into || targetAbsIndex == 0)
+        return TMoveTarget{targetAbsIndex, -1};
+    const int parent = tree.Parent(targetAbsIndex);
+    return TMoveTarget{parent, place == TDropPlace::Before ? targetAbsIndex : tree.NextSibling(targetAbsIndex)};
 }
 
 void MoveBlockUp(TAppletAgent &document, int start, int count, int by)

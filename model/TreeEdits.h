@@ -8,8 +8,12 @@
 
 #include "model/AppletAgent.h"
 #include "model/Seams.h"
+#include "model/TreeShape.h"
 
 #include <QStringList>
+
+#include <optional>
+#include <vector>
 
 // The caption of a node the Insert command adds.
 extern const char *const kNewNodeCaption;
@@ -53,6 +57,44 @@ int MoveSubtreeUp(TAppletAgent &document, IItemTree &tree, int absIndex);
 // sibling moves in front of the node. Returns the node's new absolute index, or -1
 // (nothing changed) when it has no next sibling.
 int MoveSubtreeDown(TAppletAgent &document, IItemTree &tree, int absIndex);
+
+// A subtree taken out of document and tree, to be put back: its items as they were,
+// its captions and each node's depth below its top node (0 for the top), in tree order.
+struct TSubtree
+{
+    TItemArray items;
+    QStringList captions;
+    std::vector<int> depths;
+};
+// Delete, keeping what it removes.
+TSubtree TakeSubtree(TAppletAgent &document, IItemTree &tree, int absIndex);
+// Puts a taken subtree back as the child of `parentAbsIndex` just before its child
+// `beforeAbsIndex` (-1: as its last child), the items exactly as they were taken.
+void PutSubtree(TAppletAgent &document, IItemTree &tree, int parentAbsIndex, int beforeAbsIndex, const TSubtree &subtree);
+
+// A general move: the node with its subtree becomes the child of `parentAbsIndex` just
+// before its child `beforeAbsIndex` (-1: its last child), and its block of items moves
+// with it in the document; the moved items' Levels follow their new depths. The
+// result says where every node went (TreeShape::Move::Where); it Stays() when the node
+// was there already. The tree's refusals (the root, a parent inside the subtree, a
+// `before` that is no child of the parent) come before anything changes.
+TreeShape::Move MoveSubtreeTo(TAppletAgent &document, IItemTree &tree, int absIndex, int parentAbsIndex, int beforeAbsIndex);
+
+// Where a node dragged with the mouse is dropped: on the upper or lower edge of
+// another node, or on its middle.
+enum class TDropPlace { Before, After, Into };
+struct TMoveTarget
+{
+    int parent;
+    int before; // -1: as the last child
+
+    bool operator==(const TMoveTarget &) const = default;
+};
+// Where a node dropped on `target` goes: before the target or after it (after its
+// subtree) under the target's parent, or into it as its last child; a drop anywhere on
+// the root goes into the root. Nothing when the drop is refused: the root cannot be
+// dragged, and a node cannot go into its own subtree.
+std::optional<TMoveTarget> DropTarget(const IItemTree &tree, int absIndex, int targetAbsIndex, TDropPlace place);
 
 // Carries the block of `count` items starting at `start` up past the `by` items
 // before it; both blocks keep their inner order. The result is that of moving each

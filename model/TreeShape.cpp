@@ -1,6 +1,7 @@
 #include "model/TreeShape.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 void TreeShape::Assign(std::vector<int> depths)
 {
@@ -83,8 +84,24 @@ void TreeShape::Erase(int first, int last)
     Rebuild();
 }
 
-void TreeShape::Rotate(int first, int middle, int last)
+TreeShape::Move TreeShape::PlanMove(int k, int parent, int before) const
 {
-    std::rotate(m_depths.begin() + first, m_depths.begin() + middle, m_depths.begin() + last);
+    const int end = End(k);
+    if (Depth(k) == 0)
+        throw std::invalid_argument("the root node cannot be moved");
+    if (parent >= k && parent < end)
+        throw std::invalid_argument("a node cannot move into its own subtree");
+    if (before >= 0 && Parent(before) != parent)
+        throw std::invalid_argument("a node moves only before a child of its new parent");
+    return {k, end, before >= 0 ? before : End(parent), Depth(parent) + 1 - Depth(k)};
+}
+
+void TreeShape::Apply(const Move &move)
+{
+    if (move.Stays())
+        return;
+    for (int k = move.first; k < move.last; ++k)
+        m_depths[size_t(k)] += move.depthChange;
+    move.Reorder(m_depths);
     Rebuild();
 }

@@ -5,6 +5,8 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
+
 #include <vector>
 
 class TreeShape
@@ -32,9 +34,46 @@ public:
     bool AddsAtEnd(int parent) const;
     // Removes the nodes first .. last - 1, a whole subtree.
     void Erase(int first, int last);
-    // The two neighbouring runs first .. middle - 1 and middle .. last - 1 change places,
-    // as std::rotate does; both are whole subtrees below the same parent.
-    void Rotate(int first, int middle, int last);
+    // A whole subtree on its way to another place: the run first .. last - 1 goes to
+    // stand before the node now at `at` (`at` == Count() for the end), every depth in
+    // it changed by `depthChange`.
+    struct Move
+    {
+        int first;
+        int last;
+        int at;
+        int depthChange;
+
+        // True when the order and the depths stay as they are.
+        bool Stays() const { return depthChange == 0 && (at == first || at == last); }
+        // Where the node at `k` stands after the move.
+        int Where(int k) const
+        {
+            if (k >= first && k < last)
+                return k - first + (at < first ? at : at - (last - first));
+            if (at < first && k >= at && k < first)
+                return k + (last - first);
+            if (at > last && k >= last && k < at)
+                return k - (last - first);
+            return k;
+        }
+        // Carries out the same reordering on a list kept in this order, `offset` places
+        // before it (the item list stands one place before the nodes).
+        template <typename List> void Reorder(List &list, int offset = 0) const
+        {
+            const auto place = [&](int k) { return list.begin() + (k - offset); };
+            if (at < first)
+                std::rotate(place(at), place(first), place(last));
+            else if (at > last)
+                std::rotate(place(first), place(last), place(at));
+        }
+    };
+    // Where node `k` with its subtree goes as a child of `parent`, before its child
+    // `before` (-1: as the last child; the node itself: where it is). Raises
+    // std::invalid_argument for the root, for a parent inside the subtree and for a
+    // `before` that is no child of `parent`.
+    Move PlanMove(int k, int parent, int before) const;
+    void Apply(const Move &move);
 
     // How many nodes the shape has looked at so far beyond the one each call names.
     qint64 Visits() const { return m_visits; }

@@ -18,9 +18,12 @@ TColorPanel::TColorPanel(QWidget *parent) : QAbstractButton(parent)
 
 void TColorPanel::SetColor(TColor color)
 {
+    const TColor before = m_color;
     m_color = color & 0x00FFFFFF;
     UpdateName();
     update();
+    if (m_color != before)
+        Q_EMIT ColorChanged();
 }
 
 void TColorPanel::SetCaption(const QString &caption)

@@ -26,6 +26,10 @@ public:
 
     QSize sizeHint() const override { return QSize(22, 22); }
 
+Q_SIGNALS:
+    // The colour is another one now.
+    void ColorChanged();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -26,17 +26,17 @@ inline constexpr std::array<const char *, 9> kSeparatorGuardedFields = {
 inline constexpr std::array<const char *, 5> kSwatches = {
     "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor", "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor"};
 
-// The 31 controls over which the hint line follows the mouse (`spnedtApWidthMouseMove`).
+// The 33 controls over which the hint line follows the mouse (`spnedtApWidthMouseMove`).
 // Only the tree, the tool buttons and the two extra-picture check boxes have a hint;
 // the others empty the line.
-inline constexpr std::array<const char *, 31> kHintLineControls = {
+inline constexpr std::array<const char *, 33> kHintLineControls = {
     "tbshtScript",
     "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor", "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor",
     "spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_SlidingSpeed", "spnedt_ItemHeight",
     "spnedt_SwitchImageDelay", "spnedt_HoriTitleFontSize", "spnedt_VertTitleFontSize",
     "spdbtnOriginalImagePath", "spdbtnItURL", "GroupBox7", "edt_IToolTip", "edt_IDesription",
     "pnlTreeView", "trvwDesignPanel",
-    "tlbtnNew", "tlbtnOpen", "tlbtnSave", "tlbtnInsert", "tlbtnDelete", "tlbtnMoveUp", "tlbtnMoveDown", "tlbtnPreview",
+    "tlbtnNew", "tlbtnOpen", "tlbtnSave", "tlbtnUndo", "tlbtnRedo", "tlbtnInsert", "tlbtnDelete", "tlbtnMoveUp", "tlbtnMoveDown", "tlbtnPreview",
     "tlbtnHelp", "ckbx_HiDpiPictures", "ckbx_WebPPictures"};
 
 // Each parameter sheet's controls in reading order, the order Tab takes through the

@@ -3,11 +3,13 @@
 #include "model/Product.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -52,6 +54,9 @@ TDesignTree::TDesignTree(QWidget *parent) : QTreeWidget(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setContextMenuPolicy(Qt::CustomContextMenu);
+    setDragDropMode(QAbstractItemView::InternalMove);
+    setDefaultDropAction(Qt::MoveAction);
+    setDropIndicatorShown(true);
     // Any change of the structure, also one made through the QTreeWidget API, makes
     // the known order stale; the edits of this class keep it up to date themselves.
     const auto forget = [this] {
@@ -254,6 +259,7 @@ void TDesignTree::ResetToRoot()
     DeleteAll();
     auto *root = new TDesignNode(this, ProductName());
     root->setIcon(0, m_rootIcon);
+    root->setFlags(root->flags() & ~Qt::ItemIsDragEnabled);
 }
 
 void TDesignTree::RemoveSubtree(int absIndex)
@@ -279,7 +285,7 @@ void TDesignTree::RemoveSubtree(int absIndex)
         heir = SiblingAt(parent, position - 1);
     if (!heir)
         heir = parent;
-    {
+    TakingOut(absIndex, end, [&] {
         // The view moves the current node while the subtree is still in place:
         // nobody hears of it before the subtree is gone.
         const QSignalBlocker quiet(this);
@@ -291,7 +297,7 @@ void TDesignTree::RemoveSubtree(int absIndex)
         DeleteDetached({m_order.begin() + absIndex, m_order.begin() + end});
         if (currentGoes)
             setCurrentItem(heir);
-    }
+    });
     m_order.erase(m_order.begin() + absIndex, m_order.begin() + end);
     m_shape.Erase(absIndex, end);
     Renumber(absIndex, int(m_order.size()));
@@ -308,20 +314,18 @@ void TDesignTree::MoveSubtreeBefore(int absIndex, int siblingAbsIndex)
     if (node == sibling || node->parent() != sibling->parent())
         throw std::invalid_argument("a node moves only before another child of its parent");
     QTreeWidgetItem *parent = node->parent();
+    const TreeShape::Move move = m_shape.PlanMove(absIndex, AbsoluteIndex(parent), siblingAbsIndex);
+    if (move.Stays())
+        return; // already there
     const int nodeAt = SiblingPosition(node);
     const int siblingAt = SiblingPosition(sibling);
-    if (siblingAt == nodeAt + 1)
-        return; // already there
     const int size = SubtreeSize(absIndex);
-    QTreeWidgetItem *current = currentItem();
-    const int currentAbs = AbsoluteIndex(current);
+    const int currentAbs = AbsoluteIndex(currentItem());
 
     // One child is taken out and put back elsewhere. When two neighbours change
     // places, either can go: the one that does not hold the current node, else the
     // smaller one, so that the view has the least to forget and to redo.
     int taken = absIndex;
-    int takenSize = size;
-    int from = nodeAt;
     int to = siblingAt < nodeAt ? siblingAt : siblingAt - 1;
     if (siblingAt == nodeAt - 1) {
         const int siblingSize = absIndex - siblingAbsIndex;
@@ -329,43 +333,92 @@ void TDesignTree::MoveSubtreeBefore(int absIndex, int siblingAbsIndex)
         const bool currentInSibling = currentAbs >= siblingAbsIndex && currentAbs < absIndex;
         if (!currentInSibling && (currentInNode || siblingSize < size)) {
             taken = siblingAbsIndex;
-            takenSize = siblingSize;
-            from = siblingAt;
             to = nodeAt;
         }
     }
+    Reattach(taken, [&](QTreeWidgetItem *item) { parent->insertChild(to, item); });
+    // The two neighbouring runs of the order change places; depths stay.
+    Reorder(move);
+}
+
+void TDesignTree::MoveSubtree(int absIndex, int parentAbsIndex, int beforeAbsIndex)
+{
+    Checked(absIndex);
+    QTreeWidgetItem *parent = Checked(parentAbsIndex);
+    QTreeWidgetItem *before = beforeAbsIndex == -1 ? nullptr : Checked(beforeAbsIndex);
+    const TreeShape::Move move = m_shape.PlanMove(absIndex, parentAbsIndex, beforeAbsIndex);
+    if (move.Stays())
+        return;
+    Reattach(absIndex,
+             [&](QTreeWidgetItem *item) { parent->insertChild(before ? parent->indexOfChild(before) : parent->childCount(), item); });
+    Reorder(move);
+}
+
+void TDesignTree::Reattach(int absIndex, const std::function<void(QTreeWidgetItem *)> &put)
+{
+    QTreeWidgetItem *node = m_order[size_t(absIndex)];
     // Taking nodes out of the view forgets their expansion and may move the current
     // node and the selection; all is put back as it was.
     std::vector<QTreeWidgetItem *> expanded;
-    for (int k = taken; k < taken + takenSize; ++k)
+    for (int k = absIndex; k < absIndex + SubtreeSize(absIndex); ++k)
         if (m_order[size_t(k)]->childCount() > 0 && m_order[size_t(k)]->isExpanded())
             expanded.push_back(m_order[size_t(k)]);
+    QTreeWidgetItem *current = currentItem();
     const QList<QTreeWidgetItem *> selected = selectedItems();
-    {
-        const QSignalBlocker quiet(this);
-        const QScopedValueRollback<bool> own(m_ownEdit, true);
-        QTreeWidgetItem *item = parent ? parent->takeChild(from) : takeTopLevelItem(from);
-        if (parent)
-            parent->insertChild(to, item);
-        else
-            insertTopLevelItem(to, item);
-        for (QTreeWidgetItem *folder : expanded)
-            folder->setExpanded(true);
-        if (currentItem() != current)
-            selectionModel()->setCurrentIndex(indexFromItem(current), QItemSelectionModel::NoUpdate);
-        if (selectedItems() != selected) {
-            clearSelection();
-            for (QTreeWidgetItem *chosen : selected)
-                chosen->setSelected(true);
+    const QSignalBlocker quiet(this);
+    const QScopedValueRollback<bool> own(m_ownEdit, true);
+    TakingOut(absIndex, absIndex, [&] {
+        QTreeWidgetItem *parent = node->parent();
+        const int position = SiblingPosition(node);
+        put(parent ? parent->takeChild(position) : takeTopLevelItem(position));
+    });
+    for (QTreeWidgetItem *folder : expanded)
+        folder->setExpanded(true);
+    if (currentItem() != current)
+        selectionModel()->setCurrentIndex(indexFromItem(current), QItemSelectionModel::NoUpdate);
+    if (selectedItems() != selected) {
+        clearSelection();
+        for (QTreeWidgetItem *chosen : selected)
+            chosen->setSelected(true);
+    }
+}
+
+void TDesignTree::TakingOut(int gone, int goneEnd, const std::function<void()> &edit)
+{
+    // The expanded nodes outside the nodes that go, and how far the model climbs from them.
+    std::vector<QTreeWidgetItem *> expanded;
+    qint64 climb = 0;
+    for (int k = 0; k < int(m_order.size()); ++k) {
+        if (k == gone && goneEnd > gone) {
+            k = goneEnd - 1;
+            continue;
+        }
+        if (m_order[size_t(k)]->childCount() > 0 && m_order[size_t(k)]->isExpanded()) {
+            expanded.push_back(m_order[size_t(k)]);
+            climb += m_shape.Depth(k);
         }
     }
-    // The two neighbouring runs of the order change places; depths stay.
-    const int first = std::min(absIndex, siblingAbsIndex);
-    const int middle = siblingAbsIndex < absIndex ? absIndex : absIndex + size;
-    const int last = siblingAbsIndex < absIndex ? absIndex + size : siblingAbsIndex;
-    std::rotate(m_order.begin() + first, m_order.begin() + middle, m_order.begin() + last);
-    m_shape.Rotate(first, middle, last);
-    Renumber(first, last);
+    m_visits += qint64(m_order.size());
+    constexpr qint64 kClimbWorthAvoiding = 250000;
+    if (climb < kClimbWorthAvoiding) {
+        edit();
+        return;
+    }
+    const int scrolled = verticalScrollBar()->value();
+    collapseAll();
+    edit();
+    scheduleDelayedItemsLayout();
+    for (QTreeWidgetItem *node : expanded)
+        node->setExpanded(true);
+    executeDelayedItemsLayout();
+    verticalScrollBar()->setValue(scrolled);
+}
+
+void TDesignTree::Reorder(const TreeShape::Move &move)
+{
+    move.Reorder(m_order);
+    m_shape.Apply(move);
+    Renumber(std::min(move.first, move.at), std::max(move.last, move.at));
 }
 
 void TDesignTree::mousePressEvent(QMouseEvent *event)
@@ -377,4 +430,47 @@ void TDesignTree::mousePressEvent(QMouseEvent *event)
     }
     QTreeWidget::mousePressEvent(event);
     Q_EMIT MouseDown(event);
+}
+
+std::pair<int, TDropPlace> TDesignTree::DropPlace(const QPoint &position) const
+{
+    switch (dropIndicatorPosition()) {
+    case AboveItem:
+        return {AbsoluteIndex(itemAt(position)), TDropPlace::Before};
+    case BelowItem:
+        return {AbsoluteIndex(itemAt(position)), TDropPlace::After};
+    case OnItem:
+        return {AbsoluteIndex(itemAt(position)), TDropPlace::Into};
+    case OnViewport:
+        break;
+    }
+    return {itemAt(position) ? -1 : 0, TDropPlace::Into};
+}
+
+void TDesignTree::dragMoveEvent(QDragMoveEvent *event)
+{
+    QTreeWidget::dragMoveEvent(event);
+    if (event->source() != this || !event->isAccepted())
+        return;
+    const auto [target, place] = DropPlace(event->position().toPoint());
+    if (target < 0 || !DropTarget(*this, SelectedIndex(), target, place))
+        event->ignore();
+}
+
+void TDesignTree::dropEvent(QDropEvent *event)
+{
+    if (event->source() != this) {
+        QTreeWidget::dropEvent(event);
+        return;
+    }
+    // The window moves the node, its items and the undo step together: the drag ends
+    // here, and the view neither moves nor removes anything itself.
+    const auto [target, place] = DropPlace(event->position().toPoint());
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
+    if (target >= 0)
+        Q_EMIT NodeDropped(SelectedIndex(), target, place);
 }

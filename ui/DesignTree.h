@@ -5,11 +5,13 @@
 #pragma once
 
 #include "model/Seams.h"
+#include "model/TreeEdits.h"
 #include "model/TreeShape.h"
 
 #include <QMouseEvent> // connecting to MouseDown needs the whole type
 #include <QTreeWidget>
 
+#include <functional>
 #include <vector>
 
 class TDesignTree : public QTreeWidget, public IItemTree
@@ -40,6 +42,9 @@ public:
     // Emits no selection signals: the current and selected nodes stay the same nodes
     // (a moved node stays selected), and every moved node keeps its expansion.
     void MoveSubtreeBefore(int absIndex, int siblingAbsIndex) override;
+    // The same for a move to any place: the moved nodes keep their expansion, and the
+    // current and selected nodes stay the same nodes, without signals.
+    void MoveSubtree(int absIndex, int parentAbsIndex, int beforeAbsIndex) override;
 
     // The node at an absolute index (nullptr when there is none) and back (-1 for none).
     QTreeWidgetItem *NodeAt(int absIndex) const;
@@ -67,11 +72,22 @@ Q_SIGNALS:
     // A mouse button went down over the tree; a right click has already selected
     // the node under the pointer.
     void MouseDown(QMouseEvent *event);
+    // A node dragged with the mouse was dropped at `place` of the node `target`; the
+    // view itself has moved nothing. A drop below every node is one on the root.
+    void NodeDropped(int node, int target, TDropPlace place);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    // Nodes are dragged about inside the tree (all but the root); a drop into the
+    // dragged node's own subtree is refused while the pointer is over it.
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
+    // The node a drag at `position` would drop on, and where on it; the target is -1
+    // when the pointer is over no node and not below them all.
+    std::pair<int, TDropPlace> DropPlace(const QPoint &position) const;
+
     // The nodes in pre-order with their depths, built on the first question after the
     // structure changed; the nodes this class makes also carry their own position,
     // so finding a node by its absolute index or the index of a node costs no walk.
@@ -85,6 +101,17 @@ private:
     // The position of a node among the children of its parent (or the top-level nodes).
     int SiblingPosition(const QTreeWidgetItem *node) const;
     QTreeWidgetItem *SiblingAt(QTreeWidgetItem *parent, int position) const;
+    // Takes the node at `absIndex` with its subtree out of the view and hands it to
+    // `put`, which inserts it elsewhere; expansion, current node and selection are kept
+    // and no selection signal is heard.
+    void Reattach(int absIndex, const std::function<void(QTreeWidgetItem *)> &put);
+    // The order and the shape after a move of the view's nodes.
+    void Reorder(const TreeShape::Move &move);
+    // Runs `edit`, which takes nodes out of the view; the nodes gone .. goneEnd - 1 do
+    // not come back. For every row taken out, the model climbs from each expanded node
+    // to the root: in a tree nested thousands of levels deep, millions of steps. Where
+    // that many, the expansions are set aside for the edit and put back after it.
+    void TakingOut(int gone, int goneEnd, const std::function<void()> &edit);
 
     QIcon m_rootIcon;
     QIcon m_itemIcon;

@@ -14,6 +14,7 @@
 #include "ui/Icons.h"
 #include "ui/StatusProgress.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -68,6 +69,7 @@ TMainForm::TMainForm(IPrompts &prompts, QWidget *parent) : QMainWindow(parent), 
 
     BuildStatusArea();
     ConnectHandlers();
+    ConnectUndo();
     BuildKeyboardAccess();
 
     // Client area 956 x 617 below the menu bar, centred on the screen.
@@ -83,7 +85,13 @@ TMainForm::TMainForm(IPrompts &prompts, QWidget *parent) : QMainWindow(parent), 
     CreateHelpWindow();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // The stack empties itself as it goes, and the focus leaves the closing window:
+    // the window, half gone, no longer listens.
+    disconnect(m_undo, nullptr, this, nullptr);
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 // ---------------------------------------------------------------- errors
 
@@ -117,6 +125,8 @@ void TMainForm::MarkModified()
 
 void TMainForm::ClearModified()
 {
+    // What the document holds now is what was saved or opened.
+    m_undo->setClean();
     Modified = false;
     Save1->setEnabled(false);
     tlbtnSave->setEnabled(false);

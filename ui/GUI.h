@@ -4,6 +4,7 @@
 
 #include "model/AppletAgent.h"
 #include "model/Seams.h"
+#include "model/undo/EditSteps.h"
 #include "ui/DesignTree.h"
 #include "ui/Prompts.h"
 #include "ui/StatusProgress.h"
@@ -23,6 +24,7 @@ class QStatusBar;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
+class QUndoStack;
 class TCheckGroupBox;
 class TPreviewServer;
 class TPicturePreview;
@@ -36,7 +38,7 @@ using TSaveAllFiles = std::function<bool(TAppletAgent &, const QString &outputFo
 // so a path split at its blanks arrives whole.
 QString JoinCommandLine(const QStringList &arguments);
 
-class TMainForm : public QMainWindow
+class TMainForm : public QMainWindow, public IEditView
 {
     Q_OBJECT
 
@@ -71,6 +73,23 @@ public:
     void FormCloseQuery(QObject *sender, bool &canClose);
     // Runs a handler; an error that escapes it is shown in the error box.
     void Guarded(const std::function<void()> &handler);
+
+    // ---- undo and redo (GUIUndo.cpp)
+    // Every change of document and tree is a step on this stack. Modified follows its
+    // clean state whenever it moves: undoing back to what was last saved or opened
+    // clears Modified. MarkModified still sets it for the commands that change nothing.
+    QUndoStack *UndoStack() const { return m_undo; }
+    TEditContext EditContext() { return {*Document, *trvwDesignPanel, this}; }
+    // Does a step and keeps it for Undo when it changed something; `before` is the
+    // selection to come back to (the present one unless given).
+    void RunStep(std::unique_ptr<TEditStep> step);
+    void RunStep(std::unique_ptr<TEditStep> step, const TSelection &before);
+    // A value set by the user becomes a step named "Change " + `name`; the pane's
+    // controls come here through their change signals, and so may values set another
+    // way (a point chosen on the preview picture, say).
+    void RecordValue(const TValueRef &value, const QString &text, const QString &name);
+    TSelection Selection() const override;
+    void Replay(const std::function<void()> &change, const TSelection &selection, const TValueRef *value) override;
 
     // ---- pane transfer (GUIPanes.cpp)
     void ReadAppletPane();
@@ -119,6 +138,9 @@ public Q_SLOTS:
     void Save1Click();
     void Save2Click();
     void RecentFileClick();
+    // GUIUndo.cpp
+    void Undo1Click();
+    void Redo1Click();
     // GUITreeCommands.cpp
     void trvwDesignPanelChange();
     void trvwDesignPanelMouseDown();
@@ -126,6 +148,8 @@ public Q_SLOTS:
     void Delete1Click();
     void MoveUp1Click();
     void MoveDown1Click();
+    // A node dragged in the tree and dropped at `place` of the node `target`.
+    void trvwDesignPanelDragDrop(int node, int target, TDropPlace place);
     // GUIBatchImport.cpp
     void btnBatchImportImgsClick();
     // GUIPreview.cpp
@@ -208,10 +232,26 @@ private:
     void spnedtApWidthMouseMove(QObject *sender);
     // GUIHelp.cpp: the help window, made hidden once the window stands.
     void CreateHelpWindow();
+    // GUIUndo.cpp
+    // The pane control of a catalogued value changed: gallery values at `position`,
+    // or the shown item's. Nothing while the pane is being filled from the document.
+    // `owner`: TValueRef::kGallery, kGalleryExtra or kShownItem.
+    void RecordPaneValue(int owner, int position, int mode, const QWidget *control);
+    // The index of the item the item pane shows, or -1.
+    int ShownItem() const;
+    // Modified following the stack, Undo and Redo bound, the typing sessions counted,
+    // and Ctrl+Z and the redo keys taken from the pane's fields for the stack.
+    void ConnectUndo();
 
     IPrompts &m_prompts;
     std::unique_ptr<TStatusProgress> m_progress;
     TPreviewServer *m_previewServer = nullptr; // a child of the window
+    QUndoStack *m_undo = nullptr;              // a child of the window
+    // Steps of one value merge while this stays: it counts changes of the focus and
+    // of the selected node.
+    int m_typingSession = 0;
+    // Set while the panes show values from the document, which are no user's changes.
+    bool m_fillingPane = false;
 
 public:
     // ---- controls, by their names
@@ -219,6 +259,7 @@ public:
     QPushButton *btnBatchImportImgs = nullptr;
     QToolButton *tlbtnNew = nullptr, *tlbtnOpen = nullptr, *tlbtnSave = nullptr, *tlbtnInsert = nullptr, *tlbtnDelete = nullptr,
                 *tlbtnMoveUp = nullptr, *tlbtnMoveDown = nullptr, *tlbtnPreview = nullptr, *tlbtnHelp = nullptr;
+    QToolButton *tlbtnUndo = nullptr, *tlbtnRedo = nullptr;
     QWidget *pnlTreeView = nullptr;
     TDesignTree *trvwDesignPanel = nullptr;
     QSplitter *Splitter1 = nullptr;
@@ -236,4 +277,5 @@ public:
             *StatusBar2 = nullptr, *Insert2 = nullptr, *Delete2 = nullptr, *MoveUp2 = nullptr, *MoveDown2 = nullptr, *Preview1 = nullptr,
             *Topic1 = nullptr, *ViewSample1 = nullptr, *Homepage1 = nullptr, *ContactUs1 = nullptr, *About1 = nullptr;
     QAction *Insert1 = nullptr, *Delete1 = nullptr, *MoveUp1 = nullptr, *MoveDown1 = nullptr;
+    QAction *Undo1 = nullptr, *Redo1 = nullptr;
 };

@@ -5,7 +5,9 @@
 
 #include "platform/CheckGroupBox.h"
 #include "ui/ControlTables.h"
+#include "ui/GUIShared.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -16,18 +18,6 @@
 #include <QToolButton>
 
 namespace {
-
-// A caption as it is shown: "&&" is one "&", a single "&" only marks a mnemonic.
-QString ShownCaption(const QString &caption)
-{
-    QString shown;
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
-            ++i;
-        shown += caption[i];
-    }
-    return shown;
-}
 
 // The caption of the group a control sits in: its title, or the text of the check
 // box that heads a check group box.
@@ -91,6 +81,12 @@ void TMainForm::BuildKeyboardAccess()
     connect(back, &QShortcut::activated, this, [this] { ShowNextSheet(-1); });
 
     trvwDesignPanel->installEventFilter(this);
+    // The item commands' keys act only while the focus is in the tree, so that the
+    // fields of the panes keep Delete, Insert and Alt with the arrows. The pop-up
+    // shows the same keys.
+    for (QAction *command : {Insert1, Delete1, MoveUp1, MoveDown1, Insert2, Delete2, MoveUp2, MoveDown2})
+        command->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    trvwDesignPanel->addActions({Insert2, Delete2, MoveUp2, MoveDown2});
     // The window opens with the keyboard in the tree, where the work starts.
     trvwDesignPanel->setFocus();
 }

@@ -29,15 +29,18 @@ QStringList LocalFiles(const QMimeData *data)
 }
 
 // Takes the drags and drops of files off the tree (and its viewport) before the
-// view's own drag handling, which would move nodes, sees them.
+// view's own drag handling sees them; nodes dragged inside the tree go on to it.
 class TPictureDropTarget : public QObject
 {
 public:
-    TPictureDropTarget(TMainForm &form, QObject *parent) : QObject(parent), m_form(form) {}
+    TPictureDropTarget(TMainForm &form, QObject *parent) : QObject(parent), m_form(form), m_tree(form.Tree()) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        const bool drag = event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop;
+        if (drag && static_cast<QDropEvent *>(event)->source() == m_tree)
+            return QObject::eventFilter(watched, event);
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
@@ -50,8 +53,6 @@ protected:
             }
             return true;
         }
-        case QEvent::DragLeave:
-            return true;
         case QEvent::Drop: {
             auto *drop = static_cast<QDropEvent *>(event);
             const QStringList files = LocalFiles(drop->mimeData());
@@ -75,6 +76,7 @@ protected:
 
 private:
     TMainForm &m_form;
+    const QObject *m_tree;
 };
 
 } // namespace
@@ -84,7 +86,7 @@ void TMainForm::btnBatchImportImgsClick()
     MarkModified();
     const QStringList files = m_prompts.OpenPictures(PictureDialogFilter(), MyPicturesFolder(), true);
     if (!files.isEmpty())
-        ImportPictures(files, true);
+        ImportPictures(files, true, QStringLiteral("Batch Import"));
     UpdateItemCommands();
 }
 
@@ -92,14 +94,12 @@ void TMainForm::DropPictureFiles(const QStringList &paths)
 {
     if (Busy())
         return;
-    if (!ImportPictures(paths, false).isEmpty()) {
-        MarkModified();
-        // The selected item may have gained a next sibling.
+    // The selected item may have gained a next sibling.
+    if (!ImportPictures(paths, false, QStringLiteral("Drop Pictures")).isEmpty())
         UpdateItemCommands();
-    }
 }
 
-QStringList TMainForm::ImportPictures(const QStringList &paths, bool keepMissing)
+QStringList TMainForm::ImportPictures(const QStringList &paths, bool keepMissing, const QString &step)
 {
     QStringList pictures;
     QStringList refused;
@@ -120,7 +120,8 @@ QStringList TMainForm::ImportPictures(const QStringList &paths, bool keepMissing
         }
     }
     if (!pictures.isEmpty()) {
-        AppendImportedItems(*Document, *trvwDesignPanel, pictures);
+        MarkModified();
+        RunStep(ImportStep(EditContext(), pictures, step));
         trvwDesignPanel->Root()->setExpanded(true);
     }
     if (!refused.isEmpty())
@@ -132,8 +133,6 @@ QStringList TMainForm::ImportPictures(const QStringList &paths, bool keepMissing
 
 void TMainForm::AcceptPictureDrops()
 {
-    // Nodes are not dragged about inside the tree: moving stays with the four commands.
-    trvwDesignPanel->setDragDropMode(QAbstractItemView::NoDragDrop);
     auto *target = new TPictureDropTarget(*this, trvwDesignPanel);
     for (QWidget *w : {static_cast<QWidget *>(trvwDesignPanel), trvwDesignPanel->viewport()}) {
         w->setAcceptDrops(true);

@@ -46,6 +46,8 @@ void TMainForm::ConnectHandlers()
             connect(combo, &QComboBox::currentIndexChanged, this, run);
         else if (auto *spin = qobject_cast<QSpinBox *>(w))
             connect(spin, &QSpinBox::textChanged, this, run);
+        else if (auto *swatch = qobject_cast<TColorPanel *>(w))
+            connect(swatch, &TColorPanel::ColorChanged, this, run);
         else if (auto *button = qobject_cast<QAbstractButton *>(w))
             connect(button, &QAbstractButton::toggled, this, run);
     };
@@ -78,6 +80,8 @@ void TMainForm::ConnectHandlers()
 
     bind(trvwDesignPanel, &QTreeWidget::currentItemChanged, &TMainForm::trvwDesignPanelChange);
     bind(trvwDesignPanel, &TDesignTree::MouseDown, &TMainForm::trvwDesignPanelMouseDown);
+    connect(trvwDesignPanel, &TDesignTree::NodeDropped, this,
+            [this](int node, int target, TDropPlace place) { Guarded([=, this] { trvwDesignPanelDragDrop(node, target, place); }); });
     connect(trvwDesignPanel, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu1->popup(trvwDesignPanel->viewport()->mapToGlobal(at)); });
 
@@ -99,11 +103,26 @@ void TMainForm::ConnectHandlers()
         markOnChange(p.control, p.kind);
     for (const AppletExtraParam &p : kAppletExtrasCatalogue)
         markOnChange(p.control, p.kind);
-    // Bound last, so the guard runs once the field's other handling is done.
+    // Bound after the others, so the guard runs once the field's other handling is done.
     for (const char *name : kSeparatorGuardedFields) {
         QWidget *field = findChild<QWidget *>(QLatin1String(name));
         onChangeOf(name, [this, field] { CheckSeparatorFree(field); });
     }
+    // Every catalogued value the user changes becomes an undo step. Bound last, so a
+    // text the guard refused has been emptied again and never becomes one.
+    const auto undoable = [&](const auto &p, int owner) {
+        if (p.kind == ControlKind::None)
+            return;
+        const QWidget *control = findChild<QWidget *>(QLatin1String(p.control));
+        onChangeOf(p.control,
+                   [this, owner, position = p.position, mode = p.mode(), control] { RecordPaneValue(owner, position, mode, control); });
+    };
+    for (const AppletParam &p : kAppletCatalogue)
+        undoable(p, TValueRef::kGallery);
+    for (const AppletExtraParam &p : kAppletExtrasCatalogue)
+        undoable(p, TValueRef::kGalleryExtra);
+    for (const ItemParam &p : kItemCatalogue)
+        undoable(p, TValueRef::kShownItem);
 
     for (const char *name : kSwatches)
         bind(findChild<TColorPanel *>(QLatin1String(name)), &TColorPanel::clicked, &TMainForm::pnlApBgClrClick);

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QScopedValueRollback>
+#include <QUndoStack>
 
 namespace {
 
@@ -139,6 +140,8 @@ bool TMainForm::AskToSave()
 
 void TMainForm::ResetToEmptyProject()
 {
+    // Another project: nothing of the last one is left to undo.
+    m_undo->clear();
     CurrentItemNode = nullptr;
     DescendantCount = 0;
     {
@@ -156,6 +159,7 @@ void TMainForm::ResetToEmptyProject()
 void TMainForm::OpenProject(const QString &path)
 {
     try {
+        m_undo->clear();
         CurrentItemNode = nullptr;
         DescendantCount = 0;
         {

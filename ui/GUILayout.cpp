@@ -27,7 +27,10 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
+
+#include <tuple>
 
 namespace {
 
@@ -163,10 +166,13 @@ void TMainForm::BuildActions()
     ToolBar1->setChecked(true);
     StatusBar2->setCheckable(true);
     StatusBar2->setChecked(true);
-    make(Insert2, "Insert2", QStringLiteral("I&nsert"), QStringLiteral("Insert a new item as a child of selected item."), 6);
-    make(Delete2, "Delete2", QStringLiteral("&Delete"), QStringLiteral("Delete selected item and all its children item if it has."), 7);
-    make(MoveUp2, "MoveUp2", QStringLiteral("Move &Up"), QStringLiteral("move the current selected item position up."), 8);
-    make(MoveDown2, "MoveDown2", QStringLiteral("Move &Down"), QStringLiteral("move the current selected item position down."), 9);
+    // The item commands' keys act only while the tree has the focus (BuildKeyboardAccess).
+    const QKeySequence insertKey(Qt::Key_Insert), deleteKey(Qt::Key_Delete), upKey(Qt::ALT | Qt::Key_Up), downKey(Qt::ALT | Qt::Key_Down);
+    make(Insert2, "Insert2", QStringLiteral("I&nsert"), QStringLiteral("Insert a new item as a child of selected item."), 6, insertKey);
+    make(Delete2, "Delete2", QStringLiteral("&Delete"), QStringLiteral("Delete selected item and all its children item if it has."), 7,
+         deleteKey);
+    make(MoveUp2, "MoveUp2", QStringLiteral("Move &Up"), QStringLiteral("move the current selected item position up."), 8, upKey);
+    make(MoveDown2, "MoveDown2", QStringLiteral("Move &Down"), QStringLiteral("move the current selected item position down."), 9, downKey);
     make(Preview1, "Preview1", QStringLiteral("&Preview"), QStringLiteral("Preview the design in the web browser"), 11,
          QKeySequence(Qt::CTRL | Qt::Key_P));
     make(Topic1, "Topic1", QStringLiteral("Help &Topics"), QStringLiteral("List help topics"), 12);
@@ -174,10 +180,22 @@ void TMainForm::BuildActions()
     make(Homepage1, "Homepage1", QStringLiteral("&Homepage"), QString());
     make(ContactUs1, "ContactUs1", QStringLiteral("&Contact Us"), QString());
     make(About1, "About1", QStringLiteral("&About"), QStringLiteral("Display version and copyright information"));
-    make(Insert1, "Insert1", QStringLiteral("I&nsert"), QString(), 6);
-    make(Delete1, "Delete1", QStringLiteral("&Delete"), QString(), 7);
-    make(MoveUp1, "MoveUp1", QStringLiteral("Move &Up"), QString(), 8);
-    make(MoveDown1, "MoveDown1", QStringLiteral("Move &Down"), QString(), 9);
+    make(Insert1, "Insert1", QStringLiteral("I&nsert"), QString(), 6, insertKey);
+    make(Delete1, "Delete1", QStringLiteral("&Delete"), QString(), 7, deleteKey);
+    make(MoveUp1, "MoveUp1", QStringLiteral("Move &Up"), QString(), 8, upKey);
+    make(MoveDown1, "MoveDown1", QStringLiteral("Move &Down"), QString(), 9, downKey);
+
+    // Undo and Redo name the step they take back or do again: "&Undo Delete".
+    m_undo = new QUndoStack(this);
+    m_undo->setObjectName(QStringLiteral("UndoStack"));
+    Undo1 = m_undo->createUndoAction(this, QStringLiteral("&Undo"));
+    Undo1->setObjectName(QStringLiteral("Undo1"));
+    Undo1->setIcon(CommandIcon(3));
+    Undo1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    Redo1 = m_undo->createRedoAction(this, QStringLiteral("&Redo"));
+    Redo1->setObjectName(QStringLiteral("Redo1"));
+    Redo1->setIcon(CommandIcon(4));
+    Redo1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
 }
 
 void TMainForm::BuildMenus()
@@ -191,6 +209,8 @@ void TMainForm::BuildMenus()
     mnitRecentFiles->setObjectName(QStringLiteral("mnitRecentFiles"));
     file->addSeparator();
     file->addAction(Exit1);
+    QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
+    edit->addActions({Undo1, Redo1});
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
     view->addActions({ToolBar1, StatusBar2});
     QMenu *item = bar->addMenu(QStringLiteral("&Item"));
@@ -239,6 +259,14 @@ void TMainForm::BuildToolBar()
     button(tlbtnNew, "tlbtnNew", 0, "Create a new project");
     button(tlbtnOpen, "tlbtnOpen", 1, "Open a project from the file that you saved before");
     button(tlbtnSave, "tlbtnSave", 2, "Save the current project to a file");
+    tlbr1->addSeparator();
+    // These two show their command, whose text names the step ("Undo Delete"), in
+    // their tool tip and to a screen reader.
+    for (auto [target, name, image, command] : {std::tuple{&tlbtnUndo, "tlbtnUndo", 3, Undo1}, {&tlbtnRedo, "tlbtnRedo", 4, Redo1}}) {
+        button(*target, name, image, "");
+        (*target)->setAccessibleName(QString());
+        (*target)->setDefaultAction(command);
+    }
     tlbr1->addSeparator();
     button(tlbtnInsert, "tlbtnInsert", 6, "Insert a new item");
     button(tlbtnDelete, "tlbtnDelete", 7, "Delete selected item");

@@ -13,6 +13,9 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
+#include <QUndoStack>
 
 #include <optional>
 
@@ -24,6 +27,7 @@ void TMainForm::ReadAppletPane()
 
 void TMainForm::ShowAppletPane()
 {
+    const QScopedValueRollback<bool> filling(m_fillingPane, true);
     ShowAppletControls(Document->GetAppletData(), this);
     ShowAppletExtraControls(Document->AppletExtras, this);
 }
@@ -35,6 +39,7 @@ void TMainForm::ReadItemPane(int index)
 
 void TMainForm::ShowItemPane(int index)
 {
+    const QScopedValueRollback<bool> filling(m_fillingPane, true);
     ShowItemControls(Document->GetItem(index), this);
 }
 
@@ -133,15 +138,25 @@ void TMainForm::spdbtnItemImageNormalClick()
     if (!sender() || sender()->objectName() != QLatin1String("spdbtnOriginalImagePath"))
         return;
     auto *pathEdit = findChild<QLineEdit *>(QStringLiteral("edtOriginalImagePath"));
-    if (!path.isEmpty())
-        pathEdit->setText(path);
     QTreeWidgetItem *node = trvwDesignPanel->Selected();
-    if (!node || node->parent() != trvwDesignPanel->Root())
-        return;
-    // A path the separator guard refused names no picture: the caption stays.
-    if (!path.isEmpty() && pathEdit->text() == path)
-        trvwDesignPanel->SetCaption(trvwDesignPanel->AbsoluteIndex(node), ExtractFileName(path));
-    if (QFileInfo(pathEdit->text()).isFile())
+    const bool topLevel = node && node->parent() == trvwDesignPanel->Root();
+    const int nodeIndex = trvwDesignPanel->AbsoluteIndex(node);
+    // The new path and the node's new caption are one step.
+    const bool changes = !path.isEmpty() && (pathEdit->text() != path || (topLevel && node->text(0) != ExtractFileName(path)));
+    if (changes)
+        m_undo->beginMacro(QStringLiteral("Choose Picture"));
+    {
+        const auto closeStep = qScopeGuard([&] {
+            if (changes)
+                m_undo->endMacro();
+        });
+        if (!path.isEmpty())
+            pathEdit->setText(path);
+        // A path the separator guard refused names no picture: the caption stays.
+        if (topLevel && !path.isEmpty() && pathEdit->text() == path)
+            RunStep(CaptionStep(EditContext(), nodeIndex, ExtractFileName(path)));
+    }
+    if (topLevel && QFileInfo(pathEdit->text()).isFile())
         ShowImagePreview();
 }
 

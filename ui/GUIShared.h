@@ -23,3 +23,15 @@ inline QString AtMostTenLines(const QStringList &lines)
         text += QStringLiteral("\nand %1 more").arg(lines.size() - kShown);
     return text;
 }
+
+// A caption as it is shown: "&&" is one "&", a single "&" only marks a mnemonic.
+inline QString ShownCaption(const QString &caption)
+{
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
+            ++i;
+        shown += caption[i];
+    }
+    return shown;
+}

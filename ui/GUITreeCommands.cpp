@@ -63,7 +63,7 @@ void TMainForm::Insert1Click()
     MarkModified();
     QTreeWidgetItem *selected = trvwDesignPanel->Selected();
     if (selected) {
-        InsertChildItem(*Document, *trvwDesignPanel, trvwDesignPanel->AbsoluteIndex(selected));
+        RunStep(InsertStep(EditContext(), trvwDesignPanel->AbsoluteIndex(selected)));
         selected->setExpanded(true);
     }
     UpdateItemCommands();
@@ -83,10 +83,11 @@ void TMainForm::Delete1Click()
         return;
     // The pane's values belong to no item any more. The tree then selects another
     // node and the selection handling runs for it once the subtree has gone.
+    const TSelection before = Selection();
     QTreeWidgetItem *shown = CurrentItemNode;
     CurrentItemNode = nullptr;
     try {
-        DeleteSubtree(*Document, *trvwDesignPanel, selected);
+        RunStep(DeleteStep(EditContext(), selected), before);
     } catch (const QmError &) {
         CurrentItemNode = shown; // refused before anything changed
         throw;
@@ -101,7 +102,7 @@ void TMainForm::MoveUp1Click()
     if (selected > 0) {
         // The moved node stays selected: the selection handling has nothing to do.
         const QScopedValueRollback<bool> quiet(Loading, true);
-        MoveSubtreeUp(*Document, *trvwDesignPanel, selected);
+        RunStep(MoveUpStep(EditContext(), selected));
     }
     UpdateItemCommands();
 }
@@ -112,8 +113,24 @@ void TMainForm::MoveDown1Click()
     const int selected = trvwDesignPanel->SelectedIndex();
     if (selected > 0) {
         const QScopedValueRollback<bool> quiet(Loading, true);
-        MoveSubtreeDown(*Document, *trvwDesignPanel, selected);
+        RunStep(MoveDownStep(EditContext(), selected));
     }
+    UpdateItemCommands();
+}
+
+void TMainForm::trvwDesignPanelDragDrop(int node, int target, TDropPlace place)
+{
+    const std::optional<TMoveTarget> to = DropTarget(*trvwDesignPanel, node, target, place);
+    if (!to)
+        return;
+    QTreeWidgetItem *dragged = trvwDesignPanel->NodeAt(node);
+    {
+        // The dragged node stays selected, as a moved one does.
+        const QScopedValueRollback<bool> quiet(Loading, true);
+        RunStep(MoveStep(EditContext(), node, *to));
+    }
+    // Shown where it went, its new parent opened.
+    trvwDesignPanel->scrollToItem(dragged);
     UpdateItemCommands();
 }
 

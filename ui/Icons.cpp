@@ -70,6 +70,26 @@ void Arrow(QPainter &p, bool up)
     p.drawPolygon(arrow);
 }
 
+// A hooked arrow turning back to the left (undo) or on to the right (redo).
+void TurnArrow(QPainter &p, bool back)
+{
+    if (!back) {
+        p.translate(16, 0);
+        p.scale(-1, 1);
+    }
+    QPainterPath hook;
+    hook.moveTo(4, 6.5);
+    hook.lineTo(10, 6.5);
+    hook.cubicTo(15, 6.5, 15, 13.5, 10, 13.5);
+    hook.lineTo(7, 13.5);
+    p.setPen(QPen(kInk, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(hook);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    p.drawPolygon(QPolygonF({{1, 6.5}, {6, 2}, {6, 11}}));
+}
+
 void Book(QPainter &p)
 {
     p.setPen(QPen(kInk, 1));
@@ -155,6 +175,10 @@ QIcon DrawnCommandIcon(int index)
             p.setBrush(QColor(0xdd, 0xdd, 0xdd));
             p.drawRect(QRectF(3.5, 9.5, 9, 5));
         });
+    case 3:
+        return Drawn([](QPainter &p) { TurnArrow(p, true); });
+    case 4:
+        return Drawn([](QPainter &p) { TurnArrow(p, false); });
     case 6:
         return Drawn([](QPainter &p) {
             Picture(p);
@@ -198,6 +222,10 @@ QIcon CommandIcon(int index)
         return FromTheme("document-open", QStyle::SP_DialogOpenButton, DrawnCommandIcon(1));
     case 2:
         return FromTheme("document-save", QStyle::SP_DialogSaveButton, DrawnCommandIcon(2));
+    case 3:
+        return FromTheme("edit-undo", QStyle::SP_ArrowBack, DrawnCommandIcon(3));
+    case 4:
+        return FromTheme("edit-redo", QStyle::SP_ArrowForward, DrawnCommandIcon(4));
     case 6:
         return FromTheme("list-add", QStyle::SP_CustomBase, DrawnCommandIcon(6));
     case 7:

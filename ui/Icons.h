@@ -6,8 +6,8 @@
 
 #include <QIcon>
 
-// Command images: 0 new, 1 open, 2 save, 6 insert, 7 delete, 8 move up,
-// 9 move down, 11 preview, 12 help.
+// Command images: 0 new, 1 open, 2 save, 3 undo, 4 redo, 6 insert, 7 delete,
+// 8 move up, 9 move down, 11 preview, 12 help.
 QIcon CommandIcon(int index);
 QIcon HelpBookIcon();
 QIcon OpenFolderIcon();

@@ -3,6 +3,7 @@
 // checks tree and document together: it fails when an item does not stand at its
 // node with the node's depth as its Level.
 #include "ErrorOf.h"
+#include "GalleryText.h"
 #include "UiFixture.h"
 
 #include "publish/Folders.h"
@@ -36,28 +37,14 @@ void WriteFile(const QString &path, const QByteArray &bytes)
 class TreeWindowTest : public UiTest
 {
 protected:
-    // The window holding a gallery written as "A(A1 A2) B": item names, children in
-    // brackets. An item's OriginalImagePath is its name, its HTitle the name and
-    // " title". Unmodified, the root selected, every node expanded.
+    // The window holding a gallery written as "A(A1 A2) B" (GalleryText.h), each item's
+    // HTitle its name and " title". Unmodified, the root selected, every node expanded.
     TMainForm &Make(const char *shape)
     {
         MakeForm();
-        TItemArray items;
-        int level = 0;
-        for (const QString &word : QString::fromUtf8(shape)
-                                       .replace(QLatin1Char('('), QLatin1String(" ( "))
-                                       .replace(QLatin1Char(')'), QLatin1String(" ) "))
-                                       .split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            if (word == QLatin1String("(") || word == QLatin1String(")")) {
-                level += word == QLatin1String("(") ? 1 : -1;
-                continue;
-            }
-            TItemData item = TAppletAgent::NewItem();
-            item.OriginalImagePath = word;
-            item.HTitle = word + QStringLiteral(" title");
-            item.Level = QString::number(level);
-            items.push_back(item);
-        }
+        TItemArray items = GalleryItems(shape);
+        for (TItemData &item : items)
+            item.HTitle = item.OriginalImagePath + QStringLiteral(" title");
         TAppletAgent::RebuildTree(items, *form->Tree());
         form->Document->Items = items;
         form->Tree()->expandAll();
@@ -76,29 +63,7 @@ protected:
     }
     void Select(const char *name) { form->Tree()->setCurrentItem(Node(QLatin1String(name))); }
 
-    // The gallery written back from the tree, once every item has been checked
-    // against its node: caption from its picture ("Image" for an inserted item),
-    // Level the node's depth minus one.
-    QString Shape() const
-    {
-        const IItemTree &tree = *form->Tree();
-        const TItemArray &items = form->Document->Items;
-        EXPECT_EQ(int(items.size()), tree.NodeCount() - 1);
-        QString out;
-        int previous = 0;
-        for (int k = 1; k < tree.NodeCount() && size_t(k) <= items.size(); ++k) {
-            const TItemData &item = items[size_t(k) - 1];
-            const int level = tree.Depth(k) - 1;
-            EXPECT_EQ(tree.Caption(k),
-                      item.OriginalImagePath.isEmpty() ? QStringLiteral("Image") : ExtractFileName(item.OriginalImagePath));
-            EXPECT_EQ(item.Level, QString::number(level)) << "item " << k - 1;
-            if (k > 1)
-                out += level > previous ? QStringLiteral("(") : QString(previous - level, QLatin1Char(')')) + QLatin1Char(' ');
-            out += tree.Caption(k);
-            previous = level;
-        }
-        return out + QString(previous, QLatin1Char(')'));
-    }
+    QString Shape() const { return GalleryShape(*form->Tree(), form->Document->Items); }
 
     QLineEdit *Title() const { return Find<QLineEdit>("edt_IToolTip"); }
 };
@@ -324,7 +289,7 @@ TEST_F(TreeCommandsBatchImport, DroppedPicturesBecomeItemsAndOtherFilesAreNamed)
     TMainForm &form = Make("A B");
     Select("A");
     form.ClearModified();
-    EXPECT_FALSE(form.Tree()->dragEnabled()) << "nodes are not dragged inside the tree";
+    EXPECT_EQ(form.Tree()->dragDropMode(), QAbstractItemView::InternalMove) << "nodes are dragged inside the tree";
     const QString work = scratch.Work();
     // Each type known by its first bytes, whatever the letter case of its name.
     const std::pair<const char *, QByteArray> files[] = {
