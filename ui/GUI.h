@@ -220,10 +220,11 @@ private:
     // Publishes the project as `path` (SaveAll) as a long operation the user may
     // cancel (TCancelled), then names the pictures it could not read.
     bool SaveProjectAs(const QString &path);
-    // GUIBatchImport.cpp: appends the files that look like pictures as items and names
-    // the others in one box. The check is a long operation; cancelled, it adds nothing.
-    // With `keepMissing` a path naming no file becomes an item all the same.
-    QStringList ImportPictures(const QStringList &paths, bool keepMissing);
+    // GUIBatchImport.cpp: appends the files that look like pictures as items, in one
+    // undo step called `step`, and names the others in one box. The check is a long
+    // operation; cancelled, it adds nothing. With `keepMissing` a path naming no file
+    // becomes an item all the same.
+    QStringList ImportPictures(const QStringList &paths, bool keepMissing, const QString &step);
     // GUIPanes.cpp: pane values into the document, as Save does.
     void TakePaneValues();
     // The colour dialog on a swatch; a confirmed colour becomes the swatch's.
