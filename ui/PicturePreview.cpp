@@ -90,6 +90,7 @@ QSize TPicturePreview::DecodeBox() const
 void TPicturePreview::ShowPicture(const QString &path, TColor fill)
 {
     m_path = path;
+    m_problem.clear();
     m_fill = fill;
     m_scaled = QPixmap();
     try {
@@ -103,9 +104,18 @@ void TPicturePreview::ShowPicture(const QString &path, TColor fill)
     update();
 }
 
+void TPicturePreview::ShowProblem(const QString &reason)
+{
+    Clear();
+    m_problem = reason;
+    setAccessibleName(reason);
+    update();
+}
+
 void TPicturePreview::Clear()
 {
     m_path.clear();
+    m_problem.clear();
     setAccessibleName(QString());
     m_picture = TPreviewPicture();
     m_scaled = QPixmap();
@@ -137,6 +147,12 @@ void TPicturePreview::resizeEvent(QResizeEvent *event)
 
 void TPicturePreview::paintEvent(QPaintEvent *)
 {
+    if (!m_problem.isEmpty()) {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, m_problem);
+        return;
+    }
     const QRect target = PictureRect();
     if (target.isEmpty())
         return;
