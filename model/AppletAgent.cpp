@@ -284,6 +284,8 @@ LoadResult TAppletAgent::LoadProject(const QString &fileName, IItemTree &tree, I
     TItemArray items;
     bool closed = false;
     while (at < lines.size()) {
+        // Nothing has changed yet: the user may stop the opening here.
+        CheckIn(progress);
         const QString &line = lines.at(at++);
         if (line == QLatin1String("</Item_Parameters>")) {
             closed = true;

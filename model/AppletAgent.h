@@ -22,6 +22,17 @@ struct TLinkedFileInfo
     bool operator==(const TLinkedFileInfo &) const = default;
 };
 
+// An item that the latest build published without a picture because its picture
+// exists but cannot be read or decoded.
+struct TUnreadablePicture
+{
+    int Item = 0;   // index in the item array
+    QString Path;   // the picture's path, trimmed
+    QString Reason; // one line, as the reader gave it
+
+    bool operator==(const TUnreadablePicture &) const = default;
+};
+
 // A picture the latest build made for an item beside its ImageFile: the item's
 // picture at `Scale` times the gallery's size, of the type its extension names.
 struct TPictureVariant
@@ -64,6 +75,8 @@ public:
     // whole percent of the picture), by item index; empty for an item without one.
     std::vector<QString> ItemFocus;
     QStringList ResourceFiles;
+    // Filled by every build's picture pass.
+    std::vector<TUnreadablePicture> UnreadablePictures;
     QString Separator;
     QString FileVersion;
 
@@ -91,7 +104,8 @@ public:
     // Reads a project file into a staging copy first; only a complete, valid file
     // replaces the document and adds its nodes under the tree's root (the caller
     // passes a tree holding only the root). A file that cannot be read, that ends
-    // early or holds a Level that is not a number raises QmError and changes nothing.
+    // early or holds a Level that is not a number raises QmError and changes nothing;
+    // so does the user stopping it while it reads (TCancelled).
     LoadResult LoadProject(const QString &fileName, IItemTree &tree, IProgress &progress);
 
     // Adds one node per item under the tree's root from the items' levels; levels a

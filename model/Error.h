@@ -14,5 +14,13 @@ private:
     QString m_message;
 };
 
+// Raised at a safe point of a long operation that the user stopped (CheckIn,
+// model/Seams.h). Not an error: whoever started the operation shows nothing.
+class TCancelled : public std::exception
+{
+public:
+    const char *what() const noexcept override { return "The operation was cancelled."; }
+};
+
 // "'%s' is not a valid integer value": raised wherever a text must be an integer.
 [[noreturn]] void RaiseNotInteger(const QString &text);

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class MemoryItemTree : public IItemTree
@@ -50,7 +51,10 @@ public:
     void SetPosition(int position) override;
     void SetStage(const QString &text) override;
     void SetBusy(bool busy) override;
+    bool Cancelled() const override { return cancelWhen && cancelWhen(); }
 
+    // Asked at every safe point: true stops the operation there, as Cancel would.
+    std::function<bool()> cancelWhen;
     int maximum = 0;
     int position = 0;
     int highest = 0; // the highest position reached since the last SetMaximum

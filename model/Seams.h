@@ -4,7 +4,12 @@
 // use the in-memory versions in MemorySeams.h.
 #pragma once
 
+#include "model/Error.h"
+
 #include <QString>
+
+#include <chrono>
+#include <thread>
 
 // A tree of captioned nodes addressed by absolute index: the pre-order position
 // in the whole tree, the root being 0. An index that names no node raises
@@ -46,7 +51,8 @@ public:
     virtual void MoveSubtree(int absIndex, int parentAbsIndex, int beforeAbsIndex) = 0;
 };
 
-// The hint line, progress bar and busy cursor of a long operation.
+// The hint line, progress bar and busy cursor of a long operation, and the way
+// the user stops one.
 class IProgress
 {
 public:
@@ -56,7 +62,33 @@ public:
     virtual void SetPosition(int position) = 0;
     virtual void SetStage(const QString &text) = 0;
     virtual void SetBusy(bool busy) = 0;
+
+    // "done of total" of the pieces of the current stage (pictures, files), for a
+    // display with room for it beside the bar.
+    virtual void SetCount(int done, int total)
+    {
+        (void)done;
+        (void)total;
+    }
+    // Called between small pieces of work: the editor lets its event loop run here
+    // (repaints, the Cancel button) once it has not for a few milliseconds.
+    virtual void KeepAlive() {}
+    // Whether the user asked to stop. Operations look at their safe points, where
+    // stopping loses nothing, and raise TCancelled there (CheckIn).
+    virtual bool Cancelled() const { return false; }
+    // Waits about `milliseconds` for work done on other threads; the editor's event
+    // loop runs meanwhile.
+    virtual void Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 };
+
+// A safe point of a long operation: KeepAlive, then TCancelled (model/Error.h) when
+// the user asked to stop.
+inline void CheckIn(IProgress &progress)
+{
+    progress.KeepAlive();
+    if (progress.Cancelled())
+        throw TCancelled();
+}
 
 // Brings progress back to rest (position 0, no stage text, normal cursor) when
 // it goes out of scope, also when an error leaves the operation early.

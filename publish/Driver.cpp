@@ -10,9 +10,13 @@
 #include "publish/Readme.h"
 #include "publish/WorkingFiles.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <exception>
+#include <functional>
 
 namespace {
 
@@ -29,6 +33,33 @@ void CopyFromPreview(const QString &preview, const QString &name, const QString 
 {
     if (IsPlainFileName(name) && QFileInfo::exists(preview + name))
         CopyFileOver(preview + name, outputFolder + name);
+}
+
+// Runs `work` on another thread while the caller waits through `progress`, so the
+// window answers meanwhile; an error of the work is raised here.
+void RunAside(IProgress &progress, const std::function<void()> &work)
+{
+    std::exception_ptr error;
+    const QFuture<void> done = QtConcurrent::run([&] {
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+    });
+    while (!done.isFinished())
+        progress.Pause(10);
+    if (error)
+        std::rethrow_exception(error);
+}
+
+// The folder a page goes into, made when it does not exist yet (a new folder typed
+// into the save dialog).
+void MakeFolderOf(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        throw QmError(QStringLiteral("The output folder \"%1\" cannot be created.").arg(QDir::toNativeSeparators(folder)));
 }
 
 // A long value shown in a message: its start and end around an ellipsis.
@@ -105,6 +136,7 @@ void BuildOutput(TAppletAgent &document, const QString &pagePath, IItemTree &tre
     // Width and height are checked before any file of the build is written.
     MovieWidth(document.AppletData, int(document.Items.size()));
     const QString firstImage = WriteConfigFiles(document, prefix);
+    MakeFolderOf(pagePath);
     WritePage(document, pagePath, prefix, firstImage);
 }
 
@@ -127,6 +159,7 @@ bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QSt
         // error reaches the user; the rest of the output may stay incomplete.
         try {
             RefreshLevels(document, tree);
+            MakeFolderOf(projectPath);
             document.SaveProject(projectPath, progress);
         } catch (const QmError &saveError) {
             throw QmError(buildError.message() + QStringLiteral("\n\n") + saveError.message());
@@ -145,16 +178,22 @@ bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QSt
     progress.SetStage(QStringLiteral("Copying Required Files ... ..."));
     progress.SetBusy(true);
     ProgressReset reset(progress);
+    // Every copy is made durable, one after another: the longest step after the pictures.
+    QStringList names;
     for (const TItemData &item : document.Items)
-        CopyFromPreview(preview, item.ImageFile, outputFolder);
+        names << item.ImageFile;
     for (const TItemData &item : document.Items)
-        CopyFromPreview(preview, item.ExtraImageFile, outputFolder);
+        names << item.ExtraImageFile;
     for (const TPictureVariants &variants : document.ItemVariants)
         for (const TPictureVariant &variant : variants)
-            CopyFromPreview(preview, variant.FileName, outputFolder);
+            names << variant.FileName;
     for (const TLinkedFileInfo &file : document.LinkedFiles)
-        CopyFromPreview(preview, file.FileName, outputFolder);
-    CopyFromPreview(preview, CompanionFileName(prefix), outputFolder);
+        names << file.FileName;
+    names << CompanionFileName(prefix);
+    RunAside(progress, [&] {
+        for (const QString &name : std::as_const(names))
+            CopyFromPreview(preview, name, outputFolder);
+    });
     // Two half steps, as the bar has always moved for this stage: it fills in two jumps.
     progress.Step(50);
     progress.Step(50);

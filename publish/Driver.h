@@ -8,11 +8,16 @@
 
 #include <QString>
 
-// Builds the pictures and configuration files into the preview folder and writes the page at `pagePath`.
+// Builds the pictures and configuration files into the preview folder and writes the
+// page at `pagePath`, making its folder when missing. Items whose picture cannot be
+// read are built without one and listed in the document's UnreadablePictures. The
+// user may stop it while the pictures are made (TCancelled); nothing is written then.
 void BuildOutput(TAppletAgent &document, const QString &pagePath, IItemTree &tree, IProgress &progress);
 
-// Publishes into `outputFolder` (ending in a separator) under `fileName` less its
-// extension: page, project file, readme, player files, pictures, configuration files.
+// Publishes into `outputFolder` (ending in a separator; made when missing) under
+// `fileName` less its extension: page, project file, readme, player files, pictures,
+// configuration files. Nothing reaches the output folder before the pictures are
+// made, so a save the user stops there (TCancelled) leaves it as it was.
 // The project file is written even when the build fails; the build's error is raised afterwards.
 bool SaveAllFiles(TAppletAgent &document, const QString &outputFolder, const QString &fileName, IItemTree &tree, IProgress &progress);
 

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <csignal>
 
 namespace {
 
@@ -27,6 +28,12 @@ const char *const kUsage = "Usage: quillmere-publish PROJECT_FILE [OUTPUT_FOLDER
                            "project file, into OUTPUT_FOLDER (default: the project file's folder; made\n"
                            "when missing), with PREFIXdata.js, a script carrying the configuration\n"
                            "files for a page opened from its folder. Prints the full path of the page.\n"
+                           "\n"
+                           "Items whose picture is missing or cannot be read are published without one,\n"
+                           "each named on the error stream. Exit status: 0 when published, 1 when some\n"
+                           "pictures could not be read or nothing could be published, 130 or 143 when\n"
+                           "stopped by SIGINT or SIGTERM (while the pictures are made, the output folder\n"
+                           "is then left as it was).\n"
                            "\n"
                            "Options:\n"
                            "  -j, --jobs N   Draw the item pictures on N threads at once (default: one per\n"
@@ -47,8 +54,58 @@ const char *const kUsage = "Usage: quillmere-publish PROJECT_FILE [OUTPUT_FOLDER
 // More threads than this only cost memory.
 constexpr int kMaxJobs = 256;
 
+// The signal that asked the run to stop, 0 while none has.
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void OnStopSignal(int signal)
+{
+    g_stopSignal = signal;
+    // A second signal ends the program at once, as if it were not caught.
+    std::signal(signal, SIG_DFL);
+}
+
+// SIGINT and SIGTERM stop the run at its next safe point while this lives.
+class StopOnSignals
+{
+public:
+    StopOnSignals()
+    {
+        g_stopSignal = 0;
+        m_interrupt = std::signal(SIGINT, OnStopSignal);
+        m_terminate = std::signal(SIGTERM, OnStopSignal);
+    }
+    ~StopOnSignals()
+    {
+        std::signal(SIGINT, m_interrupt);
+        std::signal(SIGTERM, m_terminate);
+    }
+    StopOnSignals(const StopOnSignals &) = delete;
+    StopOnSignals &operator=(const StopOnSignals &) = delete;
+
+private:
+    void (*m_interrupt)(int);
+    void (*m_terminate)(int);
+};
+
+QString SignalName(int signal)
+{
+    return signal == SIGINT ? QStringLiteral("SIGINT") : signal == SIGTERM ? QStringLiteral("SIGTERM") : QString::number(signal);
+}
+
+// Progress nobody sees; a signal is the publisher's Cancel.
+class SilentProgress : public IProgress
+{
+public:
+    void SetMaximum(int) override {}
+    void Step(int) override {}
+    void SetPosition(int) override {}
+    void SetStage(const QString &) override {}
+    void SetBusy(bool) override {}
+    bool Cancelled() const override { return g_stopSignal != 0; }
+};
+
 // The stage texts and a progress bar on one line of a terminal.
-class TerminalProgress : public IProgress
+class TerminalProgress : public SilentProgress
 {
 public:
     explicit TerminalProgress(std::FILE *stream) : m_stream(stream) {}
@@ -79,7 +136,6 @@ public:
         m_stage = text;
         Draw();
     }
-    void SetBusy(bool) override {}
 
 private:
     void Draw()
@@ -105,17 +161,6 @@ private:
     int m_maximum = 0;
     int m_position = 0;
     bool m_drawn = false;
-};
-
-// Progress nobody sees.
-class SilentProgress : public IProgress
-{
-public:
-    void SetMaximum(int) override {}
-    void Step(int) override {}
-    void SetPosition(int) override {}
-    void SetStage(const QString &) override {}
-    void SetBusy(bool) override {}
 };
 
 void Print(std::FILE *stream, const QString &text)
@@ -159,8 +204,13 @@ QString MissingPictureWarning(int itemNumber, const QString &path)
     return QStringLiteral("item %1: no picture at %2, published without one").arg(itemNumber).arg(Native(path));
 }
 
-QString PublishProjectFile(const QString &projectFile, const QString &outputFolder, IProgress &progress,
-                           const std::function<void(const QString &)> &warn)
+QString UnreadablePictureWarning(int itemNumber, const QString &path, const QString &reason)
+{
+    return QStringLiteral("item %1: cannot read the picture at %2, published without one: %3").arg(itemNumber).arg(Native(path), reason);
+}
+
+PublishedProject PublishProjectFile(const QString &projectFile, const QString &outputFolder, IProgress &progress,
+                                    const std::function<void(const QString &)> &warn)
 {
     const QFileInfo project(projectFile);
     if (IsUnreadableName(projectFile))
@@ -193,8 +243,7 @@ QString PublishProjectFile(const QString &projectFile, const QString &outputFold
     const QString folder = outputFolder.isEmpty() ? project.absolutePath() : QFileInfo(outputFolder).absoluteFilePath();
     if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir())
         throw QmError(QStringLiteral("The output folder \"%1\" is a file, not a folder.").arg(Native(folder)));
-    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-        throw QmError(QStringLiteral("The output folder \"%1\" cannot be created.").arg(Native(folder)));
+    // A missing folder is made by the save, once the pictures are made.
     const QString output = IncludeTrailingBackslash(Native(QDir::cleanPath(folder)));
 
     try {
@@ -204,7 +253,10 @@ QString PublishProjectFile(const QString &projectFile, const QString &outputFold
         throw;
     }
     CleanUp(document);
-    return SavedPagePath(output, project.fileName());
+    if (warn)
+        for (const TUnreadablePicture &picture : document.UnreadablePictures)
+            warn(UnreadablePictureWarning(picture.Item + 1, picture.Path, picture.Reason));
+    return {SavedPagePath(output, project.fileName()), int(document.UnreadablePictures.size())};
 }
 
 int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE *err, bool errIsTerminal)
@@ -261,6 +313,7 @@ int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE
 
     SetPicturePassOptions(pictures);
     SetExtrasOverride(extras);
+    const StopOnSignals stop;
     SilentProgress silent;
     TerminalProgress terminal(err);
     IProgress &progress = errIsTerminal ? static_cast<IProgress &>(terminal) : silent;
@@ -271,9 +324,21 @@ int RunHeadlessPublisher(const QStringList &arguments, std::FILE *out, std::FILE
             progress.SetStage(QString());
             Complain(err, warning);
         };
-        const QString page = PublishProjectFile(positional.at(0), positional.value(1), progress, warn);
-        Print(out, page + QLatin1Char('\n'));
-        return 0;
+        const PublishedProject published = PublishProjectFile(positional.at(0), positional.value(1), progress, warn);
+        if (const int signal = g_stopSignal) {
+            // Too late to stop: everything was written whole.
+            Complain(err, QStringLiteral("stopped by %1 after publishing %2.").arg(SignalName(signal), published.page));
+            return 128 + signal;
+        }
+        Print(out, published.page + QLatin1Char('\n'));
+        // Scripts notice pictures that could not be read.
+        return published.unreadablePictures > 0 ? 1 : 0;
+    } catch (const TCancelled &) {
+        progress.SetPosition(0);
+        progress.SetStage(QString());
+        const int signal = g_stopSignal;
+        Complain(err, QStringLiteral("stopped by %1; nothing was published and the output folder is as it was.").arg(SignalName(signal)));
+        return 128 + signal;
     } catch (const QmError &error) {
         progress.SetPosition(0);
         progress.SetStage(QString());

@@ -33,7 +33,10 @@
 namespace {
 
 const char *const kMissingCaption = "Warning: Original image not found.";
+const char *const kUnreadableCaption = "Warning: Original image cannot be read.";
 const char *const kStage = "Processing images ...";
+// How long the pass waits for a worker at a time before it looks at the window again.
+constexpr int kWaitSlice = 10;
 
 // The nearest integer, halves to the even neighbour (83.5 gives 84, 62.5 gives 62).
 int Round(double x)
@@ -186,13 +189,23 @@ QString PictureExtension(const QString &sourcePath)
     return format ? QLatin1String(format->outputExtension) : QString();
 }
 
-DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill, const std::optional<TFocalPoint> &focus)
+namespace {
+
+// A size no picture can have fails the whole build, not each item.
+void CheckPictureSize(int width, int height)
 {
     if (width < 1 || height < 1)
         throw QmError(QStringLiteral("The item pictures cannot be made %1 x %2 pixels: width and height must be at "
                                      "least 1.")
                           .arg(width)
                           .arg(height));
+}
+
+} // namespace
+
+DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill, const std::optional<TFocalPoint> &focus)
+{
+    CheckPictureSize(width, height);
     DrawnPicture picture;
     picture.pixels = Bitmap(width, height);
     DecodeRequest request;
@@ -340,6 +353,14 @@ public:
         m_pool.clear();
         m_pool.waitForDone();
     }
+    // Drops the pictures not begun and waits for those being drawn, with the caller's
+    // event loop running.
+    void Stop(IProgress &progress)
+    {
+        m_pool.clear();
+        while (!m_pool.waitForDone(kWaitSlice))
+            progress.KeepAlive();
+    }
     PictureWorkers(const PictureWorkers &) = delete;
     PictureWorkers &operator=(const PictureWorkers &) = delete;
 
@@ -376,9 +397,10 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
     progress.SetMaximum(count);
     progress.SetStage(QString::fromLatin1(kStage));
     progress.SetBusy(true);
-    // Position 0, no stage text and the normal cursor again, also when a picture fails.
+    // Position 0, no stage text and the normal cursor again, also when the pass stops early.
     ProgressReset reset(progress);
     const int items = int(std::min<std::size_t>(std::size_t(std::max(count - 1, 0)), document.Items.size()));
+    document.UnreadablePictures.clear();
 
     // The settings are read when the first existing picture needs them; a value that
     // is not a number fails there, after the captions of the missing items before it.
@@ -392,6 +414,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
             RenderSettings s;
             s.width = StrToInt(data.ActiveItemWidth);
             s.height = StrToInt(data.ItemHeight);
+            CheckPictureSize(s.width, s.height);
             // Only "0" keeps the margins; any other stored number fills and crops.
             s.mode = StrToInt(data.ThumbProcessType) == 0 ? 0 : 1;
             s.fill = HexToColor(data.ThumbFillColor);
@@ -402,18 +425,24 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
     };
 
     const VariantPlan plan = PlanVariants(document.AppletExtras, CurrentExtrasOverride());
-    document.ItemVariants.assign(document.Items.size(), TPictureVariants());
-    document.ItemFocus.assign(document.Items.size(), QString());
+    // The items' pictures, variants and focal points, applied to the document once all are placed.
+    std::vector<std::pair<int, QString>> pictures;
+    std::vector<TPictureVariants> variants(document.Items.size());
+    std::vector<QString> focus(document.Items.size());
 
     const int jobs = options.jobs > 0 ? options.jobs : std::max(QThread::idealThreadCount(), 1);
     const RenderCache cache(options.useCache ? RenderCache::UserFolder() : QString());
+    TStagedPictures staged;
     // After the cache, which the workers use, and before the items they hand back.
+    // Only a pass asked to draw one picture after another draws on the calling thread,
+    // which is the window's in the editor.
     std::unique_ptr<PictureWorkers> workers;
-    if (jobs > 1) {
+    if (options.jobs != 1)
         workers = std::make_unique<PictureWorkers>(jobs);
-    }
     std::deque<PendingItem> pending;
-    const int maxInFlight = workers ? workers->count() + 1 : 1;
+    // Finished pictures wait as their encoded bytes only, so the workers may run well
+    // ahead of a calling thread that is late to take them (a busy window).
+    const int maxInFlight = workers ? workers->count() * 4 : 1;
     int inFlight = 0;
     int scheduled = 0;
     bool stored = false;
@@ -439,8 +468,22 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         }
         pending.push_back(std::move(p));
     };
+    // The worker's picture, waited for with the caller's event loop running.
+    auto await = [&](PendingItem &item) {
+        while (!item.future.isFinished()) {
+            progress.KeepAlive();
+            if (progress.Cancelled()) {
+                workers->Stop(progress);
+                throw TCancelled();
+            }
+            progress.Pause(kWaitSlice);
+        }
+        return item.future.result();
+    };
 
     for (int index = 0; index < items; ++index) {
+        progress.SetCount(index, items);
+        CheckIn(progress);
         while (scheduled < items && (scheduled == index || inFlight < maxInFlight))
             schedule(scheduled++);
         PendingItem item = std::move(pending.front());
@@ -454,20 +497,40 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         if (!settings)
             std::rethrow_exception(settingsError);
         --inFlight;
-        RenderedPicture rendered = item.byWorker ? item.future.result() : std::move(item.rendered);
-        if (rendered.error)
-            std::rethrow_exception(rendered.error);
+        const RenderedPicture rendered = item.byWorker ? await(item) : std::move(item.rendered);
+        if (rendered.error) {
+            // A picture that cannot be read leaves its item without one, as a missing
+            // picture does; the build goes on and names it at the end.
+            try {
+                std::rethrow_exception(rendered.error);
+            } catch (const QmError &error) {
+                tree.SetCaption(node, QString::fromLatin1(kUnreadableCaption));
+                document.UnreadablePictures.push_back({index, item.source, error.message().section(QLatin1Char('\n'), 0, 0)});
+                continue;
+            }
+        }
         stored = true;
-
-        TItemData data = document.GetItem(index);
         const QString fileName = ItemBaseName(index) + PictureExtension(item.source);
-        PlaceGeneratedPicture(document, fileName, rendered.bytes);
-        data.ImageFile = fileName;
-        document.SetItem(data, index);
-        document.ItemFocus[std::size_t(index)] = rendered.focus;
-        PlaceItemVariants(document, index, rendered.variants);
+        staged.Write(fileName, rendered.bytes);
+        pictures.emplace_back(index, fileName);
+        for (const RenderedVariant &variant : rendered.variants) {
+            staged.Write(variant.fileName, variant.bytes);
+            variants[std::size_t(index)].push_back({variant.scale, variant.fileName});
+        }
+        focus[std::size_t(index)] = rendered.focus;
         progress.Step(1);
     }
+    progress.SetCount(items, items);
+    // The last point at which the pass can stop; from here on the pictures are placed.
+    CheckIn(progress);
+    staged.Place(document, progress);
+    for (const auto &[index, fileName] : pictures) {
+        TItemData data = document.GetItem(index);
+        data.ImageFile = fileName;
+        document.SetItem(data, index);
+    }
+    document.ItemVariants = std::move(variants);
+    document.ItemFocus = std::move(focus);
     if (stored)
         cache.Trim();
 }

@@ -39,12 +39,19 @@ struct PicturePassOptions
 void SetPicturePassOptions(const PicturePassOptions &options);
 PicturePassOptions CurrentPicturePassOptions();
 
-// The per-build pass over all items: node captions, ImageFile, the preview folder.
-// Pictures are decoded, resized and encoded on worker threads, at most one more
-// in flight than there are workers; everything else (the document, the tree, the
+// The per-build pass over all items: node captions, ImageFile and ItemVariants, the
+// preview folder.
+// Pictures are decoded, resized and encoded on worker threads, at most four per
+// worker in flight; everything else (the document, the tree, the
 // progress, the files) happens on the calling thread in item order, exactly as one
-// picture after another would. The first failing item's error is raised, with the
-// items before it applied and nothing of the items after it.
+// picture after another would, and the calling thread waits for the workers through
+// `progress` (Pause), so the window answers meanwhile.
+// An item whose picture is missing, or exists but cannot be read or decoded, gets
+// no picture and a warning caption; the unreadable ones are listed in the document's
+// UnreadablePictures. The pictures reach the preview folder only once every item is
+// through: a pass stopped by the user (TCancelled) or by an error (settings that are
+// no numbers, a full disk) leaves the preview folder, ImageFile and ItemVariants as
+// they were and no file of its own behind.
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress);
 void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progress, const PicturePassOptions &options);
 

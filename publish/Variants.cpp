@@ -3,7 +3,6 @@
 #include "model/Error.h"
 #include "publish/ConfigXml.h"
 #include "publish/Pictures.h"
-#include "publish/WorkingFiles.h"
 #include "publish/codecs/WebpCodec.h"
 
 #include <QFileInfo>
@@ -93,7 +92,7 @@ std::vector<RenderedVariant> RenderItemVariants(const QString &source, const QSt
 {
     std::vector<RenderedVariant> variants;
     std::map<int, DrawnPicture> drawn; // by scale, drawn at the first variant the cache does not hold
-    std::set<int> tooFewPixels;  // scales the source cannot fill
+    std::set<int> tooFewPixels;        // scales the source cannot fill
     for (const VariantKind &kind : plan) {
         RenderSettings s = settings;
         s.width *= kind.scale;
@@ -126,16 +125,6 @@ std::vector<RenderedVariant> RenderItemVariants(const QString &source, const QSt
         variants.push_back({kind.scale, VariantFileName(baseName, kind.scale, s.extension), bytes});
     }
     return variants;
-}
-
-void PlaceItemVariants(TAppletAgent &document, int index, const std::vector<RenderedVariant> &variants)
-{
-    if (document.ItemVariants.size() < document.Items.size())
-        document.ItemVariants.resize(document.Items.size());
-    for (const RenderedVariant &variant : variants) {
-        PlaceGeneratedPicture(document, variant.fileName, variant.bytes);
-        document.ItemVariants[size_t(index)].push_back({variant.scale, variant.fileName});
-    }
 }
 
 QString VariantSrcset(const TAppletData &data, const TPictureVariants &variants, const QString &extension, bool withOneX)

@@ -61,10 +61,6 @@ struct RenderedVariant
 std::vector<RenderedVariant> RenderItemVariants(const QString &source, const QString &baseName, const RenderSettings &settings,
                                                 const VariantPlan &plan, const RenderCache &cache);
 
-// Places the variants in the preview folder, as the item picture is placed, and
-// records them as the item's in the document's ItemVariants.
-void PlaceItemVariants(TAppletAgent &document, int index, const std::vector<RenderedVariant> &variants);
-
 // The item's variants of type `extension` as a srcset ("p0_t.webp 1x, p0_t@2x.webp 2x"),
 // each behind the image path of the configuration files; scale 1 is left out when
 // `withOneX` is false (the item picture itself stands for it). Empty without any.

@@ -24,10 +24,18 @@ void CopyFileOver(const QString &from, const QString &to)
 
 namespace {
 
-// The preview folder only ever holds copies made again by every build, so a picture
-// placed there is renamed into place whole, replacing an older one (or a link of
-// that name, never written through), but not flushed to the disk. False when
-// anything fails; nothing of it is left then.
+// Puts `from` in the place of `to`, replacing a file or a link of that name (never
+// writing through the link). False when that fails; `from` is then left as it was.
+bool MoveOver(const QString &from, const QString &to)
+{
+    if (QFileInfo(to).isSymLink() || QFileInfo(to).isFile())
+        QFile::remove(to);
+    return QFile::rename(from, to);
+}
+
+// The working folders only ever hold copies made again by every build, so a picture
+// is written beside its place and renamed into it whole, but not flushed to the disk.
+// False when anything fails; nothing of it is left then.
 bool WriteScratchFile(const QString &path, const QByteArray &bytes)
 {
     // Made new (never through a link of that name), with the permissions any new file gets.
@@ -38,31 +46,40 @@ bool WriteScratchFile(const QString &path, const QByteArray &bytes)
         return false;
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     file.close();
-    if (written && file.error() == QFileDevice::NoError) {
-        if (QFileInfo(path).isSymLink() || QFileInfo(path).isFile())
-            QFile::remove(path);
-        if (QFile::rename(partial, path))
-            return true;
-    }
+    if (written && file.error() == QFileDevice::NoError && MoveOver(partial, path))
+        return true;
     QFile::remove(partial);
     return false;
 }
 
 } // namespace
 
-void PlaceGeneratedPicture(TAppletAgent &document, const QString &fileName, const QByteArray &bytes)
+TStagedPictures::~TStagedPictures()
 {
-    // Written straight into the preview folder, where the temporary copy would
-    // have gone; only when that fails, the long way round, with its failures.
-    const QString previewPath = PreviewFolder() + fileName;
-    if (WriteScratchFile(previewPath, bytes)) {
-        AddWorkingFile(document, previewPath);
-        return;
+    for (const QString &name : std::as_const(m_names))
+        QFile::remove(m_folder + name);
+}
+
+void TStagedPictures::Write(const QString &fileName, const QByteArray &bytes)
+{
+    if (m_folder.isEmpty())
+        m_folder = TempFolder();
+    m_names << fileName;
+    // Only when the quick way fails, the careful one, which says why.
+    if (!WriteScratchFile(m_folder + fileName, bytes))
+        SaveWholeFile(m_folder + fileName, bytes);
+}
+
+void TStagedPictures::Place(TAppletAgent &document, IProgress &progress)
+{
+    const QString preview = m_names.isEmpty() ? QString() : PreviewFolder();
+    for (const QString &name : std::as_const(m_names)) {
+        progress.KeepAlive();
+        if (MoveOver(m_folder + name, preview + name))
+            document.WorkingFiles << name;
+        else
+            AddWorkingFile(document, m_folder + name); // copied, with the copy's failures
     }
-    const QString tempPath = TempFolder() + fileName;
-    SaveWholeFile(tempPath, bytes);
-    AddWorkingFile(document, tempPath);
-    QFile::remove(tempPath);
 }
 
 void AddWorkingFile(TAppletAgent &document, const QString &path)

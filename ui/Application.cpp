@@ -4,10 +4,14 @@
 #include "ui/Icons.h"
 #include "ui/Prompts.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QIcon>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -31,10 +35,36 @@ void OnTerminationSignal(int)
 }
 #endif
 
+// QM_STALL_LOG=FILE: for the benchmarks, every pause of the event loop longer than
+// kStall is added to FILE as "<ms since the epoch at its end> <its length in ms>".
+void LogEventLoopStalls(QObject *owner)
+{
+    const QString path = qEnvironmentVariable("QM_STALL_LOG");
+    if (path.isEmpty())
+        return;
+    constexpr qint64 kTick = 10, kStall = 20;
+    auto *log = new QFile(path, owner);
+    if (!log->open(QIODevice::Append | QIODevice::Text))
+        return;
+    auto *timer = new QTimer(owner);
+    timer->setTimerType(Qt::PreciseTimer);
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(timer, &QTimer::timeout, owner, [log, clock]() mutable {
+        const qint64 gap = clock.restart();
+        if (gap >= kStall) {
+            log->write(QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + ' ' + QByteArray::number(gap) + '\n');
+            log->flush();
+        }
+    });
+    timer->start(int(kTick));
+}
+
 } // namespace
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    LogEventLoopStalls(this);
     // The name the desktop shows for the program outside its window. It is not the
     // window caption "Quillmere" on purpose: the program has always gone by this name there.
     setApplicationName(QStringLiteral("Tarnwick"));
@@ -82,6 +112,13 @@ QString ErrorMessage(std::exception_ptr error)
 
 void ReportError(IPrompts *prompts, std::exception_ptr error)
 {
+    // A stopped operation is what the user asked for: there is nothing to report.
+    try {
+        std::rethrow_exception(error);
+    } catch (const TCancelled &) {
+        return;
+    } catch (...) {
+    }
     const QString message = ErrorMessage(error);
     if (prompts)
         prompts->Error(message);

@@ -11,7 +11,8 @@ class QSocketNotifier;
 class QWidget;
 
 // The user's message of an error: its own text, or a general one for errors of
-// unknown kind. Shown in the error box when prompts are given, else on standard error.
+// unknown kind. Shown in the error box when prompts are given, else on standard
+// error; a cancelled operation (TCancelled) is not shown at all.
 QString ErrorMessage(std::exception_ptr error);
 void ReportError(IPrompts *prompts, std::exception_ptr error);
 

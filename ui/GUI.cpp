@@ -80,7 +80,7 @@ TMainForm::TMainForm(IPrompts &prompts, QWidget *parent) : QMainWindow(parent), 
         move(frame.topLeft());
     }
 
-    m_progress = std::make_unique<TStatusProgress>(prgrsbrMainFormBottom, stctxtHint);
+    m_progress = std::make_unique<TStatusProgress>(prgrsbrMainFormBottom, stctxtHint, this);
     FormCreate();
     CreateHelpWindow();
 }
@@ -102,6 +102,16 @@ void TMainForm::Guarded(const std::function<void()> &handler)
     } catch (...) {
         ReportError(&m_prompts, std::current_exception());
     }
+}
+
+void TMainForm::ReportUnreadablePictures()
+{
+    QStringList lines;
+    for (const TUnreadablePicture &picture : Document->UnreadablePictures)
+        lines << QStringLiteral("Item %1, %2: %3").arg(picture.Item + 1).arg(ExtractFileName(picture.Path), picture.Reason);
+    if (!lines.isEmpty())
+        m_prompts.Error(QStringLiteral("These items were published without a picture, because their picture cannot be read:\n\n") +
+                        AtMostTenLines(lines));
 }
 
 // ---------------------------------------------------------------- state
@@ -236,14 +246,14 @@ void TMainForm::FormCloseQuery(QObject *, bool &canClose)
     // and the preview of what was just saved stays viewable until the next run clears it.
     if (!ProjectFileName.isEmpty()) {
         TakePaneValues();
-        canClose = SaveAll(*Document, FolderOf(ProjectFileName), ExtractFileName(ProjectFileName), *trvwDesignPanel, *m_progress);
+        canClose = SaveProjectAs(ProjectFileName);
         return;
     }
     // Asks before replacing an existing project, so a slip cannot overwrite another one.
     const QString chosen = ChooseProjectFile(QString());
     if (!chosen.isEmpty()) {
         TakePaneValues();
-        canClose = SaveAll(*Document, FolderOf(chosen), ExtractFileName(chosen), *trvwDesignPanel, *m_progress);
+        canClose = SaveProjectAs(chosen);
     } else {
         canClose = false;
     }
@@ -252,6 +262,11 @@ void TMainForm::FormCloseQuery(QObject *, bool &canClose)
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
+    // The operation's own Cancel stops it; the window stays until then.
+    if (Busy()) {
+        event->ignore();
+        return;
+    }
     bool canClose = true;
     try {
         FormCloseQuery(this, canClose);

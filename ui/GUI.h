@@ -100,8 +100,8 @@ public:
 
     // ---- the item tree (GUITreeCommands.cpp)
     // Shows the picture named by edtOriginalImagePath in imgPreview when that file
-    // exists, and hides imgPreview otherwise. A file that exists but cannot be read
-    // as a picture is reported in the error box and leaves imgPreview hidden.
+    // exists, and hides imgPreview otherwise. For a file that exists but cannot be
+    // read as a picture, imgPreview shows why.
     void ShowImagePreview();
     // Adds the number of the node's descendants (children, grandchildren, ...) to DescendantCount.
     void CountDescendants(QTreeWidgetItem *node);
@@ -110,6 +110,10 @@ public:
     // Files dropped on the tree: the pictures among them become items as a batch
     // import of them would make them; the others are named in one information box.
     void DropPictureFiles(const QStringList &paths);
+
+    // True while a long operation runs (a save, a preview, an opening, an import):
+    // the commands refuse to start meanwhile.
+    bool Busy() const { return m_progress->Running(); }
 
     // ---- opening (GUIFileCommands.cpp)
     // Opens the project at `path` (nothing for an empty path). After a failed or
@@ -203,6 +207,8 @@ private:
 
     // GUI.cpp
     void ResetToEmptyProject();
+    // The items the latest build published without their unreadable picture, in one error box.
+    void ReportUnreadablePictures();
     // Working files of the run removed; a folder that cannot be reached leaves nothing to remove.
     void CleanupQuietly();
     // GUIFileCommands.cpp
@@ -215,6 +221,14 @@ private:
     // The save dialog of a project: the chosen path, or empty when dismissed. Asks
     // before a save would replace an existing project file.
     QString ChooseProjectFile(const QString &initialFolder);
+    // Publishes the project as `path` (SaveAll) as a long operation the user may
+    // cancel (TCancelled), then names the pictures it could not read.
+    bool SaveProjectAs(const QString &path);
+    // GUIBatchImport.cpp: appends the files that look like pictures as items, in one
+    // undo step called `step`, and names the others in one box. The check is a long
+    // operation; cancelled, it adds nothing. With `keepMissing` a path naming no file
+    // becomes an item all the same.
+    QStringList ImportPictures(const QStringList &paths, bool keepMissing, const QString &step);
     // GUIPanes.cpp: pane values into the document, as Save does.
     void TakePaneValues();
     // The colour dialog on a swatch; a confirmed colour becomes the swatch's.

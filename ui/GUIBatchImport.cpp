@@ -85,30 +85,50 @@ void TMainForm::btnBatchImportImgsClick()
 {
     MarkModified();
     const QStringList files = m_prompts.OpenPictures(PictureDialogFilter(), MyPicturesFolder(), true);
-    if (!files.isEmpty()) {
-        RunStep(ImportStep(EditContext(), files, QStringLiteral("Batch Import")));
-        trvwDesignPanel->Root()->setExpanded(true);
-    }
+    if (!files.isEmpty())
+        ImportPictures(files, true, QStringLiteral("Batch Import"));
     UpdateItemCommands();
 }
 
 void TMainForm::DropPictureFiles(const QStringList &paths)
 {
+    if (Busy())
+        return;
+    // The selected item may have gained a next sibling.
+    if (!ImportPictures(paths, false, QStringLiteral("Drop Pictures")).isEmpty())
+        UpdateItemCommands();
+}
+
+QStringList TMainForm::ImportPictures(const QStringList &paths, bool keepMissing, const QString &step)
+{
     QStringList pictures;
     QStringList refused;
-    for (const QString &path : paths)
-        (QFileInfo(path).isFile() && FormatOfSource(path) ? pictures : refused) << path;
+    {
+        const TLongOperation operation(*m_progress);
+        m_progress->SetStage(QStringLiteral("Checking pictures ..."));
+        const ProgressReset reset(*m_progress);
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            CheckIn(*m_progress);
+            m_progress->SetCount(int(i), int(paths.size()));
+            const QString &path = paths.at(i);
+            const QString problem = keepMissing && !QFileInfo::exists(path) ? QString() : PictureProblem(path);
+            // A type of the wrong name is named alone: the box's first line lists the types.
+            if (problem.isEmpty())
+                pictures << path;
+            else
+                refused << (FormatOfSource(path) ? problem : path);
+        }
+    }
     if (!pictures.isEmpty()) {
         MarkModified();
-        RunStep(ImportStep(EditContext(), pictures, QStringLiteral("Drop Pictures")));
+        RunStep(ImportStep(EditContext(), pictures, step));
         trvwDesignPanel->Root()->setExpanded(true);
-        // The selected item may have gained a next sibling.
-        UpdateItemCommands();
     }
     if (!refused.isEmpty())
         m_prompts.Information(QStringLiteral("Only %1 pictures can become items of the gallery. These files were not added:\n\n")
                                   .arg(SupportedPictureTypes()) +
-                              refused.join(QLatin1Char('\n')));
+                              AtMostTenLines(refused));
+    return pictures;
 }
 
 void TMainForm::AcceptPictureDrops()

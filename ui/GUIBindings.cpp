@@ -23,12 +23,17 @@ void TMainForm::ConnectHandlers()
     auto bind = [this](auto *source, auto signal, void (TMainForm::*handler)()) {
         connect(source, signal, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
     };
-    // A command runs from its menu items and its tool button alike.
-    auto command = [&](std::initializer_list<QAction *> actions, QToolButton *button, void (TMainForm::*handler)()) {
+    // A command runs from its menu items and its tool button alike, but never while
+    // a long operation runs (a timer or a queued call could start one meanwhile).
+    auto command = [this](std::initializer_list<QAction *> actions, QAbstractButton *button, void (TMainForm::*handler)()) {
+        const auto run = [this, handler] {
+            if (!Busy())
+                Guarded([this, handler] { (this->*handler)(); });
+        };
         for (QAction *action : actions)
-            bind(action, &QAction::triggered, handler);
+            connect(action, &QAction::triggered, this, run);
         if (button)
-            bind(button, &QToolButton::clicked, handler);
+            connect(button, &QAbstractButton::clicked, this, run);
     };
     // Runs `handler` on every change of a pane control's value, whatever its class.
     auto onChangeOf = [this](const char *name, const std::function<void()> &handler) {
@@ -72,7 +77,7 @@ void TMainForm::ConnectHandlers()
     command({Homepage1}, nullptr, &TMainForm::Homepage1Click);
     command({ContactUs1}, nullptr, &TMainForm::ContactUs1Click);
     command({About1}, nullptr, &TMainForm::About1Click);
-    bind(btnBatchImportImgs, &QPushButton::clicked, &TMainForm::btnBatchImportImgsClick);
+    command({}, btnBatchImportImgs, &TMainForm::btnBatchImportImgsClick);
 
     bind(trvwDesignPanel, &QTreeWidget::currentItemChanged, &TMainForm::trvwDesignPanelChange);
     bind(trvwDesignPanel, &TDesignTree::MouseDown, &TMainForm::trvwDesignPanelMouseDown);

@@ -114,6 +114,8 @@ void TMainForm::AddRecentFile(const QString &path)
 
 void TMainForm::RecentFileClick()
 {
+    if (Busy())
+        return;
     if (const auto *entry = qobject_cast<const QAction *>(sender()))
         OpenProjectFile(entry->text().mid(kRecentPrefix));
 }
@@ -170,6 +172,8 @@ void TMainForm::OpenProject(const QString &path)
         LoadResult result;
         {
             const QScopedValueRollback loading(Loading, true);
+            // Cancelled, it ends as a failed opening does: with the empty project.
+            const TLongOperation operation(*m_progress);
             result = Document->LoadProject(path, *trvwDesignPanel, *m_progress);
         }
         if (result == LoadResult::Refused) {
@@ -252,18 +256,29 @@ QString TMainForm::ChooseProjectFile(const QString &initialFolder)
     return m_prompts.SaveFile(QLatin1String(kProjectFilter), initialFolder, ProjectFileFor);
 }
 
+bool TMainForm::SaveProjectAs(const QString &path)
+{
+    bool saved = false;
+    {
+        const TLongOperation operation(*m_progress);
+        saved = SaveAll(*Document, FolderOf(path), ExtractFileName(path), *trvwDesignPanel, *m_progress);
+    }
+    ReportUnreadablePictures();
+    return saved;
+}
+
 void TMainForm::Save1Click()
 {
     TakePaneValues();
     if (!ProjectFileName.isEmpty()) {
-        SaveAll(*Document, FolderOf(ProjectFileName), ExtractFileName(ProjectFileName), *trvwDesignPanel, *m_progress);
+        SaveProjectAs(ProjectFileName);
         ClearModified();
         return;
     }
     const QString chosen = ChooseProjectFile(DocumentsFolder());
     if (chosen.isEmpty())
         return;
-    SaveAll(*Document, FolderOf(chosen), ExtractFileName(chosen), *trvwDesignPanel, *m_progress);
+    SaveProjectAs(chosen);
     ClearModified();
     // As chosen, extension or not: the next Save writes the same files again.
     ProjectFileName = chosen;
@@ -275,6 +290,6 @@ void TMainForm::Save2Click()
     const QString chosen = ChooseProjectFile(DocumentsFolder());
     if (chosen.isEmpty())
         return;
-    SaveAll(*Document, FolderOf(chosen), ExtractFileName(chosen), *trvwDesignPanel, *m_progress);
+    SaveProjectAs(chosen);
     ProjectFileName = chosen;
 }

@@ -32,11 +32,16 @@ void TMainForm::Preview1Click()
     TakePaneValues();
 
     const QString page = TempFolder() + QLatin1String(kPreviewPage);
-    BuildOutput(*Document, page, *trvwDesignPanel, *m_progress);
-    CopyLinkedFiles(*Document, PlayerFolder());
-    CopyResourceFiles(*Document, ProgramFolder(), *m_progress);
-    AddWorkingFile(*Document, page);
-    QFile::remove(page);
+    {
+        // Cancelled while the pictures are made, it leaves the preview folder as it was.
+        const TLongOperation operation(*m_progress);
+        BuildOutput(*Document, page, *trvwDesignPanel, *m_progress);
+        CopyLinkedFiles(*Document, PlayerFolder());
+        CopyResourceFiles(*Document, ProgramFolder(), *m_progress);
+        AddWorkingFile(*Document, page);
+        QFile::remove(page);
+    }
+    ReportUnreadablePictures();
 
     // A page opened from disk may not read the XML files beside it, so the player would
     // show only its fallback picture; served from the loopback address it plays. Without

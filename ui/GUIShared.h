@@ -4,6 +4,7 @@
 #include "model/TextUtils.h"
 
 #include <QString>
+#include <QStringList>
 
 inline constexpr const char *kProjectFilter = "Quillmere Files (*.qmreel1)|*.qmreel1";
 
@@ -11,6 +12,16 @@ inline constexpr const char *kProjectFilter = "Quillmere Files (*.qmreel1)|*.qmr
 inline QString FolderOf(const QString &path)
 {
     return path.left(path.size() - ExtractFileName(path).size());
+}
+
+// The lines one under another, at most ten of them, then "and N more".
+inline QString AtMostTenLines(const QStringList &lines)
+{
+    constexpr qsizetype kShown = 10;
+    QString text = lines.mid(0, kShown).join(QLatin1Char('\n'));
+    if (lines.size() > kShown)
+        text += QStringLiteral("\nand %1 more").arg(lines.size() - kShown);
+    return text;
 }
 
 // A caption as it is shown: "&&" is one "&", a single "&" only marks a mnemonic.

@@ -146,12 +146,11 @@ void TMainForm::ShowImagePreview()
     // Transparent parts of a GIF show the margin colour a build would give them.
     const auto *margin = findChild<TColorPanel *>(QStringLiteral("pnl_pThumbFillColor"));
     const TColor fill = margin ? margin->Color() : 0;
+    // A picture that cannot be read shows why in its place, once, where it belongs.
     try {
         imgPreview->ShowPicture(file, fill);
     } catch (const QmError &error) {
-        imgPreview->hide();
-        m_prompts.Error(error.message());
-        return;
+        imgPreview->ShowProblem(error.message().section(QLatin1Char('\n'), 0, 0));
     }
     imgPreview->show();
 }

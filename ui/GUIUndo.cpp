@@ -167,11 +167,17 @@ void TMainForm::ConnectUndo()
     };
     connect(m_undo, &QUndoStack::indexChanged, this, followStack);
     connect(m_undo, &QUndoStack::cleanChanged, this, followStack);
-    // Through Guarded, like every other command.
+    // Through Guarded, like every other command, and never while a long operation runs.
     disconnect(Undo1, &QAction::triggered, m_undo, nullptr);
     disconnect(Redo1, &QAction::triggered, m_undo, nullptr);
-    connect(Undo1, &QAction::triggered, this, [this] { Guarded([this] { Undo1Click(); }); });
-    connect(Redo1, &QAction::triggered, this, [this] { Guarded([this] { Redo1Click(); }); });
+    connect(Undo1, &QAction::triggered, this, [this] {
+        if (!Busy())
+            Guarded([this] { Undo1Click(); });
+    });
+    connect(Redo1, &QAction::triggered, this, [this] {
+        if (!Busy())
+            Guarded([this] { Redo1Click(); });
+    });
 
     // Typing into one field is one step until the focus or the selected node moves.
     connect(qApp, &QApplication::focusChanged, this, [this] { ++m_typingSession; });

@@ -137,7 +137,8 @@ void TPicturePreview::keyPressEvent(QKeyEvent *event)
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
     const int step = modifiers == Qt::ShiftModifier ? 1 : 5;
     TFocalPoint point = m_focus.value_or(TFocalPoint());
-    const int key = modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier ? event->key() : 0;
+    // Without a picture (one that cannot be read) there is nothing to point at.
+    const int key = HasPicture() && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier) ? event->key() : 0;
     switch (key) {
     case Qt::Key_Left:
         point.x -= step;
@@ -172,6 +173,7 @@ QSize TPicturePreview::DecodeBox() const
 void TPicturePreview::ShowPicture(const QString &path, TColor fill)
 {
     m_path = path;
+    m_problem.clear();
     m_fill = fill;
     m_scaled = QPixmap();
     try {
@@ -185,9 +187,18 @@ void TPicturePreview::ShowPicture(const QString &path, TColor fill)
     update();
 }
 
+void TPicturePreview::ShowProblem(const QString &reason)
+{
+    Clear();
+    m_problem = reason;
+    setAccessibleName(reason);
+    update();
+}
+
 void TPicturePreview::Clear()
 {
     m_path.clear();
+    m_problem.clear();
     setAccessibleName(QString());
     m_picture = TPreviewPicture();
     m_scaled = QPixmap();
@@ -219,6 +230,12 @@ void TPicturePreview::resizeEvent(QResizeEvent *event)
 
 void TPicturePreview::paintEvent(QPaintEvent *)
 {
+    if (!m_problem.isEmpty()) {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, m_problem);
+        return;
+    }
     const QRect target = PictureRect();
     if (target.isEmpty())
         return;

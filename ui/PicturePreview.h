@@ -64,9 +64,12 @@ public:
     // Reads the picture and shows it; on an error the preview is emptied and the
     // QmError passed on.
     void ShowPicture(const QString &path, TColor fill);
+    // No picture, but the reason why there is none, as text in the picture's place.
+    void ShowProblem(const QString &reason);
     void Clear();
 
     bool HasPicture() const { return !m_picture.image.isNull(); }
+    const QString &Problem() const { return m_problem; }
     const TPreviewPicture &Picture() const { return m_picture; }
     // Where the picture is drawn in the widget, or an empty rectangle.
     QRect PictureRect() const;
@@ -90,6 +93,7 @@ private:
     void PaintFraming(QPainter &painter, const QRect &target) const;
 
     QString m_path;
+    QString m_problem;
     TColor m_fill = 0;
     TPreviewPicture m_picture;
     QPixmap m_scaled; // the picture at PictureRect's size, made on the first paint after a change

@@ -1,6 +1,7 @@
 #include "ui/Prompts.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QColor>
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -8,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 QString QtFileFilter(const QString &filter)
@@ -136,10 +138,26 @@ std::optional<TColor> TWidgetPrompts::PickColor(TColor initial)
     return TColor(chosen.red()) | (TColor(chosen.green()) << 8) | (TColor(chosen.blue()) << 16);
 }
 
+std::unique_ptr<QMessageBox> CannotOpenBox(QWidget *owner, const QString &address)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QApplication::applicationDisplayName(),
+                                             QStringLiteral("The desktop could not open this address in a web browser. "
+                                                            "Please open it in a browser by hand:\n\n%1")
+                                                 .arg(address),
+                                             QMessageBox::Close, owner);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    QPushButton *copy = box->addButton(QStringLiteral("Copy Address"), QMessageBox::ActionRole);
+    QObject::connect(copy, &QPushButton::clicked, [address] { QGuiApplication::clipboard()->setText(address); });
+    return box;
+}
+
 bool TWidgetPrompts::ShellOpen(const QString &fileOrAddress)
 {
     const QUrl url = QUrl::fromUserInput(fileOrAddress, QDir::currentPath(), QUrl::AssumeLocalFile);
-    return QDesktopServices::openUrl(url);
+    if (QDesktopServices::openUrl(url))
+        return true;
+    CannotOpenBox(m_owner, url.toString())->exec();
+    return false;
 }
 
 // ---------------------------------------------------------------- scripted

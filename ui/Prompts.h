@@ -13,8 +13,10 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 enum class TAnswer { Yes, No, Cancel, Ok };
@@ -48,7 +50,9 @@ public:
     virtual QStringList OpenPictures(const QString &filter, const QString &initialFolder, bool multiple) = 0;
     // The chosen colour, or nothing when the dialog was cancelled.
     virtual std::optional<TColor> PickColor(TColor initial) = 0;
-    // Opens a file path or a web address with the user's default program.
+    // Opens a file path or a web address with the user's default program. When the
+    // desktop cannot, a box says so and gives the address to open by hand, with a
+    // button that copies it; the answer is then false.
     virtual bool ShellOpen(const QString &fileOrAddress) = 0;
 };
 
@@ -65,6 +69,10 @@ QString ReplaceQuestion(const QString &file);
 // the refused choice.
 QString SaveFileConfirmed(IPrompts &prompts, const QString &initialFolder, const TReplacedFile &replaced,
                           const std::function<QString(const QString &folder)> &choose);
+
+// The box shown when the desktop cannot open `address`; its "Copy Address" button
+// puts the address on the clipboard.
+std::unique_ptr<QMessageBox> CannotOpenBox(QWidget *owner, const QString &address);
 
 // The real dialogs, parented to `owner`.
 class TWidgetPrompts : public IPrompts

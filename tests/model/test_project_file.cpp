@@ -301,6 +301,17 @@ TEST_F(ProjectFile, NonIntegerLevelIsRefusedAndChangesNothing)
     EXPECT_FALSE(progress.busy);
 }
 
+TEST_F(ProjectFile, AnOpeningStoppedByTheUserChangesNothing)
+{
+    Write("long.qmreel1", Project("Quillmere", "new#$@", {ItemLine("a.jpg", 0), ItemLine("b.jpg", 0), ItemLine("c.jpg", 0)}));
+    TAppletAgent doc = projectcheck::PreviousDocument();
+    int checks = 0;
+    progress.cancelWhen = [&] { return ++checks > 2; };
+    EXPECT_THROW(doc.LoadProject(Path("long.qmreel1"), tree, progress), TCancelled);
+    ExpectUnchanged(doc, tree);
+    EXPECT_FALSE(progress.busy);
+}
+
 TEST_F(ProjectFile, ImpossibleLevelsAreClampedSoItemsMatchNodes)
 {
     Write("jump.qmreel1",

@@ -9,13 +9,17 @@
 #include "publish/RenderCache.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
 
 #include <cerrno>
 #include <cstdio>
 #include <map>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -215,17 +219,78 @@ TEST_F(Cli, RefusesWhatIsNoProject)
     EXPECT_EQ(ReadBytes(Work() + "other.qmreel1"), other);
 }
 
-TEST_F(Cli, UnreadablePictureFailsButKeepsTheProject)
+TEST_F(Cli, UnreadablePicturesAreNamedTheRestIsPublishedAndTheExitCodeIsOne)
 {
+    WriteBytes(Work() + "good.bmp", BmpBytes(32, 24, 10, 200, 10));
     WriteBytes(Work() + "broken.bmp", "BMnot really a bitmap");
-    const QString project = Project(QStringLiteral("g.qmreel1"), {Work() + "broken.bmp"});
+    WriteBytes(Work() + "broken.jpg", "GIF89a");
+    const QString project = Project(QStringLiteral("g.qmreel1"), {Work() + "broken.bmp", Work() + "good.bmp", Work() + "broken.jpg"});
     const CliRun run = Publish({project, Work() + "out"});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.startsWith(QStringLiteral("quillmere-publish: "))) << run.err.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(QFileInfo::exists(Work() + "out/g.qmreel1"));
-    EXPECT_FALSE(QFileInfo::exists(Work() + "out/g.html"));
+    EXPECT_EQ(run.out, Work() + QStringLiteral("out/g.html\n"));
+    const QStringList lines = run.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << run.err.toStdString();
+    for (int i = 0; i < 2; ++i) {
+        const int item = i == 0 ? 1 : 3;
+        const QString path = Work() + (i == 0 ? "broken.bmp" : "broken.jpg");
+        EXPECT_TRUE(lines[i].startsWith(QStringLiteral("quillmere-publish: ") + UnreadablePictureWarning(item, path, QString())))
+            << lines[i].toStdString();
+    }
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("published without one: The BMP picture cannot be read: "))) << lines[0].toStdString();
+    EXPECT_EQ(FilesIn(Work() + "out").filter(QStringLiteral("_t.")), QStringList{QStringLiteral("p1_t.bmp")});
 }
+
+#ifdef Q_OS_UNIX
+TEST_F(Cli, ASignalEndsTheRunCleanlyAndLeavesThePublishedFolderAsItWas)
+{
+    // Enough pictures that the run is still drawing them when the signal comes.
+    Bitmap photo(1200, 900);
+    for (int y = 0; y < 900; ++y)
+        for (int x = 0; x < 1200; ++x)
+            photo.setPixel(x, y, quint8(x * 7), quint8(y * 3), quint8(x ^ y));
+    WriteBytes(Work() + "photo.jpg", EncodeJpeg(photo));
+    QStringList sources;
+    for (int i = 0; i < 400; ++i)
+        sources << Work() + "photo.jpg";
+    const QString project = Project(QStringLiteral("g.qmreel1"), sources);
+    const QString output = Work() + QStringLiteral("out");
+    const QString temp = QDir::tempPath();
+
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        QDir(output).removeRecursively();
+        ASSERT_EQ(Publish({QStringLiteral("--jobs=2"), project, output}).exitCode, 0);
+        const auto published = FolderBytes(output);
+        QProcess process;
+        process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/quillmere-publish"),
+                      {QStringLiteral("--no-cache"), QStringLiteral("--jobs=2"), project, output});
+        ASSERT_TRUE(process.waitForStarted());
+        // In the middle: the first pictures are waiting in the run's private temp folder.
+        QElapsedTimer waited;
+        waited.start();
+        bool drawing = false;
+        while (!drawing && waited.elapsed() < 60000 && process.state() == QProcess::Running) {
+            QDirIterator files(temp, {QStringLiteral("p*_t.jpg")}, QDir::Files, QDirIterator::Subdirectories);
+            drawing = files.hasNext();
+            if (!drawing)
+                QThread::msleep(5);
+        }
+        ASSERT_TRUE(drawing) << "the run ended before it drew a picture";
+        ::kill(pid_t(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 128 + signal);
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        EXPECT_EQ(err, QStringLiteral("quillmere-publish: stopped by %1; nothing was published and the output folder is as it was.\n")
+                           .arg(QLatin1String(signal == SIGINT ? "SIGINT" : "SIGTERM")));
+        EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+        EXPECT_EQ(FolderBytes(output), published);
+        // Its private folder is gone; only the picture cache of the first run stays.
+        EXPECT_EQ(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                  QStringList{QFileInfo(RenderCache::UserFolder()).fileName()});
+    }
+}
+#endif
 
 TEST_F(Cli, BadGalleryNameIsRefusedBeforeWriting)
 {

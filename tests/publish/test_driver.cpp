@@ -238,23 +238,84 @@ TEST_F(Driver, BadGalleryNameWritesNothing)
     EXPECT_FALSE(QFileInfo::exists(Work() + "p.html"));
 }
 
-TEST_F(Driver, FailingPictureStillSavesTheProject)
+TEST_F(Driver, AFailingBuildStillSavesTheProject)
 {
     WriteBytes(Work() + "good.bmp", BmpBytes(8, 8, 0, 255, 0));
-    WriteBytes(Work() + "broken.bmp", "BM this is no picture");
     Gallery gallery;
     gallery.Add(Work() + "good.bmp");
-    gallery.Add(Work() + "broken.bmp");
+    gallery.Add(Work() + "good.bmp");
     gallery.document.Items[1].HTitle = QStringLiteral("unsaved edit");
-    QDir().mkpath(Output());
     MemoryProgress progress;
-    EXPECT_THROW(SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress), QmError);
+    SetWriteFault([](const QString &path, WriteStep) { return path.endsWith(QLatin1String("config.xml")) ? ENOSPC : 0; });
+    const QString message =
+        ErrorOf([&] { SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress); });
+    SetWriteFault({});
+    EXPECT_TRUE(message.contains(QStringLiteral("No space left on device"))) << message.toStdString();
+    // Into the folder the save made for it.
     EXPECT_TRUE(ReadBytes(Output() + "gallery.qmreel1").contains("unsaved edit"));
     EXPECT_FALSE(QFileInfo::exists(Output() + "gallery.html"));
     // The progress display is back at rest.
     EXPECT_EQ(progress.position, 0);
     EXPECT_TRUE(progress.stage.isEmpty());
     EXPECT_FALSE(progress.busy);
+}
+
+TEST_F(Driver, OneUnreadablePictureAmongGoodOnesIsLeftOutAndNamedOnce)
+{
+    WriteBytes(Work() + "red.bmp", BmpBytes(40, 30, 255, 0, 0));
+    WriteBytes(Work() + "broken.jpg", "GIF89a named like a JPEG");
+    Gallery gallery;
+    gallery.Add(Work() + "red.bmp");
+    gallery.Add(Work() + "broken.jpg");
+    gallery.Add(Work() + "red.bmp");
+    MemoryProgress progress;
+    EXPECT_TRUE(SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery"), gallery.tree, progress));
+
+    EXPECT_EQ(FilesIn(Output()),
+              Sorted(kPlayerFiles + QStringList{"gallery.html", "gallery.qmreel1", "gallery_readme.txt", "slideshow1config.xml",
+                                                "slideshow1data.js", "slideshow1items.xml", "p0_t.bmp", "p2_t.bmp"}));
+    EXPECT_EQ(gallery.tree.Caption(2), QStringLiteral("Warning: Original image cannot be read."));
+    ASSERT_EQ(gallery.document.UnreadablePictures.size(), 1u);
+    EXPECT_EQ(gallery.document.UnreadablePictures[0].Item, 1);
+    EXPECT_TRUE(ReadBytes(Output() + "gallery_readme.txt").contains("  p0_t.bmp\r\n  p2_t.bmp\r\n\r\n"));
+    EXPECT_TRUE(ReadBytes(Output() + "slideshow1items.xml").contains("p2_t.bmp"));
+}
+
+TEST_F(Driver, ACancelledSaveOrPreviewWritesNothingAndLeavesNoWorkingFiles)
+{
+    WriteBytes(Work() + "red.bmp", BmpBytes(40, 30, 255, 0, 0));
+    WriteBytes(Work() + "blue.bmp", BmpBytes(30, 40, 0, 0, 255));
+    Gallery gallery;
+    for (int i = 0; i < 6; ++i)
+        gallery.Add(Work() + (i % 2 ? "blue.bmp" : "red.bmp"));
+    MemoryProgress progress;
+    SaveAllFiles(gallery.document, Output(), QStringLiteral("gallery.qmreel1"), gallery.tree, progress);
+    // Every file of the next save would differ.
+    gallery.document.AppletData.ThumbFillColor = QStringLiteral("00FF00");
+    gallery.document.AppletData.PreviewBgColor = QStringLiteral("123456");
+    const auto published = FolderBytes(Output());
+    const auto preview = FolderBytes(Preview());
+    const QStringList workingFiles = gallery.document.WorkingFiles;
+
+    const QString newFolder = Work() + QStringLiteral("trip2/");
+    for (const QString &folder : {Output(), newFolder})
+        for (int stopAt : {0, 3, 6}) {
+            SCOPED_TRACE(testing::Message() << folder.toStdString() << ", stopped at " << stopAt);
+            progress.cancelWhen = [&] { return progress.highest >= stopAt; };
+            EXPECT_THROW(SaveAllFiles(gallery.document, folder, QStringLiteral("gallery.qmreel1"), gallery.tree, progress), TCancelled);
+            EXPECT_THROW(BuildOutput(gallery.document, Temp() + "~preview.html", gallery.tree, progress), TCancelled);
+            EXPECT_EQ(FolderBytes(Output()), published);
+            EXPECT_FALSE(QFileInfo::exists(newFolder));
+            EXPECT_EQ(FolderBytes(Preview()), preview);
+            EXPECT_EQ(gallery.document.WorkingFiles, workingFiles);
+            EXPECT_TRUE(FilesIn(Temp()).isEmpty());
+            EXPECT_FALSE(progress.busy);
+        }
+
+    // Not cancelled, a save into a folder that does not exist yet makes it.
+    progress.cancelWhen = {};
+    SaveAllFiles(gallery.document, newFolder, QStringLiteral("gallery.qmreel1"), gallery.tree, progress);
+    EXPECT_EQ(FilesIn(newFolder).size(), published.size());
 }
 
 TEST_F(Driver, HandEditedNamesNeverReachOutsideTheFolders)
@@ -273,14 +334,13 @@ TEST_F(Driver, HandEditedNamesNeverReachOutsideTheFolders)
     EXPECT_FALSE(FilesIn(Output()).contains(QStringLiteral("secret.txt")));
 }
 
-TEST_F(Driver, ProjectSavedAfterAFailingPictureOpensAgain)
+TEST_F(Driver, ProjectSavedAfterAFailingBuildOpensAgain)
 {
     WriteBytes(Work() + "good.bmp", BmpBytes(8, 8, 0, 255, 0));
-    WriteBytes(Work() + "broken.bmp", "BM this is no picture");
     Gallery gallery;
-    gallery.Add(Work() + "good.bmp");
-    gallery.Add(Work() + "broken.bmp");
-    gallery.Add(Work() + "good.bmp");
+    for (int i = 0; i < 3; ++i)
+        gallery.Add(Work() + "good.bmp");
+    gallery.document.AppletData.ItemHeight = QStringLiteral("tall");
     // The item shown in the editor comes back from its pane without a level;
     // only the build would have set it again from the tree.
     gallery.document.Items[0].Level.clear();

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <ostream>
 
 // Readable test failures for Qt texts.
@@ -97,6 +98,15 @@ inline QByteArray CrLf(const QStringList &lines)
 inline QStringList FilesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+// Every file of a folder with its bytes.
+inline std::map<QString, QByteArray> FolderBytes(const QString &folder)
+{
+    std::map<QString, QByteArray> files;
+    for (const QString &name : FilesIn(folder))
+        files[name] = ReadBytes(folder + QLatin1Char('/') + name);
+    return files;
 }
 
 // A document with the new-project defaults and `count` items under the root.

@@ -33,6 +33,7 @@ struct PassOutcome
     std::map<QString, QByteArray> preview; // every file in the preview folder
     QStringList progressEvents;
     QStringList tempFiles;
+    QList<int> unreadable; // items whose picture could not be read
 
     bool operator==(const PassOutcome &) const = default;
 };
@@ -74,6 +75,8 @@ protected:
         for (int node = 1; node < copy.NodeCount(); ++node)
             outcome.captions << copy.Caption(node);
         outcome.workingFiles = doc.WorkingFiles;
+        for (const TUnreadablePicture &picture : doc.UnreadablePictures)
+            outcome.unreadable << picture.Item;
         const QString preview = appFolder() + QStringLiteral("Preview/");
         for (const QString &name : QDir(preview).entryList(QDir::Files))
             outcome.preview[name] = ReadBytes(preview + name);
@@ -109,29 +112,58 @@ TEST_F(PicturePass, EveryNumberOfJobsEndsAsOneByOneWithOrWithoutTheCache)
     EXPECT_EQ(cacheEntries().size(), 5);
 }
 
-TEST_F(PicturePass, AFailingItemStopsThePassWhereOneByOneStops)
+TEST_F(PicturePass, UnreadableItemsEndAsOneByOneForEveryNumberOfJobs)
 {
     WriteBytes(work(QStringLiteral("good.bmp")), EncodeBmp(Gradient(30, 30)));
     WriteBytes(work(QStringLiteral("good.jpg")), EncodeJpeg(Gradient(300, 200)));
     WriteBytes(work(QStringLiteral("bad.jpg")), QByteArray("\xFF\xD8\xFF\xE0 garbage", 11));
-    for (const char *name : {"good.bmp", "good.jpg", "bad.jpg", "good.jpg", "good.bmp", "missing.gif", "good.jpg"})
+    for (const char *name : {"good.bmp", "good.jpg", "bad.jpg", "good.jpg", "bad.jpg", "missing.gif", "good.jpg"})
         addItem(work(QLatin1String(name)));
 
     const PassOutcome expected = run(kOneByOne);
-    EXPECT_TRUE(expected.error.contains(QStringLiteral("bad.jpg"))) << expected.error.toStdString();
-    EXPECT_EQ(expected.imageFiles,
-              (QStringList{QStringLiteral("p0_t.bmp"), QStringLiteral("p1_t.jpg"), QStringLiteral("old.jpg"), QStringLiteral("old.jpg"),
-                           QStringLiteral("old.jpg"), QStringLiteral("old.jpg"), QStringLiteral("old.jpg")}));
-    EXPECT_EQ(expected.captions.mid(2), (QStringList{QStringLiteral("bad.jpg"), QStringLiteral("item"), QStringLiteral("item"),
-                                                     QStringLiteral("item"), QStringLiteral("item")}));
-    ASSERT_EQ(expected.preview.size(), 2u);
+    EXPECT_EQ(expected.error, QStringLiteral("(no error)"));
+    EXPECT_EQ(expected.unreadable, (QList<int>{2, 4}));
+    EXPECT_EQ(expected.imageFiles, (QStringList{"p0_t.bmp", "p1_t.jpg", "old.jpg", "p3_t.jpg", "old.jpg", "old.jpg", "p6_t.jpg"}));
+    EXPECT_EQ(expected.preview.size(), 4u);
     EXPECT_TRUE(expected.tempFiles.isEmpty());
-
     for (int jobs : {2, 3, 8})
         for (bool useCache : {false, true, true}) {
             SCOPED_TRACE(testing::Message() << "jobs " << jobs << (useCache ? ", cache" : ""));
             EXPECT_TRUE(run({jobs, useCache}) == expected);
         }
+}
+
+TEST_F(PicturePass, AStoppedPassLeavesThePreviewFolderAndTheItemsAsTheyWere)
+{
+    mixedGallery();
+    // With the variants, which are staged like the pictures.
+    document.AppletExtras.HiDpi = QStringLiteral("1");
+    document.AppletExtras.WebP = QStringLiteral("1");
+    const QString preview = appFolder() + QStringLiteral("Preview/");
+    ASSERT_TRUE(QDir().mkpath(preview));
+    WriteBytes(preview + QStringLiteral("p0_t.jpg"), QByteArray("an earlier build"));
+    // Stopped before the first item, in the middle, and after the last picture was made.
+    for (int stopAt : {0, 2, 6}) {
+        for (const PicturePassOptions options : {kOneByOne, PicturePassOptions{3, false}}) {
+            SCOPED_TRACE(testing::Message() << "stopped at " << stopAt << ", jobs " << options.jobs);
+            TAppletAgent doc = document;
+            MemoryProgress progress;
+            progress.cancelWhen = [&] { return progress.highest >= stopAt; };
+            EXPECT_THROW(ProcessItemImages(doc, tree, progress, options), TCancelled);
+            for (const TItemData &item : doc.Items)
+                EXPECT_EQ(item.ImageFile, QStringLiteral("old.jpg"));
+            EXPECT_TRUE(doc.ItemVariants.empty());
+            EXPECT_TRUE(doc.WorkingFiles.isEmpty());
+            EXPECT_EQ(QDir(preview).entryList(QDir::Files), QStringList{QStringLiteral("p0_t.jpg")});
+            EXPECT_EQ(ReadBytes(preview + QStringLiteral("p0_t.jpg")), QByteArray("an earlier build"));
+            EXPECT_TRUE(QDir(appFolder() + QStringLiteral("Temp/")).entryList(QDir::Files).isEmpty());
+            EXPECT_FALSE(progress.busy);
+        }
+    }
+    // Not stopped, the same pass does make variants.
+    MemoryProgress progress;
+    ProcessItemImages(document, tree, progress, kOneByOne);
+    EXPECT_FALSE(QDir(preview).entryList({QStringLiteral("*@2x*")}, QDir::Files).isEmpty());
 }
 
 TEST_F(PicturePass, SettingsThatAreNoNumbersFailAtTheFirstExistingPicture)

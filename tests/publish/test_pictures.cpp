@@ -283,23 +283,37 @@ TEST_F(PicturesItemPass, MissingSourceIsSkippedWithAWarningCaption)
     EXPECT_FALSE(progress.busy);
 }
 
-TEST_F(PicturesItemPass, ADecodingErrorAbandonsThePassAndRestoresTheProgress)
+TEST_F(PicturesItemPass, UnreadablePicturesAreLeftOutAndNamedWhileTheRestIsMade)
 {
     WriteBytes(work(QStringLiteral("good.bmp")), EncodeBmp(Gradient(30, 30)));
     WriteBytes(work(QStringLiteral("bad.jpg")), QByteArray("\xFF\xD8\xFF\xE0 garbage", 11));
-    addItem(work(QStringLiteral("good.bmp")));
-    addItem(work(QStringLiteral("bad.jpg")));
-    addItem(work(QStringLiteral("good.bmp")));
+    WriteBytes(work(QStringLiteral("photo.psd")), QByteArray("8BPS", 4));
+    for (const char *name : {"good.bmp", "bad.jpg", "photo.psd", "good.bmp"})
+        addItem(work(QLatin1String(name)));
 
-    EXPECT_THROW(ProcessItemImages(document, tree, progress), QmError);
-    EXPECT_EQ(document.Items[0].ImageFile, QStringLiteral("p0_t.bmp"));
+    ProcessItemImages(document, tree, progress);
+    const QString unreadable = QStringLiteral("Warning: Original image cannot be read.");
+    EXPECT_EQ(tree.Dump(), QStringLiteral("Quillmere\n  good.bmp\n  %1\n  %1\n  good.bmp\n").arg(unreadable));
     EXPECT_EQ(document.Items[1].ImageFile, QStringLiteral("old.jpg"));
     EXPECT_EQ(document.Items[2].ImageFile, QStringLiteral("old.jpg"));
-    EXPECT_TRUE(QFileInfo::exists(appFolder() + QStringLiteral("Preview/p0_t.bmp")));
-    EXPECT_EQ(progress.highest, 1);
-    EXPECT_EQ(progress.position, 0);
-    EXPECT_TRUE(progress.stage.isEmpty());
+    EXPECT_EQ(document.WorkingFiles, (QStringList{QStringLiteral("p0_t.bmp"), QStringLiteral("p3_t.bmp")}));
+    ASSERT_EQ(document.UnreadablePictures.size(), 2u);
+    EXPECT_EQ(document.UnreadablePictures[0].Item, 1);
+    EXPECT_EQ(document.UnreadablePictures[0].Path, work(QStringLiteral("bad.jpg")));
+    EXPECT_TRUE(document.UnreadablePictures[0].Reason.startsWith(QStringLiteral("The JPEG picture cannot be read: ")));
+    EXPECT_EQ(document.UnreadablePictures[1].Item, 2);
+    EXPECT_TRUE(document.UnreadablePictures[1].Reason.contains(QStringLiteral("unsupported picture type")))
+        << document.UnreadablePictures[1].Reason.toStdString();
+    for (const TUnreadablePicture &picture : document.UnreadablePictures)
+        EXPECT_FALSE(picture.Reason.contains(QLatin1Char('\n'))) << picture.Reason.toStdString();
+    EXPECT_EQ(progress.highest, 2);
     EXPECT_FALSE(progress.busy);
+
+    // The next pass names only what it met itself.
+    WriteBytes(work(QStringLiteral("bad.jpg")), EncodeJpeg(Gradient(30, 30)));
+    QFile::remove(work(QStringLiteral("photo.psd")));
+    ProcessItemImages(document, tree, progress);
+    EXPECT_TRUE(document.UnreadablePictures.empty());
 }
 
 TEST_F(PicturesItemPass, StoredValuesAreConvertedAsNumbers)

@@ -7,10 +7,14 @@
 #include "publish/Folders.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
 
@@ -451,5 +455,83 @@ TEST_F(FileCommands, SaveDialogsAskBeforeReplacingTheProjectTheSaveWrites)
                 EXPECT_TRUE(form.Modified);
             }
         }
+    }
+}
+
+// ---------------------------------------------------------------- long saves
+
+TEST_F(FileCommands, ALongSaveAnswersRefusesOtherCommandsAndStopsOnCancelWithNothingLost)
+{
+    TMainForm &form = MakeForm();
+    form.show();
+    const QString project = Project(QStringLiteral("trip"));
+    form.OpenProjectFile(project);
+    form.MarkModified();
+    prompts.calls.clear();
+    form.SaveAll = [&](TAppletAgent &, const QString &, const QString &, IItemTree &, IProgress &progress) {
+        saves.push_back({});
+        progress.SetStage(QStringLiteral("Processing images ..."));
+        progress.SetCount(2, 5);
+        // Meanwhile other commands, the same one again and closing the window do nothing.
+        form.Save1->trigger();
+        form.New1->trigger();
+        form.Preview1->trigger();
+        EXPECT_FALSE(form.close());
+        // The dialog comes once the save has taken a while; its Cancel stops the save.
+        QElapsedTimer waited;
+        waited.start();
+        QDialog *dialog = nullptr;
+        while (!(dialog = form.findChild<QDialog *>(QStringLiteral("dlgProgress"))) && waited.elapsed() < 10000)
+            progress.Pause(10);
+        if (!dialog) {
+            ADD_FAILURE() << "no progress dialog";
+            return true;
+        }
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+        EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("lblStage"))->text(), QStringLiteral("Processing images ..."));
+        EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("lblCount"))->text(), QStringLiteral("2 of 5"));
+        dialog->findChild<QPushButton *>(QStringLiteral("btnCancel"))->click();
+        CheckIn(progress);
+        ADD_FAILURE() << "the save went on after Cancel";
+        return true;
+    };
+    form.Save1->trigger();
+
+    EXPECT_EQ(saves.size(), 1u);
+    EXPECT_TRUE(form.Modified && form.Save1->isEnabled());
+    EXPECT_EQ(form.ProjectFileName, project);
+    EXPECT_TRUE(prompts.calls.isEmpty()) << Calls().toStdString();
+    EXPECT_EQ(form.findChild<QDialog *>(QStringLiteral("dlgProgress")), nullptr);
+    EXPECT_FALSE(form.Busy());
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(FileCommands, PicturesASaveCouldNotReadAreNamedInOneBoxOfAtMostTenLines)
+{
+    for (const int count : {0, 1, 10, 12}) {
+        SCOPED_TRACE(count);
+        prompts = TScriptedPrompts();
+        TMainForm &form = MakeForm();
+        form.SaveAll = [count](TAppletAgent &document, const QString &, const QString &, IItemTree &, IProgress &) {
+            document.UnreadablePictures.clear();
+            for (int i = 0; i < count; ++i)
+                document.UnreadablePictures.push_back(
+                    {i * 2, QStringLiteral("/pictures/bad%1.jpg").arg(i), QStringLiteral("Not a JPEG file.")});
+            return true;
+        };
+        prompts.files.push_back(scratch.Work() + QStringLiteral("gallery"));
+        form.Save2Click();
+        if (count == 0) {
+            EXPECT_TRUE(prompts.messages.isEmpty());
+            continue;
+        }
+        ASSERT_EQ(prompts.messages.size(), 1);
+        EXPECT_TRUE(prompts.calls.last().startsWith(QStringLiteral("error: ")));
+        const QStringList lines = prompts.messages[0].split(QLatin1Char('\n'));
+        EXPECT_EQ(lines.size(), 2 + std::min(count, 10) + (count > 10 ? 1 : 0));
+        EXPECT_EQ(lines[2], QStringLiteral("Item 1, bad0.jpg: Not a JPEG file."));
+        EXPECT_EQ(lines.last(), count > 10 ? QStringLiteral("and 2 more")
+                                           : QStringLiteral("Item %1, bad%2.jpg: Not a JPEG file.").arg(2 * count - 1).arg(count - 1));
     }
 }

@@ -209,7 +209,7 @@ TEST_F(Panes, ImageChooserRenamesATopLevelItemAndShowsItsPicture)
     EXPECT_TRUE(preview->isVisible());
     EXPECT_TRUE(preview->HasPicture());
 
-    // A file that is no picture: the reader's message, and path and caption changed all the same.
+    // A file that is no picture: the reader's reason in the preview, and path and caption changed all the same.
     const QString broken = scratch.Path(QStringLiteral("work/notes.jpg"));
     QFile notes(broken);
     ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
@@ -219,8 +219,10 @@ TEST_F(Panes, ImageChooserRenamesATopLevelItemAndShowsItsPicture)
     ChooseImage({broken});
     EXPECT_EQ(path->text(), broken);
     EXPECT_EQ(item->text(0), QStringLiteral("notes.jpg"));
-    EXPECT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(preview->isHidden());
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_FALSE(preview->HasPicture());
+    EXPECT_TRUE(preview->Problem().startsWith(QStringLiteral("The JPEG picture cannot be read: "))) << preview->Problem().toStdString();
 
     // A name that is not a file: the path and caption change, the preview is not loaded.
     preview->hide();

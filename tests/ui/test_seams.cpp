@@ -6,8 +6,11 @@
 #include "ui/DesignTree.h"
 #include "ui/Icons.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QSignalSpy>
 
@@ -336,7 +339,7 @@ TEST(SeamsStatusProgress, ShowsStageAndProgressAndComesBackToRest)
 {
     QProgressBar bar;
     QLabel hint;
-    TStatusProgress progress(&bar, &hint);
+    TStatusProgress progress(&bar, &hint, nullptr);
     {
         ProgressReset reset(progress);
         progress.SetStage(QStringLiteral("Saving ..."));
@@ -378,6 +381,21 @@ TEST(SeamsPrompts, FiltersAndScriptedAnswers)
     EXPECT_EQ(prompts.calls.size(), 8);
 }
 
+TEST(SeamsPrompts, TheBoxForAnAddressTheDesktopCannotOpenShowsAndCopiesIt)
+{
+    const QString address = QStringLiteral("http://127.0.0.1:8123/preview/~preview.html");
+    const std::unique_ptr<QMessageBox> box = CannotOpenBox(nullptr, address);
+    EXPECT_TRUE(box->text().endsWith(QStringLiteral("\n\n") + address)) << box->text().toStdString();
+    QAbstractButton *copy = nullptr;
+    for (QAbstractButton *button : box->buttons())
+        if (button->text() == QStringLiteral("Copy Address"))
+            copy = button;
+    ASSERT_NE(copy, nullptr);
+    QGuiApplication::clipboard()->clear();
+    copy->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), address);
+}
+
 TEST(SeamsIcons, EveryCommandHasAPicture)
 {
     for (int index : {0, 1, 2, 3, 4, 6, 7, 8, 9, 11, 12}) {
@@ -395,6 +413,7 @@ TEST(SeamsErrorBox, EveryKindOfErrorGetsAMessage)
     ReportError(&prompts, std::make_exception_ptr(QmError(QStringLiteral("Cannot open file \"a.qmreel1\"."))));
     ReportError(&prompts, std::make_exception_ptr(std::runtime_error("bad allocation")));
     ReportError(&prompts, std::make_exception_ptr(42));
+    ReportError(&prompts, std::make_exception_ptr(TCancelled())); // what the user asked for: no box
     EXPECT_EQ(prompts.calls, (QStringList{QStringLiteral("error: Cannot open file \"a.qmreel1\"."), QStringLiteral("error: bad allocation"),
                                           QStringLiteral("error: An unexpected error occurred.")}));
 }

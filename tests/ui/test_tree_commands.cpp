@@ -197,17 +197,19 @@ TEST_F(TreeCommands, PreviewShowsExistingPicturesOnly)
     preview->resize(300, 300);
     EXPECT_EQ(preview->PictureRect(), QRect(0, 112, 300, 75)) << "whole, centred, in its own proportions";
 
-    // No picture: publishing's message, and the selection handled all the same.
+    // No picture: publishing's reason in its place, no box, and the selection handled all the same.
     Select("B");
-    EXPECT_TRUE(preview->isHidden());
-    ASSERT_EQ(prompts.calls.size(), 1);
-    EXPECT_TRUE(prompts.calls[0].startsWith(QStringLiteral("error: ")) &&
-                prompts.calls[0].endsWith(QStringLiteral("\nPicture: ") + paths[1]));
+    EXPECT_FALSE(preview->isHidden());
+    EXPECT_FALSE(preview->HasPicture());
+    EXPECT_TRUE(preview->Problem().startsWith(QStringLiteral("The JPEG picture cannot be read: "))) << preview->Problem().toStdString();
     EXPECT_EQ(Title()->text(), QStringLiteral("B title"));
 
     Select("C");
     EXPECT_TRUE(preview->isHidden());
-    EXPECT_EQ(prompts.calls.size(), 1);
+    Select("A");
+    EXPECT_TRUE(preview->Problem().isEmpty());
+    EXPECT_TRUE(preview->HasPicture());
+    EXPECT_TRUE(prompts.calls.isEmpty());
 }
 
 TEST(TreeCommandsPreview, ReadsAtAReducedScaleAndFollowsTheBox)
@@ -289,8 +291,23 @@ TEST_F(TreeCommandsBatchImport, DroppedPicturesBecomeItemsAndOtherFilesAreNamed)
     form.ClearModified();
     EXPECT_EQ(form.Tree()->dragDropMode(), QAbstractItemView::InternalMove) << "nodes are dragged inside the tree";
     const QString work = scratch.Work();
-    for (const char *name : {"sea.jpg", "notes.txt", "Dunes.JPEG", "old.Gif", "scan.bmp", "phone.HEIC", "shot.png"})
-        WriteFile(work + QLatin1String(name), "x");
+    // Each type known by its first bytes, whatever the letter case of its name.
+    const std::pair<const char *, QByteArray> files[] = {
+        {"sea.jpg", "\xFF\xD8\xFF\xE0"},
+        {"notes.txt", "x"},
+        {"Dunes.JPEG", "\xFF\xD8\xFF\xDB"},
+        {"old.Gif", "GIF87a"},
+        {"scan.bmp", "BM"},
+        {"phone.HEIC", QByteArray("\0\0\0\x18"
+                                  "ftypheic",
+                                  12)},
+        {"shot.png", "\x89PNG\r\n\x1A\n"},
+        {"renamed.jpg", "GIF89a"},
+        {"empty.gif", ""},
+        {"half.png", "\x89PNG"},
+    };
+    for (const auto &[name, bytes] : files)
+        WriteFile(work + QLatin1String(name), bytes);
     QDir().mkpath(work + QStringLiteral("album.jpg"));
     const auto drop = [&](const QStringList &names) {
         QMimeData data;
@@ -313,13 +330,20 @@ TEST_F(TreeCommandsBatchImport, DroppedPicturesBecomeItemsAndOtherFilesAreNamed)
     prompts.calls.clear();
 
     EXPECT_TRUE(drop({QStringLiteral("sea.jpg"), QStringLiteral("notes.txt"), QStringLiteral("Dunes.JPEG"), QStringLiteral("album.jpg"),
-                      QStringLiteral("old.Gif"), QStringLiteral("scan.bmp"), QStringLiteral("phone.HEIC"), QStringLiteral("shot.png")}));
+                      QStringLiteral("old.Gif"), QStringLiteral("renamed.jpg"), QStringLiteral("scan.bmp"), QStringLiteral("empty.gif"),
+                      QStringLiteral("phone.HEIC"), QStringLiteral("half.png"), QStringLiteral("shot.png")}));
     EXPECT_EQ(Shape(), QStringLiteral("A B sea.jpg Dunes.JPEG old.Gif scan.bmp phone.HEIC shot.png"));
     EXPECT_TRUE(form.Modified && form.Tree()->Root()->isExpanded());
     EXPECT_EQ(form.Tree()->Selected(), Node(QStringLiteral("A")));
     ASSERT_EQ(prompts.calls.size(), 1);
     EXPECT_TRUE(prompts.calls[0].startsWith(QStringLiteral("information: ")));
+    // A file of another type is named alone; the others with the reason.
+    const auto notA = [&](const char *name, const char *type) {
+        return QStringLiteral("The picture \"%1\" is not a %2 picture: its content does not begin as such a file does.")
+            .arg(work + QLatin1String(name), QLatin1String(type));
+    };
     EXPECT_EQ(prompts.calls[0].split(QLatin1Char('\n')).mid(2),
               (QStringList{QDir::toNativeSeparators(work + QStringLiteral("notes.txt")),
-                           QDir::toNativeSeparators(work + QStringLiteral("album.jpg"))}));
+                           QStringLiteral("The picture \"%1\" cannot be opened: it is not a file.").arg(work + QStringLiteral("album.jpg")),
+                           notA("renamed.jpg", "JPEG"), notA("empty.gif", "GIF"), notA("half.png", "PNG")}));
 }
