@@ -1,6 +1,7 @@
 #include "model/AppletAgent.h"
 
 #include "model/Error.h"
+#include "model/FocalPoint.h"
 #include "model/Product.h"
 #include "model/SaveFile.h"
 #include "model/TextUtils.h"
@@ -30,6 +31,7 @@ void TAppletAgent::SetDefaults()
         AppletExtras.*p.member = QString::fromLatin1(p.defaultValue);
     Items.clear();
     ItemVariants.clear();
+    ItemFocus.clear();
 }
 
 TItemData TAppletAgent::NewItem()
@@ -61,7 +63,8 @@ TStringArray TAppletAgent::ItemToStrings(const TItemData &item)
     TStringArray list;
     for (const ItemParam &p : kItemCatalogue)
         list << item.*p.member;
-    list << QString() << QString();
+    // The line always holds eleven values; the last is spare.
+    list << QString();
     return list;
 }
 
@@ -70,6 +73,8 @@ TItemData TAppletAgent::StringsToItem(const TStringArray &list, const QString &)
     TItemData item;
     for (const ItemParam &p : kItemCatalogue)
         item.*p.member = list.value(p.position - 1);
+    // A focal point that cannot be read is no focal point.
+    item.FocalPoint = FocalPointText(ParseFocalPoint(item.FocalPoint));
     return item;
 }
 
@@ -286,7 +291,7 @@ LoadResult TAppletAgent::LoadProject(const QString &fileName, IItemTree &tree, I
             closed = true;
             break;
         }
-        items.push_back(StringsToItem(GetFields(line, int(kItemCatalogue.size()) + 2, Separator), version));
+        items.push_back(StringsToItem(GetFields(line, int(kItemCatalogue.size()) + 1, Separator), version));
     }
     if (!closed)
         throw truncated("</Item_Parameters>");

@@ -71,6 +71,9 @@ public:
     // AppletExtras asks for them. Filled by the picture pass; the configuration files,
     // the page, the readme and the save's copies read it in the same build.
     std::vector<TPictureVariants> ItemVariants;
+    // Each item's focal point as it landed in its picture of the latest build ("x,y",
+    // whole percent of the picture), by item index; empty for an item without one.
+    std::vector<QString> ItemFocus;
     QStringList ResourceFiles;
     // Filled by every build's picture pass.
     std::vector<TUnreadablePicture> UnreadablePictures;

@@ -33,7 +33,7 @@ const std::array<AppletParam, 23> kAppletCatalogue = {{
     {23, "RootDirLocalChecked", "rdbtn__InternalUse_RootDir_Local_Checked", K::RadioButton, 0, 0, "1", &TAppletData::RootDirLocalChecked},
 }};
 
-const std::array<ItemParam, 9> kItemCatalogue = {{
+const std::array<ItemParam, 10> kItemCatalogue = {{
     {1, "ImageFile", "", K::None, 0, 0, "", &TItemData::ImageFile},
     {2, "ExtraImageFile", "", K::None, 0, 0, "", &TItemData::ExtraImageFile},
     {3, "OriginalImagePath", "edtOriginalImagePath", K::Edit, 0, 0, "", &TItemData::OriginalImagePath},
@@ -43,6 +43,7 @@ const std::array<ItemParam, 9> kItemCatalogue = {{
     {7, "VTitle", "edt_IDesription", K::Edit, 0, 0, "", &TItemData::VTitle},
     {8, "Level", "", K::None, 0, 0, "", &TItemData::Level},
     {9, "Reserved", "", K::None, 0, 0, "", &TItemData::Reserved},
+    {10, "FocalPoint", "imgPreview", K::Point, 0, 0, "", &TItemData::FocalPoint},
 }};
 
 // Positions count within the extras only; no line of the file holds them as a list.
@@ -69,6 +70,7 @@ TAppletData NormaliseAppletData(const TAppletData &data)
             break;
         case K::Edit:
         case K::ComboText:
+        case K::Point:
             result = TrimText(value);
             break;
         case K::SpinEdit:

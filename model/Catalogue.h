@@ -64,6 +64,9 @@ struct TItemData
     QString VTitle;
     QString Level;
     QString Reserved;
+    // The tenth value of the item's line, where older readers find a value they drop:
+    // "x,y" (model/FocalPoint.h), empty for none.
+    QString FocalPoint;
 
     bool operator==(const TItemData &) const = default;
 };
@@ -78,6 +81,7 @@ enum class ControlKind {
     ColorPanel,  // RRGGBB
     ComboIndex,  // combo box, mode 0: index of the selected entry
     ComboText,   // combo box with free text, mode 1: its edit text
+    Point,       // a point chosen on the item's preview picture (TPicturePreview)
 };
 
 template <typename Record> struct ParamSpec
@@ -101,7 +105,7 @@ using ItemParam = ParamSpec<TItemData>;
 using AppletExtraParam = ParamSpec<TAppletExtras>;
 
 extern const std::array<AppletParam, 23> kAppletCatalogue;
-extern const std::array<ItemParam, 9> kItemCatalogue;
+extern const std::array<ItemParam, 10> kItemCatalogue;
 extern const std::array<AppletExtraParam, 2> kAppletExtrasCatalogue;
 
 // Entries of the resize list and of the two item combo boxes.

@@ -220,7 +220,7 @@ QByteArray ItemsFileBytes(const TAppletAgent &document)
     RootWriter xml;
     for (size_t i = 0; i < document.Items.size(); ++i) {
         const TItemData &item = document.Items[i];
-        // The item's larger and WebP pictures follow, only where the build made any.
+        // The item's larger and WebP pictures and its focal point follow, only where the build made any.
         xml.EmptyChild("item",
                        {{"largeimage", ItemImagePath(data, item)},
                         {"link", item.Link},
@@ -231,7 +231,9 @@ QByteArray ItemsFileBytes(const TAppletAgent &document)
                         {"vtitle", item.VTitle},
                         {"vtitlecolor", vColor},
                         {"vtitlesize", data.VertTitleFontSize}},
-                       {{"srcset", HiDpiSrcset(document, int(i))}, {"webpset", WebpSrcset(document, int(i))}});
+                       {{"srcset", HiDpiSrcset(document, int(i))},
+                        {"webpset", WebpSrcset(document, int(i))},
+                        {"focus", i < document.ItemFocus.size() ? document.ItemFocus[i] : QString()}});
     }
     return xml.Finish();
 }

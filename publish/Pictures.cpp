@@ -117,7 +117,43 @@ SourceRect PictureGeometry::sourceArea(int sw, int sh) const
     return {fromQ.left * fx, fromQ.top * fy, fromQ.right * fx, fromQ.bottom * fy};
 }
 
-PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode)
+namespace {
+
+// The start of a window of `size` in [0, extent) centred on `centre`, kept inside.
+int CentredStart(int size, int extent, double centre)
+{
+    return std::clamp(Round(centre - size / 2.0), 0, std::max(extent - size, 0));
+}
+
+// A coordinate of Q to one of the picture, along one axis.
+double QToPicture(double q, int fromLo, int fromHi, int intoLo, int intoHi)
+{
+    return fromHi > fromLo ? intoLo + (q - fromLo) * (intoHi - intoLo) / (fromHi - fromLo) : intoLo;
+}
+
+} // namespace
+
+TFocalPoint PictureGeometry::PlaceInPicture(const TFocalPoint &point, int width, int height) const
+{
+    const double x = QToPicture(point.x * qw / 100.0, fromQ.left, fromQ.right, into.left, into.right);
+    const double y = QToPicture(point.y * qh / 100.0, fromQ.top, fromQ.bottom, into.top, into.bottom);
+    return {std::clamp(Round(x * 100.0 / std::max(width, 1)), 0, 100), std::clamp(Round(y * 100.0 / std::max(height, 1)), 0, 100)};
+}
+
+SourceRect PictureGeometry::SourceOf(const SourceRect &inPicture, int sw, int sh) const
+{
+    // The inverse of QToPicture, then Q to the source as sourceArea does.
+    const double fx = qw > 0 ? double(sw) / qw : 1, fy = qh > 0 ? double(sh) / qh : 1;
+    const auto x = [&](double p) {
+        return std::clamp(QToPicture(p, into.left, into.right, fromQ.left, fromQ.right) * fx, 0.0, double(sw));
+    };
+    const auto y = [&](double p) {
+        return std::clamp(QToPicture(p, into.top, into.bottom, fromQ.top, fromQ.bottom) * fy, 0.0, double(sh));
+    };
+    return {x(inPicture.left), y(inPicture.top), x(inPicture.right), y(inPicture.bottom)};
+}
+
+PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode, const std::optional<TFocalPoint> &focus)
 {
     PictureGeometry g;
     // Mode 0 matches the target's shorter side, mode 1 its longer side; a square uses the width.
@@ -135,6 +171,12 @@ PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode)
         const int dx = g.qw > width ? Round((g.qw - width) / 2.0) : 0;
         const int dy = g.qh > height ? Round((g.qh - height) / 2.0) : 0;
         g.fromQ = {dx, dy, g.qw - dx, g.qh - dy};
+        if (focus) {
+            const int w = g.fromQ.width(), h = g.fromQ.height();
+            const int left = CentredStart(w, g.qw, focus->x * g.qw / 100.0);
+            const int top = CentredStart(h, g.qh, focus->y * g.qh / 100.0);
+            g.fromQ = {left, top, left + w, top + h};
+        }
         g.into = {0, 0, width, height};
         g.filled = false;
     }
@@ -161,7 +203,7 @@ void CheckPictureSize(int width, int height)
 
 } // namespace
 
-DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill)
+DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill, const std::optional<TFocalPoint> &focus)
 {
     CheckPictureSize(width, height);
     DrawnPicture picture;
@@ -169,11 +211,11 @@ DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int
     DecodeRequest request;
     request.fill = fill;
     request.drawn = [&](int sw, int sh) {
-        const PictureGeometry g = ComputeGeometry(sw, sh, width, height, mode);
+        const PictureGeometry g = ComputeGeometry(sw, sh, width, height, mode, focus);
         return DrawnArea{g.sourceArea(sw, sh), g.into.width(), g.into.height()};
     };
     DecodedPicture source = LoadPicture(sourcePath, request);
-    const PictureGeometry g = ComputeGeometry(source.shownWidth, source.shownHeight, width, height, mode);
+    const PictureGeometry g = ComputeGeometry(source.shownWidth, source.shownHeight, width, height, mode, focus);
     SourceRect area = g.sourceArea(source.shownWidth, source.shownHeight);
     const double f = source.scale;
     area = {area.left * f, area.top * f, area.right * f, area.bottom * f};
@@ -225,6 +267,7 @@ PicturePassOptions g_options;
 struct RenderedPicture
 {
     QByteArray bytes;
+    QString focus; // where the item's focal point landed in the picture, "x,y"; empty without one
     std::vector<RenderedVariant> variants;
     std::exception_ptr error;
 };
@@ -241,13 +284,29 @@ RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &s
     RenderedPicture result;
     try {
         const QString key = cache.Key(source, settings);
+        // Where the focal point lands needs the source's size, which a picture taken from
+        // the cache does not give: it is kept beside the picture.
+        const QString focusKey = key.isEmpty() ? key : key + QStringLiteral("-focus");
         result.bytes = cache.Load(key);
+        if (settings.focus && !result.bytes.isEmpty()) {
+            result.focus = QString::fromLatin1(cache.Load(focusKey));
+            if (!ParseFocalPoint(result.focus))
+                result.bytes.clear();
+        }
         if (result.bytes.isEmpty()) {
-            result.bytes =
-                EncodePicture(RenderPicture(source, settings.width, settings.height, settings.mode, settings.fill), settings.extension);
+            const DrawnPicture picture =
+                RenderPicture(source, settings.width, settings.height, settings.mode, settings.fill, settings.focus);
+            result.bytes = EncodePicture(picture, settings.extension);
+            if (settings.focus)
+                result.focus = FocalPointText(
+                    ComputeGeometry(picture.shownWidth, picture.shownHeight, settings.width, settings.height, settings.mode, settings.focus)
+                        .PlaceInPicture(*settings.focus, settings.width, settings.height));
             // A source changed while it was drawn is not kept under its old key.
-            if (!key.isEmpty() && cache.Key(source, settings) == key)
+            if (!key.isEmpty() && cache.Key(source, settings) == key) {
                 cache.Store(key, result.bytes);
+                if (settings.focus)
+                    cache.Store(focusKey, result.focus.toLatin1());
+            }
         }
     } catch (...) {
         result.bytes.clear();
@@ -366,9 +425,10 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
     };
 
     const VariantPlan plan = PlanVariants(document.AppletExtras, CurrentExtrasOverride());
-    // The items' pictures and variants, applied to the document once all are placed.
+    // The items' pictures, variants and focal points, applied to the document once all are placed.
     std::vector<std::pair<int, QString>> pictures;
     std::vector<TPictureVariants> variants(document.Items.size());
+    std::vector<QString> focus(document.Items.size());
 
     const int jobs = options.jobs > 0 ? options.jobs : std::max(QThread::idealThreadCount(), 1);
     const RenderCache cache(options.useCache ? RenderCache::UserFolder() : QString());
@@ -396,6 +456,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
             if (settings) {
                 RenderSettings s = *settings;
                 s.extension = PictureExtension(p.source);
+                s.focus = ParseFocalPoint(document.Items[std::size_t(index)].FocalPoint);
                 if (workers) {
                     p.byWorker = true;
                     p.future =
@@ -456,6 +517,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
             staged.Write(variant.fileName, variant.bytes);
             variants[std::size_t(index)].push_back({variant.scale, variant.fileName});
         }
+        focus[std::size_t(index)] = rendered.focus;
         progress.Step(1);
     }
     progress.SetCount(items, items);
@@ -468,6 +530,7 @@ void ProcessItemImages(TAppletAgent &document, IItemTree &tree, IProgress &progr
         document.SetItem(data, index);
     }
     document.ItemVariants = std::move(variants);
+    document.ItemFocus = std::move(focus);
     if (stored)
         cache.Trim();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/AppletAgent.h"
+#include "model/FocalPoint.h"
 #include "model/Seams.h"
 #include "model/TextUtils.h"
 #include "publish/Raster.h"
@@ -10,6 +11,8 @@
 
 #include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 struct ResizedPicture
 {
@@ -65,6 +68,11 @@ struct PictureGeometry
 
     // `fromQ` in source pixels: the two stretches done as one.
     SourceRect sourceArea(int sw, int sh) const;
+    // Where `point` of the source lands in the W x H picture, in whole percent of its
+    // width and height (clamped to 0..100).
+    TFocalPoint PlaceInPicture(const TFocalPoint &point, int width, int height) const;
+    // The part of the source (sw x sh) that `inPicture` of the picture shows, clipped to the source.
+    SourceRect SourceOf(const SourceRect &inPicture, int sw, int sh) const;
 };
 
 // Mode 0 fits inside margins, any other mode fills and crops. Halves round to even.
@@ -72,7 +80,9 @@ struct PictureGeometry
 // so is anything but a plain file (opening a pipe never waits).
 QByteArray ReadPictureSource(const QString &path);
 
-PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode);
+// With a focal point, mode 1's crop window keeps its size but is centred on the point
+// as far as Q allows; the focal point at the middle gives the geometry without one.
+PictureGeometry ComputeGeometry(int sw, int sh, int width, int height, int mode, const std::optional<TFocalPoint> &focus = std::nullopt);
 
 // The output type of a source by its extension (publish/codecs/Formats.cpp): ".jpg" for
 // JPEG, HEIC, AVIF and TIFF, ".gif", ".bmp", ".png", ".webp"; empty for any other.
@@ -81,7 +91,8 @@ QString PictureExtension(const QString &sourcePath);
 // Decodes the source and draws the W x H picture, without writing anything. A source
 // with transparency keeps it where the output type can (PNG, WebP); elsewhere it is
 // shown over the fill colour.
-DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill);
+DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill,
+                           const std::optional<TFocalPoint> &focus = std::nullopt);
 
 // The picture's file content in the output type `extension` (".jpg", ".png", ...).
 QByteArray EncodePicture(const DrawnPicture &picture, const QString &extension);

@@ -119,6 +119,8 @@ QString RenderCache::Key(const QString &sourcePath, const RenderSettings &settin
         QDataStream out(&description, QIODevice::WriteOnly);
         out << qint32(kRendererVersion) << qint32(settings.width) << qint32(settings.height) << qint32(settings.mode)
             << quint32(settings.fill) << settings.extension << info.absoluteFilePath() << qint64(size) << ModificationTime(info);
+        if (settings.focus)
+            out << qint32(settings.focus->x) << qint32(settings.focus->y);
     }
     QCryptographicHash hash(QCryptographicHash::Sha256);
     hash.addData(description);

@@ -6,6 +6,7 @@
 // render the picture as it always would.
 #pragma once
 
+#include "model/FocalPoint.h"
 #include "model/TextUtils.h"
 
 #include <QByteArray>
@@ -18,7 +19,8 @@ struct RenderSettings
     int height = 0;
     int mode = 1;
     TColor fill = 0;
-    QString extension; // ".jpg", ".gif", ".bmp", ".png" or ".webp": the output type
+    QString extension;                // ".jpg", ".gif", ".bmp", ".png" or ".webp": the output type
+    std::optional<TFocalPoint> focus; // the item's focal point, which moves mode 1's crop
 };
 
 // Bumped whenever the same source and settings would give other bytes (a new
@@ -44,9 +46,10 @@ public:
     QString folder() const { return m_folder; }
 
     // The name of the entry for `sourcePath` drawn with `settings`: a hash of the
-    // renderer's version, the settings, the source's absolute path, size, time of
-    // modification and the contents of its first and last 64 KiB. Empty when the
-    // source cannot be read (the caller then renders and reports the error).
+    // renderer's version, the settings (the focal point only when there is one, so
+    // entries made before focal points existed still serve), the source's absolute
+    // path, size, time of modification and the contents of its first and last 64 KiB.
+    // Empty when the source cannot be read (the caller then renders and reports the error).
     QString Key(const QString &sourcePath, const RenderSettings &settings) const;
 
     // The picture stored under `key`, checked against its length and hash; empty

@@ -110,7 +110,7 @@ std::vector<RenderedVariant> RenderItemVariants(const QString &source, const QSt
                     tooFewPixels.insert(kind.scale);
                     continue;
                 }
-                DrawnPicture rendered = RenderPicture(source, s.width, s.height, s.mode, s.fill);
+                DrawnPicture rendered = RenderPicture(source, s.width, s.height, s.mode, s.fill, s.focus);
                 if (kind.scale > 1 && !HeldPixelsFor(rendered, s)) {
                     tooFewPixels.insert(kind.scale);
                     continue;

@@ -26,10 +26,10 @@ inline constexpr std::array<const char *, 9> kSeparatorGuardedFields = {
 inline constexpr std::array<const char *, 5> kSwatches = {
     "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor", "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor"};
 
-// The 33 controls over which the hint line follows the mouse (`spnedtApWidthMouseMove`).
-// Only the tree, the tool buttons and the two extra-picture check boxes have a hint;
-// the others empty the line.
-inline constexpr std::array<const char *, 33> kHintLineControls = {
+// The 35 controls over which the hint line follows the mouse (`spnedtApWidthMouseMove`).
+// Only the tree, the tool buttons, the two extra-picture check boxes and the preview
+// with its Centre button have a hint; the others empty the line.
+inline constexpr std::array<const char *, 35> kHintLineControls = {
     "tbshtScript",
     "pnl_pPreviewBgColor", "pnl_pFlashBgColor", "pnl_pThumbFillColor", "pnl_HoriTitleFontColor", "pnl_VertTitleFontColor",
     "spnedt_ActiveItemWidth", "spnedt_InactiveItemWidth", "spnedt_SlidingSpeed", "spnedt_ItemHeight",
@@ -37,7 +37,7 @@ inline constexpr std::array<const char *, 33> kHintLineControls = {
     "spdbtnOriginalImagePath", "spdbtnItURL", "GroupBox7", "edt_IToolTip", "edt_IDesription",
     "pnlTreeView", "trvwDesignPanel",
     "tlbtnNew", "tlbtnOpen", "tlbtnSave", "tlbtnUndo", "tlbtnRedo", "tlbtnInsert", "tlbtnDelete", "tlbtnMoveUp", "tlbtnMoveDown", "tlbtnPreview",
-    "tlbtnHelp", "ckbx_HiDpiPictures", "ckbx_WebPPictures"};
+    "tlbtnHelp", "ckbx_HiDpiPictures", "ckbx_WebPPictures", "imgPreview", "btnCentreFocalPoint"};
 
 // Each parameter sheet's controls in reading order, the order Tab takes through the
 // sheet: group by group from the top, a group's help button after its fields.
@@ -49,11 +49,12 @@ inline constexpr std::array<const char *, 24> kScriptSheetOrder = {
     "ckbx_AutoPlay", "spnedt_SwitchImageDelay", "SpeedButton6",
     "spnedt_HoriTitleFontSize", "pnl_HoriTitleFontColor", "spnedt_VertTitleFontSize", "pnl_VertTitleFontColor",
     "ckbx_EnableVerticalTitles", "SpeedButton3"};
-inline constexpr std::array<const char *, 11> kItemSheetOrder = {
+inline constexpr std::array<const char *, 13> kItemSheetOrder = {
     "edtOriginalImagePath", "spdbtnOriginalImagePath", "SpeedButton13",
     "cmbx_ILink", "spdbtnItURL", "cmbx_ITarget", "SpeedButton24",
     "edt_IToolTip", "SpeedButton19",
-    "edt_IDesription", "SpeedButton8"};
+    "edt_IDesription", "SpeedButton8",
+    "imgPreview", "btnCentreFocalPoint"};
 inline constexpr std::array<const char *, 7> kPathSheetOrder = {
     "edt__InternalUse_RootDir_Local", "edt__InternalUse_RootDir_Remote",
     "rdbtn__InternalUse_RootDir_Local_Checked", "rdbtn__InternalUse_RootDir_Local_Checked2",

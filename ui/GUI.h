@@ -28,6 +28,7 @@ class QUndoStack;
 class TCheckGroupBox;
 class TPreviewServer;
 class TPicturePreview;
+struct TPreviewFraming;
 class TColorPanel;
 class TfrmHelp;
 
@@ -161,6 +162,9 @@ public Q_SLOTS:
     void pnlApBgClrClick();
     void spdbtnItemImageNormalClick();
     void spdbtnItURLClick();
+    // The focal point chosen on imgPreview: one step per click, key moves go on with it.
+    void imgPreviewFocalPointChange(bool startsStep);
+    void btnCentreFocalPointClick();
     // GUIHelp.cpp
     void SpeedButton1Click();
     void Topic1Click();
@@ -231,6 +235,8 @@ private:
     void PickPanelColor(TColorPanel *panel);
     // The hint line follows the mouse over the controls with a hint line (the event filter).
     void spnedtApWidthMouseMove(QObject *sender);
+    // The gallery's values as the preview's frames need them.
+    TPreviewFraming PreviewFraming() const;
     // GUIHelp.cpp: the help window, made hidden once the window stands.
     void CreateHelpWindow();
     // GUIUndo.cpp
@@ -268,6 +274,7 @@ public:
     QWidget *tbshtScript = nullptr, *tbshtItemGeneral = nullptr, *tbshtPath = nullptr;
     TCheckGroupBox *CheckGroupBox_AutoPlay = nullptr, *CheckGroupBox1 = nullptr;
     TPicturePreview *imgPreview = nullptr;
+    QPushButton *btnCentreFocalPoint = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *stctxtHint = nullptr;
     QProgressBar *prgrsbrMainFormBottom = nullptr;

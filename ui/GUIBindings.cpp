@@ -5,6 +5,7 @@
 #include "model/Catalogue.h"
 #include "ui/ColorPanel.h"
 #include "ui/ControlTables.h"
+#include "ui/PicturePreview.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -129,6 +130,10 @@ void TMainForm::ConnectHandlers()
     bind(findChild<QToolButton *>(QStringLiteral("spdbtnOriginalImagePath")), &QToolButton::clicked,
          &TMainForm::spdbtnItemImageNormalClick);
     bind(findChild<QToolButton *>(QStringLiteral("spdbtnItURL")), &QToolButton::clicked, &TMainForm::spdbtnItURLClick);
+    connect(imgPreview, &TPicturePreview::FocalPointChanged, this,
+            [this](bool startsStep) { Guarded([=, this] { imgPreviewFocalPointChange(startsStep); }); });
+    bind(btnCentreFocalPoint, &QPushButton::clicked, &TMainForm::btnCentreFocalPointClick);
+    imgPreview->SetFramingSource([this] { return PreviewFraming(); });
     // The help buttons are the tool buttons with a page number.
     for (QToolButton *button : findChildren<QToolButton *>())
         if (button->property("Tag").isValid())

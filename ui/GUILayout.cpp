@@ -485,8 +485,16 @@ void TMainForm::BuildItemSheet()
         g.box->setMinimumHeight(185);
         imgPreview = new TPicturePreview(g.box);
         imgPreview->setObjectName(QStringLiteral("imgPreview"));
+        imgPreview->setToolTip(QStringLiteral("Click the picture's subject to keep it in view"));
         imgPreview->hide();
         g.grid->addWidget(imgPreview, 0, 0);
+        btnCentreFocalPoint = new QPushButton(QStringLiteral("Centre"), g.box);
+        btnCentreFocalPoint->setObjectName(QStringLiteral("btnCentreFocalPoint"));
+        btnCentreFocalPoint->setToolTip(QStringLiteral("Remove the focal point: crop around the middle"));
+        btnCentreFocalPoint->setAccessibleName(QStringLiteral("Centre (remove the focal point)"));
+        btnCentreFocalPoint->setEnabled(false);
+        g.grid->addWidget(btnCentreFocalPoint, 0, 1, Qt::AlignTop);
+        g.grid->setColumnStretch(0, 1);
         column->addWidget(g.box, 1);
     }
     pgcntrl1->addTab(tbshtItemGeneral, QStringLiteral("Item General"));

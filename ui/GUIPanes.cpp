@@ -2,17 +2,20 @@
 // the picture and link choosers, the separator guard and the hint line.
 #include "ui/GUI.h"
 
+#include "model/Error.h"
 #include "publish/codecs/Formats.h"
 #include "ui/ColorPanel.h"
 #include "ui/ControlTables.h"
 #include "ui/GUIShared.h"
 #include "ui/PaneCodec.h"
+#include "ui/PicturePreview.h"
 
 #include <QComboBox>
 #include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QUndoStack>
@@ -41,6 +44,7 @@ void TMainForm::ShowItemPane(int index)
 {
     const QScopedValueRollback<bool> filling(m_fillingPane, true);
     ShowItemControls(Document->GetItem(index), this);
+    btnCentreFocalPoint->setEnabled(imgPreview->FocalPoint().has_value());
 }
 
 void TMainForm::TakePaneValues()
@@ -167,4 +171,43 @@ void TMainForm::spdbtnItURLClick()
         return;
     findChild<QComboBox *>(QStringLiteral("cmbx_ILink"))->setEditText(PathToFileUrl(path));
     MarkModified();
+}
+
+// ---------------------------------------------------------------- focal point
+
+void TMainForm::imgPreviewFocalPointChange(bool startsStep)
+{
+    btnCentreFocalPoint->setEnabled(imgPreview->FocalPoint().has_value());
+    const int item = ShownItem();
+    if (m_fillingPane || item < 0)
+        return;
+    if (startsStep)
+        ++m_typingSession;
+    RecordValue({item, ItemParamOf(imgPreview->objectName())->position}, FocalPointText(imgPreview->FocalPoint()),
+                QStringLiteral("Focal Point"));
+}
+
+void TMainForm::btnCentreFocalPointClick()
+{
+    imgPreview->ChooseFocalPoint(std::nullopt, true);
+}
+
+TPreviewFraming TMainForm::PreviewFraming() const
+{
+    // Values a hand-edited project holds that are no numbers draw no frames.
+    const auto number = [](const QString &text) {
+        try {
+            return StrToInt(text);
+        } catch (const QmError &) {
+            return 0;
+        }
+    };
+    const TAppletData &data = Document->AppletData;
+    TPreviewFraming framing;
+    framing.width = number(data.ActiveItemWidth);
+    framing.height = number(data.ItemHeight);
+    // As the build reads it: only "0" keeps the margins.
+    framing.mode = number(data.ThumbProcessType) == 0 ? 0 : 1;
+    framing.stripWidth = Document->Items.size() > 1 ? number(data.InactiveItemWidth) : 0;
+    return framing;
 }

@@ -2,6 +2,7 @@
 
 #include "model/Error.h"
 #include "ui/ColorPanel.h"
+#include "ui/PicturePreview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -76,6 +77,8 @@ void ControlToValue(const QWidget *control, int mode, QString &destination)
         destination = FlagText(static_cast<const QCheckBox *>(control)->isChecked());
     } else if (IsClass(control, "QRadioButton")) {
         destination = FlagText(static_cast<const QRadioButton *>(control)->isChecked());
+    } else if (IsClass(control, "TPicturePreview")) {
+        destination = FocalPointText(static_cast<const TPicturePreview *>(control)->FocalPoint());
     }
 }
 
@@ -100,6 +103,8 @@ void ValueToControl(const QString &value, QWidget *control, int mode)
         static_cast<QCheckBox *>(control)->setChecked(value == QLatin1String("1"));
     } else if (IsClass(control, "QRadioButton")) {
         SetRadio(static_cast<QRadioButton *>(control), value == QLatin1String("1"));
+    } else if (IsClass(control, "TPicturePreview")) {
+        static_cast<TPicturePreview *>(control)->SetFocalPoint(ParseFocalPoint(value));
     }
 }
 

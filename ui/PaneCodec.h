@@ -31,7 +31,7 @@ void ShowAppletControls(const TAppletData &data, QWidget *root);
 TAppletExtras ReadAppletExtraControls(const QWidget *root);
 void ShowAppletExtraControls(const TAppletExtras &extras, QWidget *root);
 
-// The item pane below `root`: its five controls (positions 3 to 7); the other
-// positions read as empty.
+// The item pane below `root`: its six controls (positions 3 to 7, and the focal
+// point on the preview picture at 10); the other positions read as empty.
 TItemData ReadItemControls(const QWidget *root);
 void ShowItemControls(const TItemData &item, QWidget *root);

@@ -1,10 +1,14 @@
 #include "ui/PicturePreview.h"
 
 #include "model/Error.h"
+#include "publish/Pictures.h"
 #include "publish/codecs/Formats.h"
 #include "ui/AccessibleRoles.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QResizeEvent>
 
 #include <algorithm>
@@ -78,6 +82,85 @@ TPicturePreview::TPicturePreview(QWidget *parent) : QWidget(parent)
     ShowAsRole("TPicturePreview", QAccessible::Graphic);
     // Nothing is painted around the picture: the group's background shows through.
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    // The focal point is set by the mouse or the keyboard.
+    setFocusPolicy(Qt::StrongFocus);
+    SetFocalPoint(std::nullopt);
+}
+
+void TPicturePreview::SetFocalPoint(const std::optional<TFocalPoint> &point)
+{
+    m_focus = point;
+    setAccessibleDescription(
+        point ? QStringLiteral("Focal point at %1% across and %2% down. Click the picture or use the arrow keys to move it; "
+                               "Delete or a double click removes it.")
+                    .arg(point->x)
+                    .arg(point->y)
+              : QStringLiteral("No focal point: the picture is cropped, and shown in a closed strip, around its middle. "
+                               "Click the picture or use the arrow keys to set one."));
+    update();
+}
+
+void TPicturePreview::ChooseFocalPoint(const std::optional<TFocalPoint> &point, bool startsStep)
+{
+    if (point == m_focus)
+        return;
+    SetFocalPoint(point);
+    Q_EMIT FocalPointChanged(startsStep);
+}
+
+void TPicturePreview::mousePressEvent(QMouseEvent *event)
+{
+    const QRect target = PictureRect();
+    const QPointF at = event->position();
+    if (event->button() != Qt::LeftButton || !target.contains(at.toPoint())) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    // The middle of the pixel clicked, in whole percent of the picture.
+    const auto percent = [](double offset, int size) { return std::clamp(int(std::lround((offset + 0.5) * 100 / size)), 0, 100); };
+    ChooseFocalPoint(TFocalPoint{percent(std::floor(at.x()) - target.left(), target.width()),
+                                 percent(std::floor(at.y()) - target.top(), target.height())},
+                     true);
+}
+
+void TPicturePreview::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The press before it set a point; removing it goes on with that step.
+    if (event->button() == Qt::LeftButton && PictureRect().contains(event->position().toPoint()))
+        ChooseFocalPoint(std::nullopt, false);
+    else
+        QWidget::mouseDoubleClickEvent(event);
+}
+
+void TPicturePreview::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    const int step = modifiers == Qt::ShiftModifier ? 1 : 5;
+    TFocalPoint point = m_focus.value_or(TFocalPoint());
+    // Without a picture (one that cannot be read) there is nothing to point at.
+    const int key = HasPicture() && (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier) ? event->key() : 0;
+    switch (key) {
+    case Qt::Key_Left:
+        point.x -= step;
+        break;
+    case Qt::Key_Right:
+        point.x += step;
+        break;
+    case Qt::Key_Up:
+        point.y -= step;
+        break;
+    case Qt::Key_Down:
+        point.y += step;
+        break;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        ChooseFocalPoint(std::nullopt, false);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    ChooseFocalPoint(TFocalPoint{std::clamp(point.x, 0, 100), std::clamp(point.y, 0, 100)}, false);
 }
 
 QSize TPicturePreview::DecodeBox() const
@@ -164,4 +247,54 @@ void TPicturePreview::paintEvent(QPaintEvent *)
     }
     QPainter painter(this);
     painter.drawPixmap(target.topLeft(), m_scaled);
+    PaintFraming(painter, target);
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(target).adjusted(1, 1, -1, -1));
+    }
+}
+
+void TPicturePreview::PaintFraming(QPainter &painter, const QRect &target) const
+{
+    const int sw = m_picture.fullSize.width(), sh = m_picture.fullSize.height();
+    const auto shown = [&](const SourceRect &r) {
+        const double fx = double(target.width()) / sw, fy = double(target.height()) / sh;
+        return QRectF(target.left() + r.left * fx, target.top() + r.top * fy, (r.right - r.left) * fx, (r.bottom - r.top) * fy);
+    };
+    painter.setBrush(Qt::NoBrush);
+    const TPreviewFraming f = m_framing ? m_framing() : TPreviewFraming();
+    if (f.width > 0 && f.height > 0 && sw > 0 && sh > 0) {
+        const PictureGeometry g = ComputeGeometry(sw, sh, f.width, f.height, f.mode, m_focus);
+        if (f.mode != 0) {
+            // What the filling resize leaves out is dimmed; the part it keeps is framed.
+            const QRectF kept = shown(g.sourceArea(sw, sh));
+            QPainterPath outside;
+            outside.addRect(target);
+            outside.addRect(kept);
+            painter.fillPath(outside, QColor(0, 0, 0, 120));
+            painter.setPen(QPen(Qt::white, 1));
+            painter.drawRect(kept.adjusted(0.5, 0.5, -0.5, -0.5));
+        }
+        if (f.stripWidth > 0) {
+            // The slice a closed strip shows, around where the point lands in the picture.
+            const int strip = std::min(f.stripWidth, f.width);
+            const double middle = g.PlaceInPicture(m_focus.value_or(TFocalPoint()), f.width, f.height).x * f.width / 100.0;
+            const double left = std::clamp(middle - strip / 2.0, 0.0, double(f.width - strip));
+            painter.setPen(QPen(QColor(255, 214, 0), 1, Qt::DashLine));
+            painter.drawRect(shown(g.SourceOf({left, 0, left + strip, double(f.height)}, sw, sh)).adjusted(0.5, 0.5, -0.5, -0.5));
+        }
+    }
+    if (m_focus) {
+        const QPointF at(target.left() + m_focus->x * target.width() / 100.0, target.top() + m_focus->y * target.height() / 100.0);
+        painter.setRenderHint(QPainter::Antialiasing);
+        for (const QPen &pen : {QPen(QColor(0, 0, 0, 180), 3.5), QPen(Qt::white, 1.5)}) {
+            painter.setPen(pen);
+            painter.drawEllipse(at, 6, 6);
+            painter.drawLine(at - QPointF(10, 0), at - QPointF(3, 0));
+            painter.drawLine(at + QPointF(3, 0), at + QPointF(10, 0));
+            painter.drawLine(at - QPointF(0, 10), at - QPointF(0, 3));
+            painter.drawLine(at + QPointF(0, 3), at + QPointF(0, 10));
+        }
+    }
 }

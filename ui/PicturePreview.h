@@ -4,11 +4,15 @@
 // it, and drawn whole at its own aspect ratio, centred in the widget's box.
 #pragma once
 
+#include "model/FocalPoint.h"
 #include "model/TextUtils.h"
 
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
+
+#include <functional>
+#include <optional>
 
 // A picture read for showing in a box of `box` device pixels.
 struct TPreviewPicture
@@ -29,12 +33,33 @@ TPreviewPicture ReadPreviewPicture(const QString &path, const QSize &box, TColor
 // `box` allows, at its own aspect ratio and centred.
 QRect FittedRect(const QSize &picture, const QRect &box);
 
+// What the gallery makes of the picture, for the frames drawn over it.
+struct TPreviewFraming
+{
+    int width = 0; // the gallery's pictures; 0: no frames
+    int height = 0;
+    int mode = 1;
+    int stripWidth = 0; // a closed strip, in the picture's pixels; 0: no strips
+};
+
+// The preview also holds the item's focal point, a value of the item pane: a click
+// on the picture sets it, a double click removes it, the arrow keys move it (Shift:
+// by one percent) and Delete removes it. Over the picture it shows the point, the
+// part the filling resize keeps and the slice a closed strip shows.
 class TPicturePreview : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit TPicturePreview(QWidget *parent = nullptr);
+
+    std::optional<TFocalPoint> FocalPoint() const { return m_focus; }
+    // Shows the value, as the pane does when it shows an item; no signal.
+    void SetFocalPoint(const std::optional<TFocalPoint> &point);
+    // The user's change: sets the value and, when it changed, emits FocalPointChanged.
+    void ChooseFocalPoint(const std::optional<TFocalPoint> &point, bool startsStep);
+    // Asked on every paint, so the frames follow the gallery's values.
+    void SetFramingSource(std::function<TPreviewFraming()> source) { m_framing = std::move(source); }
 
     // Reads the picture and shows it; on an error the preview is emptied and the
     // QmError passed on.
@@ -49,18 +74,29 @@ public:
     // Where the picture is drawn in the widget, or an empty rectangle.
     QRect PictureRect() const;
 
+Q_SIGNALS:
+    // A click starts a step of its own; key moves and a double click go on with the last one.
+    void FocalPointChanged(bool startsStep);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // The box the picture is read for: the widget's size in device pixels, but never
     // less than a usual preview box, so that showing the pane does not read again.
     QSize DecodeBox() const;
+    // The frames and the point over the picture drawn at `target`.
+    void PaintFraming(QPainter &painter, const QRect &target) const;
 
     QString m_path;
     QString m_problem;
     TColor m_fill = 0;
     TPreviewPicture m_picture;
     QPixmap m_scaled; // the picture at PictureRect's size, made on the first paint after a change
+    std::optional<TFocalPoint> m_focus;
+    std::function<TPreviewFraming()> m_framing;
 };

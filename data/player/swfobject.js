@@ -6,7 +6,8 @@
  * and the items file it names, and puts an HTML slideshow in place of the fallback.
  * Both are asked for at once; the loaded fallback picture becomes the first panel.
  * Where the browser refuses to read them (file://), the companion PREFIXdata.js hands
- * their texts over. An item's srcset and webpset offer larger and WebP pictures.
+ * their texts over. An item's srcset and webpset offer larger and WebP pictures; its
+ * focus ("x,y" percent) is the middle of its closed strip.
  * If either file cannot be read the fallback stays and the console says why.
  *
  * The gallery element (id = attributes.id) is driven through el.quillmere: open(i)
@@ -50,8 +51,8 @@
     });
   }
 
-  // Starts reading a file relative to the page as text (an error page is never
-  // parsed as XML): a promise of [error] or [null, text].
+  // Reads a file relative to the page as text (an error page is never parsed as
+  // XML): a promise of [error] or [null, text].
   function readText(path, companion) {
     return new Promise(function (done) {
       var url = path;
@@ -146,6 +147,7 @@
         target: get('target').trim(),
         srcset: get('srcset'),
         webp: get('webpset'),
+        focus: toInt(get('focus'), 50, 0, 100) / 100,
         htitle: get('htitle'),
         htitleColor: cssColor(get('htitlecolor'), '#ffffff'),
         htitleSize: toInt(get('htitlesize'), 24, 0, 1000),
@@ -299,7 +301,7 @@
       panel.style.width = openWidth + 'px';
       panel.qmIndex = index;
 
-      // The first panel shows the fallback picture; WebP pictures go in a <picture>.
+      // The first panel shows the fallback picture.
       var image = !index && options.first || document.createElement('img');
       var source = item.webp && image !== options.first && el('source', '', el('picture', '', panel), { type: 'image/webp' });
       (source ? source.parentNode : panel).appendChild(image);
@@ -328,7 +330,9 @@
       }
 
       var link = item.link ? el('a', 'qm-link', panel, linkAttributes(item, name)) : null;
-      return { node: panel, image: image, source: source, link: link, item: item };
+      return { node: panel, image: image, source: source, link: link, item: item, at: 0,
+        // Closed, the picture moves left: the strip shows the slice around its focus.
+        slice: -Math.max(0, Math.min(openWidth - closedWidth, item.focus * openWidth - closedWidth / 2)) };
     });
 
     var control = null;
@@ -375,8 +379,7 @@
       }
     }
 
-    // The open picture and its neighbours load first, the rest once the open one
-    // has come and the gallery is near the view.
+    // The open picture and its neighbours load first, the rest later.
     function loadRange(from, to) {
       for (var d = from; d <= to; d++) {
         load(active + d);
@@ -404,17 +407,15 @@
       });
     }
 
-    function positions() {
-      if (!moves.length) {
-        return places.slice();
-      }
-      return panels.map(function (p) {
-        return new window.DOMMatrix(window.getComputedStyle(p.node).transform).m41;
+    // Where the panels (or their pictures) stand now.
+    function positions(image) {
+      return panels.map(function (p, i) {
+        return moves.length ? new window.DOMMatrix(window.getComputedStyle(image ? p.image : p.node).transform).m41
+          : image ? p.at : places[i];
       });
     }
 
-    // The time the old easing (each 60 Hz frame closing 1/speed of the distance)
-    // took, so a gallery's speed keeps its meaning.
+    // The time the old easing took (each 60 Hz frame closing 1/speed of the distance).
     function duration(distance, speed) {
       if (speed <= 1 || distance <= SETTLE_PX) {
         return 0;
@@ -424,6 +425,7 @@
 
     function slide(instant) {
       var from = positions();
+      var fromImage = positions(true);
       var to = targets();
       var far = 0;
       // One taking over from a running slide keeps its pace.
@@ -435,12 +437,16 @@
       // The closing strip's vertical title comes in near the end of the slide.
       root.style.setProperty('--qm-vdelay', Math.round(ms * 0.6) + 'ms');
       places = to;
-      panels.forEach(function (p, i) {
-        p.node.style.transform = shift(to[i]);
-        if (ms && Math.abs(to[i] - from[i]) > 0.01) {
-          moves.push(p.node.animate([{ transform: shift(from[i]) }, { transform: shift(to[i]) }],
-            { duration: ms, easing: easing }));
+      function move(node, a, b) {
+        node.style.transform = shift(b);
+        if (ms && Math.abs(b - a) > 0.01) {
+          moves.push(node.animate([{ transform: shift(a) }, { transform: shift(b) }], { duration: ms, easing: easing }));
         }
+      }
+      panels.forEach(function (p, i) {
+        move(p.node, from[i], to[i]);
+        p.at = i === active ? 0 : p.slice;
+        move(p.image, fromImage[i], p.at);
       });
       sliding = moves.length > 0;
       if (sliding) {
@@ -471,7 +477,7 @@
         var classes = p.node.classList;
         classes.toggle('qm-open', open);
         classes.toggle('qm-closed', !open);
-        // The outgoing title goes at once; the incoming one waits for the panel to settle.
+        // The incoming title waits for the panel to settle.
         classes.remove('qm-settled');
         if (open) {
           classes.remove('qm-strip');
@@ -709,7 +715,7 @@
       root.style.setProperty('--qm-z', String(1 / zoom));
     }
 
-    // The rest load once the open picture has come (the fallback one may have).
+    // The rest load once the open picture has come.
     var opening = panels[active].image;
     if (opening.complete && opening.getAttribute('src')) {
       if (!opening.naturalWidth) {
@@ -816,7 +822,7 @@
       });
     }
 
-    // Both files are asked for at once: the items file is named like the configuration.
+    // Both files are asked for at once.
     var prefix = /config\.xml$/i.test(configPath) ? configPath.slice(0, -10) : '';
     var companion = prefix && prefix + 'data.js';
     var itemsGuess = prefix && prefix + 'items.xml';
@@ -910,8 +916,7 @@
       }
     },
 
-    // The rest of the classic loader interface: nothing here plays movies, so these
-    // are answered harmlessly, and any other call does nothing (below).
+    // The rest of the loader's interface, answered harmlessly; other calls do nothing.
     getObjectById: function (id) { return document.getElementById(id); },
     getFlashPlayerVersion: function () { return { major: 0, minor: 0, release: 0 }; },
     hasFlashPlayerVersion: function () { return false; },

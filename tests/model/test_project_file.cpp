@@ -112,6 +112,30 @@ TEST_F(ProjectFile, ItemLinesEndInThreeSeparatorsAndCountElevenSteps)
     EXPECT_EQ(progress.highest, 37);
 }
 
+// The focal point is the tenth value, the first of the two every reader drops: written
+// only when set, read back when readable and as none when not.
+TEST_F(ProjectFile, FocalPointIsTheTenthValueWhenSetAndNoneWhenUnreadable)
+{
+    const struct
+    {
+        QByteArray stored;
+        const char *read;
+    } cases[] = {{"40,25", "40,25"}, {"0,100", "0,100"}, {" 7 , 09 ", "7,9"}, {"", ""},        {"101,5", ""},
+                 {"-1,5", ""},       {"40", ""},         {"a,b", ""},         {"40,25,3", ""}, {",", ""}};
+    const QByteArray head = "#$@#$@/a/1.jpg#$@#$@_self#$@#$@#$@0#$@#$@";
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored.toStdString());
+        Write("focus.qmreel1", Project("Quillmere", "g#$@", {head + c.stored + "#$@#$@"}));
+        TAppletAgent doc;
+        MemoryItemTree fresh;
+        ASSERT_EQ(doc.LoadProject(Path("focus.qmreel1"), fresh, progress), LoadResult::Loaded);
+        ASSERT_EQ(doc.Items.size(), 1u);
+        EXPECT_EQ(doc.Items[0].FocalPoint, QLatin1String(c.read));
+        doc.SaveProject(Path("again.qmreel1"), progress);
+        EXPECT_EQ(CrLfLines(Read("again.qmreel1")).at(14), head + c.read + "#$@#$@");
+    }
+}
+
 TEST_F(ProjectFile, NestedLevelsRoundTripIntoTheSameTree)
 {
     TAppletAgent doc;

@@ -165,7 +165,7 @@ TEST(TextHelpersCatalogue, PositionsAreInOrderAndControlsUnique)
         if (*kItemCatalogue[i].control)
             controls << QString::fromLatin1(kItemCatalogue[i].control);
     }
-    EXPECT_EQ(controls.size(), 22 + 5);
+    EXPECT_EQ(controls.size(), 22 + 6);
     controls.removeDuplicates();
-    EXPECT_EQ(controls.size(), 22 + 5);
+    EXPECT_EQ(controls.size(), 22 + 6);
 }

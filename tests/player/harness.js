@@ -60,7 +60,7 @@ function projectText(g, items) {
     '<Product_Name>', 'Quillmere', '</Product_Name>', '<Product_Version>', '1.0', '</Product_Version>',
     '<Applet_Parameters>', join(GALLERY_ORDER.map((k) => gallery[k])), '</Applet_Parameters>', '<Item_Parameters>',
     ...items.map((it) => join(['', '', it.picture, it.link || '', it.target || '_self',
-      it.htitle || '', it.vtitle || '', 0, '', '', ''])),
+      it.htitle || '', it.vtitle || '', 0, '', it.focus || '', ''])),
     '</Item_Parameters>',
   ];
   return lines.map((l) => l + '\r\n').join('');

@@ -162,6 +162,10 @@ async function main() {
     { picture: pick(2), htitle: 'Two', vtitle: 'Two' },
     { picture: pick(3), htitle: 'Three', vtitle: 'Three' },
   ]);
+  // The plain gallery's size, the second and third items with a focal point.
+  const focusGallery = publish('focus', {
+    ScriptName: 'focus', AutoPlay: 0, ActiveItemWidth: 500, InactiveItemWidth: 60, ItemHeight: 300,
+  }, [{ picture: pick(1) }, { picture: pick(2), focus: '80,40' }, { picture: pick(3), focus: '2,90' }]);
   // Forty items, no autoplay: the long gallery of the scaling, loading and trace cases.
   const longGallery = publish('long', { ScriptName: 'long', AutoPlay: 0 },
     Array.from({ length: 40 }, (_, k) => ({ picture: pick(k), htitle: `Picture number ${k + 1}`, vtitle: `No. ${k + 1}` })));
@@ -835,6 +839,34 @@ async function main() {
   /* ---------------------------------------------------------------- */
   /* Switches                                                          */
   /* ---------------------------------------------------------------- */
+
+  test('a closed strip shows the slice around its focus, or its middle, and opens to the whole picture', async () => {
+    const F = H.pageFacts(work, focusGallery);
+    const xml = fs.readFileSync(path.join(focusGallery.folder, 'focusitems.xml'), 'utf8');
+    const focus = [...xml.matchAll(/<item [^>]*?\/>/g)].map((m) => (/ focus="(\d+),\d+"/.exec(m[0]) || [])[1]);
+    assert.deepEqual(focus, [undefined, '80', '2'], 'only the items with a focal point carry one');
+    await load(page, `${origin}/${focusGallery.page}`, F.id);
+    // Where each panel's visible part starts in its picture.
+    const slices = () => page.$$eval(`#${F.id} .qm-panel`, (nodes) => nodes.map((n) =>
+      n.getBoundingClientRect().x - n.querySelector('.qm-image').getBoundingClientRect().x));
+    const expected = (f) => Math.max(0, Math.min(500 - 60, (f === undefined ? 50 : Number(f)) / 100 * 500 - 30));
+    await openAndSettle(page, F.id, 2);
+    assert.deepEqual((await slices()).map(Math.round), [expected(focus[0]), expected(focus[1]), 0]);
+    // Opening moves the picture from its slice to its whole width along with the panel.
+    const half = await page.evaluate((i) => {
+      document.getElementById(i).quillmere.open(1);
+      for (const a of document.getAnimations()) {
+        a.pause();
+        a.currentTime = a.effect.getTiming().duration / 2;
+      }
+      const image = document.querySelectorAll(`#${i} .qm-image`)[1];
+      return new DOMMatrix(getComputedStyle(image).transform).m41;
+    }, F.id);
+    assert.ok(half < 0 && half > -expected(focus[1]), `half way: ${half}`);
+    await page.evaluate(() => document.getAnimations().forEach((a) => a.finish()));
+    await waitSettledOn(page, F.id, 1);
+    assert.deepEqual((await slices()).map(Math.round), [expected(focus[0]), 0, expected(focus[2])]);
+  });
 
   test('switches off: no grey, no vertical titles, no autoplay control', async () => {
     await load(page, `${origin}/${plainGallery.page}`, P.id);

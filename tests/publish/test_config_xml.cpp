@@ -247,7 +247,7 @@ TEST_F(ConfigXmlFiles, PlacedInThePreviewFolderAndRepeatable)
     EXPECT_EQ(document.WorkingFiles.size(), 6);
 }
 
-TEST(ConfigXml, VariantsAreOfferedOnlyForItemsThatHaveThem)
+TEST(ConfigXml, VariantsAndFocalPointsAreWrittenOnlyForItemsThatHaveThem)
 {
     TAppletAgent document = DefaultDocument();
     document.Items = {Item(QStringLiteral("p0_t.jpg")), Item(QStringLiteral("p1_t.gif")), Item(QStringLiteral("p2_t.jpg"))};
@@ -255,10 +255,11 @@ TEST(ConfigXml, VariantsAreOfferedOnlyForItemsThatHaveThem)
     document.AppletData.ImageLeadingPath = QStringLiteral("img/");
     const QByteArray plain = ItemsFileBytes(document);
     document.ItemVariants = {{{2, "p0_t@2x.jpg"}, {1, "p0_t.webp"}, {2, "p0_t@2x.webp"}}, {{1, "p1_t.webp"}}, {}};
+    document.ItemFocus = {QString(), QStringLiteral("40,25"), QString()};
     const QList<QStringList> items = ParseItems(ItemsFileBytes(document));
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0].mid(9), (QStringList{"srcset=img/p0_t@2x.jpg 2x", "webpset=img/p0_t.webp 1x, img/p0_t@2x.webp 2x"}));
-    EXPECT_EQ(items[1].mid(9), QStringList{"webpset=img/p1_t.webp 1x"});
+    EXPECT_EQ(items[1].mid(9), (QStringList{"webpset=img/p1_t.webp 1x", "focus=40,25"}));
     EXPECT_EQ(items[2], ParseItems(plain)[2]);
 }
 

@@ -27,6 +27,7 @@ struct PassOutcome
 {
     QString error;
     QStringList imageFiles;
+    std::vector<QString> focus;
     QStringList captions;
     QStringList workingFiles;
     std::map<QString, QByteArray> preview; // every file in the preview folder
@@ -70,6 +71,7 @@ protected:
         outcome.error = ErrorOf([&] { ProcessItemImages(doc, copy, progress, options); });
         for (const TItemData &item : doc.Items)
             outcome.imageFiles << item.ImageFile;
+        outcome.focus = doc.ItemFocus;
         for (int node = 1; node < copy.NodeCount(); ++node)
             outcome.captions << copy.Caption(node);
         outcome.workingFiles = doc.WorkingFiles;
@@ -276,7 +278,7 @@ protected:
     }
 
     QString source;
-    const RenderSettings settings{96, 54, 0, 0x996633, QStringLiteral(".jpg")};
+    const RenderSettings settings{96, 54, 0, 0x996633, QStringLiteral(".jpg"), std::nullopt};
 };
 
 TEST_F(PictureCache, ChangedSourcesOrSettingsMiss)
@@ -286,12 +288,13 @@ TEST_F(PictureCache, ChangedSourcesOrSettingsMiss)
     ASSERT_EQ(key.size(), 64);
     EXPECT_EQ(cache.Key(source, settings), key);
 
-    std::vector<std::pair<const char *, RenderSettings>> changed(5, {"", settings});
+    std::vector<std::pair<const char *, RenderSettings>> changed(6, {"", settings});
     changed[0].first = "width", changed[0].second.width = 97;
     changed[1].first = "height", changed[1].second.height = 55;
     changed[2].first = "mode", changed[2].second.mode = 1;
     changed[3].first = "fill", changed[3].second.fill = 0x996634;
     changed[4].first = "type", changed[4].second.extension = QStringLiteral(".bmp");
+    changed[5].first = "focal point", changed[5].second.focus = TFocalPoint{50, 50};
     for (const auto &[what, other] : changed)
         EXPECT_NE(cache.Key(source, other), key) << what;
 
@@ -357,6 +360,27 @@ TEST_F(PictureCache, AHitCopiesTheStoredPictureAndABrokenEntryIsDrawnAfresh)
     QFile::remove(entry);
     EXPECT_TRUE(run({2, true}) == fresh);
     EXPECT_EQ(ReadBytes(entry), stored);
+}
+
+// Where the focal point lands is kept beside the cached picture: a hit needs it too.
+TEST_F(PictureCache, AFocalPointMovesTheCropAndIsKeptBesideThePicture)
+{
+    document.AppletData.ThumbProcessType = QStringLiteral("1");
+    const PassOutcome centred = run(kOneByOne);
+    EXPECT_EQ(centred.focus, std::vector<QString>{QString()});
+    document.Items[0].FocalPoint = QStringLiteral("50,0");
+    const PassOutcome fresh = run(kOneByOne);
+    EXPECT_EQ(fresh.focus, std::vector<QString>{QStringLiteral("50,0")});
+    EXPECT_NE(fresh.preview.at(QStringLiteral("p0_t.jpg")), centred.preview.at(QStringLiteral("p0_t.jpg")));
+
+    EXPECT_TRUE(run({2, true}) == fresh);
+    ASSERT_EQ(cacheEntries().size(), 2u);
+    EXPECT_TRUE(run({2, true}) == fresh) << "both taken from the cache";
+    for (const QString &entry : cacheEntries())
+        if (ReadBytes(cacheFolder() + QLatin1Char('/') + entry).endsWith("50,0"))
+            QFile::remove(cacheFolder() + QLatin1Char('/') + entry);
+    EXPECT_TRUE(run({2, true}) == fresh) << "drawn again without the point's entry";
+    EXPECT_EQ(cacheEntries().size(), 2u);
 }
 
 TEST_F(PictureCache, TrimmingDropsTheLeastRecentlyUsedFirst)

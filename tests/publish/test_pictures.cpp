@@ -80,6 +80,44 @@ TEST(PicturesGeometry, TheTwoStretchesMapOntoTheSourceArea)
     EXPECT_DOUBLE_EQ(area.bottom, 438 * 768.0 / 500);
 }
 
+// Mode 1 with a focal point: the crop window keeps its size, centred on the point as far
+// as Q reaches; `placed` is where the point lands in the picture, in percent.
+TEST(PicturesGeometry, AFocalPointCentresTheCropWindowWithinTheScaledPicture)
+{
+    const struct
+    {
+        int sw, sh, w, h, mode;
+        std::optional<TFocalPoint> focus;
+        PixelRect fromQ;
+        TFocalPoint placed;
+    } cases[] = {
+        // 1024 x 768 into 667 x 375: Q 667 x 500, a window 376 rows high.
+        {1024, 768, 667, 375, 1, std::nullopt, {0, 62, 667, 438}, {50, 50}},
+        {1024, 768, 667, 375, 1, TFocalPoint{50, 50}, {0, 62, 667, 438}, {50, 50}},
+        {1024, 768, 667, 375, 1, TFocalPoint{0, 0}, {0, 0, 667, 376}, {0, 0}},
+        {1024, 768, 667, 375, 1, TFocalPoint{100, 100}, {0, 124, 667, 500}, {100, 100}},
+        {1024, 768, 667, 375, 1, TFocalPoint{100, 0}, {0, 0, 667, 376}, {100, 0}},
+        {1024, 768, 667, 375, 1, TFocalPoint{50, 40}, {0, 12, 667, 388}, {50, 50}},
+        {1024, 768, 667, 375, 1, TFocalPoint{30, 80}, {0, 124, 667, 500}, {30, 73}},
+        // A portrait in a landscape picture: Q 500 x 1000, a window 250 rows high.
+        {1000, 2000, 500, 250, 1, TFocalPoint{50, 20}, {0, 75, 500, 325}, {50, 50}},
+        {1000, 2000, 500, 250, 1, TFocalPoint{10, 95}, {0, 750, 500, 1000}, {10, 80}},
+        // A landscape in a portrait picture: Q 800 x 400, a window 200 columns wide.
+        {2000, 1000, 200, 400, 1, TFocalPoint{10, 50}, {0, 0, 200, 400}, {40, 50}},
+        {2000, 1000, 200, 400, 1, TFocalPoint{75, 50}, {500, 0, 700, 400}, {50, 50}},
+        {2000, 1000, 200, 400, 1, TFocalPoint{100, 0}, {600, 0, 800, 400}, {100, 0}},
+        // Mode 0 keeps the whole picture between margins: only where the point lands moves.
+        {1000, 2000, 500, 250, 0, TFocalPoint{0, 50}, {0, 0, 125, 250}, {38, 50}},
+        {1000, 2000, 500, 250, 0, TFocalPoint{100, 50}, {0, 0, 125, 250}, {62, 50}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sw << "x" << c.sh << " mode " << c.mode << " at " << qPrintable(FocalPointText(c.focus)));
+        const PictureGeometry g = ComputeGeometry(c.sw, c.sh, c.w, c.h, c.mode, c.focus);
+        EXPECT_EQ(g.fromQ, c.fromQ);
+        EXPECT_EQ(g.PlaceInPicture(c.focus.value_or(TFocalPoint()), c.w, c.h), c.placed);
+    }
+}
+
 class Pictures : public UserFolders
 {
 protected:

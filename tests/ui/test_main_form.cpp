@@ -93,6 +93,8 @@ TEST_F(MainForm, EveryCataloguedControlExistsWithTheClassOfItsKind)
         case ControlKind::ComboIndex:
         case ControlKind::ComboText:
             return "QComboBox";
+        case ControlKind::Point:
+            return "TPicturePreview";
         case ControlKind::None:
             break;
         }

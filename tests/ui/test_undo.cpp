@@ -3,9 +3,12 @@
 // undo brings back tree, document, pane and selection.
 #include "UiFixture.h"
 
+#include "ui/PicturePreview.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QToolButton>
 #include <QUndoStack>
@@ -117,4 +120,72 @@ TEST_F(Undo, EditMenuNamesTheStepAndModifiedFollowsTheSavedState)
     EXPECT_FALSE(hiDpi->isChecked());
     EXPECT_EQ(window.Document->AppletExtras.HiDpi, QStringLiteral("0"));
     Expect("", "&Redo Change Sharp on high-resolution screens (2x)", false, __LINE__);
+}
+
+// The focal point is set on the item's preview picture: a click is one step, key moves
+// and a double click go on with it, Centre is a step of its own; it stays with its item.
+TEST_F(Undo, FocalPointIsChosenOnThePreviewAsStepsOfItsItem)
+{
+    TMainForm &window = MakeForm();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    TDesignTree *tree = window.Tree();
+    QImage picture(200, 100, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    const QString path = scratch.Work() + QStringLiteral("portrait.bmp");
+    ASSERT_TRUE(picture.save(path, "BMP"));
+    Key(tree, Qt::Key_Insert);
+    Key(tree, Qt::Key_Insert);
+    window.Document->Items[0].OriginalImagePath = path;
+    tree->setCurrentItem(tree->NodeAt(1));
+    window.pgcntrl1->setCurrentWidget(window.tbshtItemGeneral);
+    TPicturePreview *preview = window.imgPreview;
+    auto *centre = Find<QPushButton>("btnCentreFocalPoint");
+    ASSERT_TRUE(preview->isVisible());
+    EXPECT_FALSE(centre->isEnabled());
+    const int steps = window.UndoStack()->count();
+    const auto focal = [&] { return window.Document->Items[0].FocalPoint; };
+    const QRect shown = preview->PictureRect();
+    const auto at = [&](int x, int y) { return shown.topLeft() + QPoint(shown.width() * x / 100, shown.height() * y / 100); };
+
+    QTest::mouseClick(preview, Qt::LeftButton, {}, at(20, 70));
+    const std::optional<TFocalPoint> clicked = preview->FocalPoint();
+    ASSERT_TRUE(clicked);
+    EXPECT_LE(std::abs(clicked->x - 20) + std::abs(clicked->y - 70), 2);
+    EXPECT_EQ(focal(), FocalPointText(clicked));
+    EXPECT_TRUE(centre->isEnabled());
+    Expect("&Undo Change Focal Point", "", true, __LINE__);
+    Key(preview, Qt::Key_Right);
+    Key(preview, Qt::Key_Down, Qt::ShiftModifier);
+    const TFocalPoint moved{clicked->x + 5, clicked->y + 1};
+    EXPECT_EQ(focal(), FocalPointText(moved));
+    EXPECT_EQ(window.UndoStack()->count(), steps + 1);
+    Key(tree, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(focal(), QString());
+    EXPECT_EQ(preview->FocalPoint(), std::nullopt);
+    Key(tree, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(preview->FocalPoint(), moved);
+
+    // Another item shown and this one again: the point went with the pane and came back.
+    tree->setCurrentItem(tree->NodeAt(2));
+    EXPECT_EQ(preview->FocalPoint(), std::nullopt);
+    tree->setCurrentItem(tree->NodeAt(1));
+    EXPECT_EQ(focal(), FocalPointText(moved));
+    EXPECT_EQ(preview->FocalPoint(), moved);
+
+    // A double click removes the point its first click set, in that click's step.
+    QTest::mouseDClick(preview, Qt::LeftButton, {}, at(60, 30));
+    EXPECT_EQ(focal(), QString());
+    EXPECT_EQ(window.UndoStack()->count(), steps + 2);
+    Key(tree, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(focal(), FocalPointText(moved));
+
+    centre->click();
+    EXPECT_EQ(focal(), QString());
+    EXPECT_FALSE(centre->isEnabled());
+    Expect("&Undo Change Focal Point", "", true, __LINE__);
+    Key(tree, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(preview->FocalPoint(), moved);
+    EXPECT_TRUE(centre->isEnabled());
 }
