@@ -144,15 +144,13 @@ QString PictureExtension(const QString &sourcePath)
     return format ? QLatin1String(format->outputExtension) : QString();
 }
 
-DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill)
+DecodedPicture LoadForDrawing(const QString &sourcePath, int width, int height, int mode, TColor fill)
 {
     if (width < 1 || height < 1)
         throw QmError(QStringLiteral("The item pictures cannot be made %1 x %2 pixels: width and height must be at "
                                      "least 1.")
                           .arg(width)
                           .arg(height));
-    DrawnPicture picture;
-    picture.pixels = Bitmap(width, height);
     DecodeRequest request;
     request.fill = fill;
     request.drawn = [&](int sw, int sh) {
@@ -160,15 +158,39 @@ DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int
         return DrawnArea{g.sourceArea(sw, sh), g.into.width(), g.into.height()};
     };
     DecodedPicture source = LoadPicture(sourcePath, request);
-    const PictureGeometry g = ComputeGeometry(source.shownWidth, source.shownHeight, width, height, mode);
-    SourceRect area = g.sourceArea(source.shownWidth, source.shownHeight);
-    const double f = source.scale;
-    area = {area.left * f, area.top * f, area.right * f, area.bottom * f};
     if (!FormatWriting(PictureExtension(sourcePath))->transparency) {
         // An output type without transparency shows the fill colour through it.
         Flatten(source.pixels, source.alpha, fill);
         source.alpha.clear();
     }
+    return source;
+}
+
+namespace {
+
+// The area of `source` (in its decoded pixels) that a W x H picture draws.
+SourceRect DecodedArea(const DecodedPicture &source, const PictureGeometry &g)
+{
+    const SourceRect area = g.sourceArea(source.shownWidth, source.shownHeight);
+    const double f = source.scale;
+    return {area.left * f, area.top * f, area.right * f, area.bottom * f};
+}
+
+} // namespace
+
+bool HoldsPixelsFor(const DecodedPicture &source, int width, int height, int mode)
+{
+    const PictureGeometry g = ComputeGeometry(source.shownWidth, source.shownHeight, width, height, mode);
+    const SourceRect area = DecodedArea(source, g);
+    return area.right - area.left >= g.into.width() && area.bottom - area.top >= g.into.height();
+}
+
+DrawnPicture DrawPicture(const DecodedPicture &source, int width, int height, int mode, TColor fill)
+{
+    DrawnPicture picture;
+    picture.pixels = Bitmap(width, height);
+    const PictureGeometry g = ComputeGeometry(source.shownWidth, source.shownHeight, width, height, mode);
+    const SourceRect area = DecodedArea(source, g);
     if (g.filled)
         Fill(picture.pixels, fill);
     if (source.alpha.empty()) {
@@ -182,6 +204,11 @@ DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int
     picture.shownWidth = source.shownWidth;
     picture.shownHeight = source.shownHeight;
     return picture;
+}
+
+DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill)
+{
+    return DrawPicture(LoadForDrawing(sourcePath, width, height, mode, fill), width, height, mode, fill);
 }
 
 QByteArray EncodePicture(const DrawnPicture &picture, const QString &extension)
@@ -222,38 +249,19 @@ QString ItemBaseName(int index)
     return QStringLiteral("p%1_t").arg(index);
 }
 
-// Decode, resize and encode, or copy from the cache: touches nothing but the cache.
-RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &settings, const RenderCache &cache)
-{
-    RenderedPicture result;
-    try {
-        const QString key = cache.Key(source, settings);
-        result.bytes = cache.Load(key);
-        if (result.bytes.isEmpty()) {
-            result.bytes =
-                EncodePicture(RenderPicture(source, settings.width, settings.height, settings.mode, settings.fill), settings.extension);
-            // A source changed while it was drawn is not kept under its old key.
-            if (!key.isEmpty() && cache.Key(source, settings) == key)
-                cache.Store(key, result.bytes);
-        }
-    } catch (...) {
-        result.bytes.clear();
-        result.error = std::current_exception();
-    }
-    return result;
-}
-
-// The item's picture, then its variants by `plan`.
+// The item's picture, then its variants by `plan`: each decoded, resized and encoded,
+// or copied from the cache. Touches nothing but the cache.
 RenderedPicture RenderItem(const QString &source, int index, const RenderSettings &settings, const VariantPlan &plan,
                            const RenderCache &cache)
 {
-    RenderedPicture result = RenderItemPicture(source, settings, cache);
-    if (result.error || plan.empty())
-        return result;
+    RenderedPicture result;
     try {
-        result.variants = RenderItemVariants(source, ItemBaseName(index), settings, plan, cache);
+        ItemDrawing drawing(source, settings);
+        result.bytes = cache.LoadOrMake(source, settings, [&] { return EncodePicture(*drawing.At(1), settings.extension); });
+        result.variants = RenderItemVariants(drawing, ItemBaseName(index), plan, cache);
     } catch (...) {
         result.bytes.clear();
+        result.variants.clear();
         result.error = std::current_exception();
     }
     return result;

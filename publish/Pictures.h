@@ -76,5 +76,15 @@ QString PictureExtension(const QString &sourcePath);
 // shown over the fill colour.
 DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill);
 
+// RenderPicture's two halves. The source decoded for a W x H picture: only as much
+// of it, and at as coarse a scale, as that picture needs (a picture of another size
+// may need more); with true colours, upright, and over the fill colour where the
+// output type has no transparency.
+DecodedPicture LoadForDrawing(const QString &sourcePath, int width, int height, int mode, TColor fill);
+// Whether `source` holds at least the pixels of a W x H picture along each side of
+// the area drawn; then DrawPicture may draw that picture from it.
+bool HoldsPixelsFor(const DecodedPicture &source, int width, int height, int mode);
+DrawnPicture DrawPicture(const DecodedPicture &source, int width, int height, int mode, TColor fill);
+
 // The picture's file content in the output type `extension` (".jpg", ".png", ...).
 QByteArray EncodePicture(const DrawnPicture &picture, const QString &extension);
