@@ -1,7 +1,8 @@
 #!/usr/bin/python3
-"""Publishes the corpus's JPEGs through quillmere-publish and, in the same run, makes
-the same pictures with vipsthumbnail as one single-threaded process and as two such
-processes side by side (half of the files each). Run through publish.sh."""
+"""Publishes the corpus's JPEGs through quillmere-publish, plain and with the gallery's
+extras (2x pictures, WebP copies, both), and in the same run makes the same pictures
+with vipsthumbnail as one single-threaded process and as two such processes side by
+side (half of the files each). Run through publish.sh."""
 import argparse, filecmp, glob, os, re, shutil, statistics, subprocess, sys, time
 
 W, H = 667, 375
@@ -79,53 +80,65 @@ def main():
     vips = lambda files: ['vipsthumbnail', *files, '--size', f'{W}x{H}', '--smartcrop', 'centre',
                           '-o', f'{a.out}/vips/%s.jpg[Q=90]']
     half = len(pictures) // 2
-    runs = {name: [] for name in ('vips 1 process', 'vips 2 processes', 'first publish', 'second publish (cache)',
-                                  'publish --jobs 1 --no-cache', 'first publish --hidpi',
-                                  'second publish --hidpi (cache)')}
+    # The plain publish and those with the gallery's extras, each from an empty cache, then again from the cache.
+    extras = {'': ['--no-hidpi', '--no-webp'], ' --hidpi': ['--hidpi', '--no-webp'],
+              ' --webp': ['--no-hidpi', '--webp'], ' --hidpi --webp': ['--hidpi', '--webp']}
+    folder = lambda suffix, run: run + suffix.replace(' --', '-')
+    runs = {name: [] for name in ('vips 1 process', 'vips 2 processes', 'publish --jobs 1 --no-cache')}
+    for suffix in extras:
+        runs[f'first publish{suffix}'] = []
+        runs[f'second publish{suffix} (cache)'] = []
     loads = [load()]
     for rep in range(a.repeats):
         runs['vips 1 process'].append(run_all([vips(pictures)], env))
         runs['vips 2 processes'].append(run_all([vips(pictures[:half]), vips(pictures[half:])], env))
-        # The plain publish and the one with the 2x pictures, each from an empty cache.
-        for extra, first, second in (('--no-hidpi', 'first', 'second'), ('--hidpi', 'first-hidpi', 'second-hidpi')):
-            suffix = ' --hidpi' if extra == '--hidpi' else ''
+        for suffix, flags in extras.items():
             clear_cache()
-            shutil.rmtree(f'{a.out}/{first}', ignore_errors=True)
-            runs['first publish' + suffix].append(run_all([publish(first, extra)], env))
-            shutil.rmtree(f'{a.out}/{second}', ignore_errors=True)
-            runs[f'second publish{suffix} (cache)'].append(run_all([publish(second, extra)], env))
+            for run in ('first', 'second'):
+                shutil.rmtree(f'{a.out}/{folder(suffix, run)}', ignore_errors=True)
+                name = f'first publish{suffix}' if run == 'first' else f'second publish{suffix} (cache)'
+                runs[name].append(run_all([publish(folder(suffix, run), *flags)], env))
         shutil.rmtree(f'{a.out}/one', ignore_errors=True)
-        runs['publish --jobs 1 --no-cache'].append(run_all([publish('one', '--no-hidpi', '--jobs', '1', '--no-cache')], env))
+        runs['publish --jobs 1 --no-cache'].append(run_all([publish('one', *extras[''], '--jobs', '1', '--no-cache')], env))
         loads.append(load())
-    rss = peak_rss_mib(publish('rss', '--no-hidpi', '--jobs', '2', '--no-cache'), env)
-    rss2x = peak_rss_mib(publish('rss-hidpi', '--hidpi', '--jobs', '2', '--no-cache'), env)
+    rss = peak_rss_mib(publish('rss', *extras[''], '--jobs', '2', '--no-cache'), env)
+    rss_both = peak_rss_mib(publish('rss-both', *extras[' --hidpi --webp'], '--jobs', '2', '--no-cache'), env)
     identical = same_folders(f'{a.out}/first', f'{a.out}/one') and same_folders(f'{a.out}/first', f'{a.out}/second')
     one_x = sorted(f for f in os.listdir(f'{a.out}/first') if re.fullmatch(r'p\d+_t\.jpg', f))
-    two_x = sorted(f for f in os.listdir(f'{a.out}/first-hidpi') if '@2x' in f)
-    one_x_kept = not filecmp.cmpfiles(f'{a.out}/first', f'{a.out}/first-hidpi', one_x, shallow=False)[1]
-    size = lambda folder, names: sum(os.path.getsize(f'{a.out}/{folder}/{n}') for n in names) / 1e6
+    one_x_kept = all(not filecmp.cmpfiles(f'{a.out}/first', f'{a.out}/{folder(suffix, "first")}', one_x, shallow=False)[1]
+                     for suffix in extras)
+    both = folder(' --hidpi --webp', 'first')
+    named = lambda pattern: sorted(f for f in os.listdir(f'{a.out}/{both}') if re.fullmatch(pattern, f))
+    size = lambda names: sum(os.path.getsize(f'{a.out}/{both}/{n}') for n in names) / 1e6
+    two_x = named(r'p\d+_t@2x\.jpg')
+    jpeg1, jpeg2 = size(named(r'p\d+_t\.jpg')), size(two_x)
+    webp1, webp2 = size(named(r'p\d+_t\.webp')), size(named(r'p\d+_t@2x\.webp'))
 
     med = {n: (statistics.median(w for w, _ in r), statistics.median(c for _, c in r)) for n, r in runs.items()}
     first, second = med['first publish'][0], med['second publish (cache)'][0]
-    first2x, second2x = med['first publish --hidpi'][0], med['second publish --hidpi (cache)'][0]
     v1, v2 = med['vips 1 process'][0], med['vips 2 processes'][0]
     lines = [f'# Publishing {len(pictures)} JPEGs to {W} x {H} (mode 1), median of {a.repeats}', '',
              f'load average (1, 5, 15 min) before and after each round: {" | ".join(loads)}', '',
              '| run | wall ms | CPU ms |', '|---|---:|---:|']
     lines += [f'| {n} | {w:.0f} | {c:.0f} |' for n, (w, c) in med.items()]
+    met = lambda ok: 'yes' if ok else 'NO'
     lines += ['', '| goal | figure | met |', '|---|---:|---|',
-              f'| first publish / vips 1 process <= 0.6 | {first / v1:.2f} | {"yes" if first / v1 <= 0.6 else "NO"} |',
-              f'| first publish / vips 2 processes <= 1.0 | {first / v2:.2f} | {"yes" if first / v2 <= 1.0 else "NO"} |',
-              f'| second publish / first publish <= 0.1 | {second / first:.3f} | {"yes" if second / first <= 0.1 else "NO"} |',
-              f'| --jobs 1, default and cached folders byte-identical | {identical} | {"yes" if identical else "NO"} |',
-              f'| peak memory with --jobs 2 < 100 MiB | {rss:.1f} MiB | {"yes" if rss < 100 else "NO"} |',
-              f'| first publish --hidpi / first publish (report) | {first2x / first:.2f} | - |',
-              f'| peak memory with --hidpi --jobs 2 (report) | {rss2x:.1f} MiB | - |',
-              f'| second publish --hidpi / first publish --hidpi <= 0.1 | {second2x / first2x:.3f} | '
-              f'{"yes" if second2x / first2x <= 0.1 else "NO"} |',
-              f'| 1x pictures byte-identical with --hidpi | {one_x_kept} | {"yes" if one_x_kept else "NO"} |',
-              f'| 2x pictures written / MB (1x MB) | {len(two_x)} / {size("first-hidpi", two_x):.2f} '
-              f'({size("first", one_x):.2f}) | - |']
+              f'| first publish / vips 1 process <= 0.6 | {first / v1:.2f} | {met(first / v1 <= 0.6)} |',
+              f'| first publish / vips 2 processes <= 1.0 | {first / v2:.2f} | {met(first / v2 <= 1.0)} |',
+              f'| --jobs 1, default and cached folders byte-identical | {identical} | {met(identical)} |',
+              f'| peak memory with --jobs 2 < 100 MiB | {rss:.1f} MiB | {met(rss < 100)} |',
+              f'| peak memory with --hidpi --webp --jobs 2 (report) | {rss_both:.1f} MiB | - |']
+    for suffix in extras:
+        f1, f2 = med[f'first publish{suffix}'][0], med[f'second publish{suffix} (cache)'][0]
+        if suffix:
+            goal = 2.0 if suffix == ' --hidpi --webp' else None
+            lines.append(f'| first publish{suffix} / first publish' + (f' <= {goal}' if goal else ' (report)') +
+                         f' | {f1 / first:.2f} | {met(f1 / first <= goal) if goal else "-"} |')
+        lines.append(f'| second publish{suffix} / first publish{suffix} <= 0.1 | {f2 / f1:.3f} | {met(f2 / f1 <= 0.1)} |')
+    lines += [f'| 1x pictures byte-identical with --hidpi, --webp and both | {one_x_kept} | {met(one_x_kept)} |',
+              f'| MB of 1x JPEG / WebP (WebP / JPEG) | {jpeg1:.2f} / {webp1:.2f} ({webp1 / jpeg1:.3f}) | - |',
+              f'| MB of 2x JPEG / WebP (WebP / JPEG), 2x pictures written | {jpeg2:.2f} / {webp2:.2f} ({webp2 / jpeg2:.3f}), '
+              f'{len(two_x)} | - |']
     report = '\n'.join(lines) + '\n'
     open(f'{a.out}/report.md', 'w').write(report)
     print(report)

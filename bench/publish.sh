@@ -2,7 +2,7 @@
 # Publishing benchmark: the corpus's 24 JPEGs (12 and 24 megapixels) published through
 # quillmere-publish (a Release build) to 667 x 375, and in the same run vipsthumbnail
 # making the same pictures as one single-threaded process and as two side by side.
-# Reports the first publish, a second publish of the unchanged project (from the
+
 # picture cache), --jobs 1 --no-cache, whether the three output folders are
 # byte-identical, the peak memory with two workers and the load average; then the
 # first and the cached publish with --hidpi (2x pictures) against the plain ones,

@@ -201,13 +201,20 @@ void CheckPictureSize(int width, int height)
                           .arg(height));
 }
 
+// The area of `source` (in its decoded pixels) that a picture of geometry `g` draws.
+SourceRect DecodedArea(const DecodedPicture &source, const PictureGeometry &g)
+{
+    const SourceRect area = g.sourceArea(source.shownWidth, source.shownHeight);
+    const double f = source.scale;
+    return {area.left * f, area.top * f, area.right * f, area.bottom * f};
+}
+
 } // namespace
 
-DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill, const std::optional<TFocalPoint> &focus)
+DecodedPicture LoadForDrawing(const QString &sourcePath, int width, int height, int mode, TColor fill,
+                              const std::optional<TFocalPoint> &focus)
 {
     CheckPictureSize(width, height);
-    DrawnPicture picture;
-    picture.pixels = Bitmap(width, height);
     DecodeRequest request;
     request.fill = fill;
     request.drawn = [&](int sw, int sh) {
@@ -215,15 +222,28 @@ DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int
         return DrawnArea{g.sourceArea(sw, sh), g.into.width(), g.into.height()};
     };
     DecodedPicture source = LoadPicture(sourcePath, request);
-    const PictureGeometry g = ComputeGeometry(source.shownWidth, source.shownHeight, width, height, mode, focus);
-    SourceRect area = g.sourceArea(source.shownWidth, source.shownHeight);
-    const double f = source.scale;
-    area = {area.left * f, area.top * f, area.right * f, area.bottom * f};
     if (!FormatWriting(PictureExtension(sourcePath))->transparency) {
         // An output type without transparency shows the fill colour through it.
         Flatten(source.pixels, source.alpha, fill);
         source.alpha.clear();
     }
+    return source;
+}
+
+bool HoldsPixelsFor(const DecodedPicture &source, int width, int height, int mode, const std::optional<TFocalPoint> &focus)
+{
+    const PictureGeometry g = ComputeGeometry(source.shownWidth, source.shownHeight, width, height, mode, focus);
+    const SourceRect area = DecodedArea(source, g);
+    return area.right - area.left >= g.into.width() && area.bottom - area.top >= g.into.height();
+}
+
+DrawnPicture DrawPicture(const DecodedPicture &source, int width, int height, int mode, TColor fill,
+                         const std::optional<TFocalPoint> &focus)
+{
+    DrawnPicture picture;
+    picture.pixels = Bitmap(width, height);
+    const PictureGeometry g = ComputeGeometry(source.shownWidth, source.shownHeight, width, height, mode, focus);
+    const SourceRect area = DecodedArea(source, g);
     if (g.filled)
         Fill(picture.pixels, fill);
     if (source.alpha.empty()) {
@@ -237,6 +257,11 @@ DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int
     picture.shownWidth = source.shownWidth;
     picture.shownHeight = source.shownHeight;
     return picture;
+}
+
+DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill, const std::optional<TFocalPoint> &focus)
+{
+    return DrawPicture(LoadForDrawing(sourcePath, width, height, mode, fill, focus), width, height, mode, fill, focus);
 }
 
 QByteArray EncodePicture(const DrawnPicture &picture, const QString &extension)
@@ -278,54 +303,29 @@ QString ItemBaseName(int index)
     return QStringLiteral("p%1_t").arg(index);
 }
 
-// Decode, resize and encode, or copy from the cache: touches nothing but the cache.
-RenderedPicture RenderItemPicture(const QString &source, const RenderSettings &settings, const RenderCache &cache)
-{
-    RenderedPicture result;
-    try {
-        const QString key = cache.Key(source, settings);
-        // Where the focal point lands needs the source's size, which a picture taken from
-        // the cache does not give: it is kept beside the picture.
-        const QString focusKey = key.isEmpty() ? key : key + QStringLiteral("-focus");
-        result.bytes = cache.Load(key);
-        if (settings.focus && !result.bytes.isEmpty()) {
-            result.focus = QString::fromLatin1(cache.Load(focusKey));
-            if (!ParseFocalPoint(result.focus))
-                result.bytes.clear();
-        }
-        if (result.bytes.isEmpty()) {
-            const DrawnPicture picture =
-                RenderPicture(source, settings.width, settings.height, settings.mode, settings.fill, settings.focus);
-            result.bytes = EncodePicture(picture, settings.extension);
-            if (settings.focus)
-                result.focus = FocalPointText(
-                    ComputeGeometry(picture.shownWidth, picture.shownHeight, settings.width, settings.height, settings.mode, settings.focus)
-                        .PlaceInPicture(*settings.focus, settings.width, settings.height));
-            // A source changed while it was drawn is not kept under its old key.
-            if (!key.isEmpty() && cache.Key(source, settings) == key) {
-                cache.Store(key, result.bytes);
-                if (settings.focus)
-                    cache.Store(focusKey, result.focus.toLatin1());
-            }
-        }
-    } catch (...) {
-        result.bytes.clear();
-        result.error = std::current_exception();
-    }
-    return result;
-}
-
-// The item's picture, then its variants by `plan`.
+// The item's picture, then its variants by `plan`: each decoded, resized and encoded,
+// or copied from the cache. Touches nothing but the cache.
 RenderedPicture RenderItem(const QString &source, int index, const RenderSettings &settings, const VariantPlan &plan,
                            const RenderCache &cache)
 {
-    RenderedPicture result = RenderItemPicture(source, settings, cache);
-    if (result.error || plan.empty())
-        return result;
+    RenderedPicture result;
     try {
-        result.variants = RenderItemVariants(source, ItemBaseName(index), settings, plan, cache);
+        ItemDrawing drawing(source, settings);
+        result.bytes = cache.LoadOrMake(source, settings, [&] { return EncodePicture(*drawing.At(1), settings.extension); });
+        if (settings.focus) {
+            // Where the focal point lands needs the source's size, which a picture taken
+            // from the cache does not give: it is kept beside the picture.
+            RenderSettings placed = settings;
+            placed.extension += QStringLiteral("-focus");
+            result.focus = QString::fromLatin1(
+                cache.LoadOrMake(source, placed, [&] { return FocalPointText(drawing.PlacedFocus()).toLatin1(); }));
+            if (!ParseFocalPoint(result.focus))
+                result.focus = FocalPointText(drawing.PlacedFocus());
+        }
+        result.variants = RenderItemVariants(drawing, ItemBaseName(index), plan, cache);
     } catch (...) {
         result.bytes.clear();
+        result.variants.clear();
         result.error = std::current_exception();
     }
     return result;

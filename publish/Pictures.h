@@ -94,5 +94,18 @@ QString PictureExtension(const QString &sourcePath);
 DrawnPicture RenderPicture(const QString &sourcePath, int width, int height, int mode, TColor fill,
                            const std::optional<TFocalPoint> &focus = std::nullopt);
 
+// RenderPicture's two halves. The source decoded for a W x H picture: only as much
+// of it, and at as coarse a scale, as that picture needs (a picture of another size
+// may need more); with true colours, upright, and over the fill colour where the
+// output type has no transparency.
+DecodedPicture LoadForDrawing(const QString &sourcePath, int width, int height, int mode, TColor fill,
+                              const std::optional<TFocalPoint> &focus = std::nullopt);
+// Whether `source` holds at least the pixels of a W x H picture along each side of
+// the area drawn; then DrawPicture may draw that picture from it.
+bool HoldsPixelsFor(const DecodedPicture &source, int width, int height, int mode,
+                    const std::optional<TFocalPoint> &focus = std::nullopt);
+DrawnPicture DrawPicture(const DecodedPicture &source, int width, int height, int mode, TColor fill,
+                         const std::optional<TFocalPoint> &focus = std::nullopt);
+
 // The picture's file content in the output type `extension` (".jpg", ".png", ...).
 QByteArray EncodePicture(const DrawnPicture &picture, const QString &extension);

@@ -171,6 +171,19 @@ QByteArray RenderCache::Load(const QString &key) const
     return picture;
 }
 
+QByteArray RenderCache::LoadOrMake(const QString &sourcePath, const RenderSettings &settings, const std::function<QByteArray()> &make) const
+{
+    const QString key = Key(sourcePath, settings);
+    QByteArray picture = Load(key);
+    if (picture.isEmpty()) {
+        picture = make();
+        // A source changed while it was drawn is not kept under its old key.
+        if (!key.isEmpty() && !picture.isEmpty() && Key(sourcePath, settings) == key)
+            Store(key, picture);
+    }
+    return picture;
+}
+
 void RenderCache::Store(const QString &key, const QByteArray &picture) const
 {
     if (!isEnabled() || key.isEmpty() || picture.isEmpty() || picture.size() > kMaxEntryBytes - kHeaderSize)

@@ -12,6 +12,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // Everything besides the source file that decides the bytes of an item picture.
 struct RenderSettings
 {
@@ -25,8 +27,9 @@ struct RenderSettings
 
 // Bumped whenever the same source and settings would give other bytes (a new
 // filter, decode scale, colour conversion or encoder setting), so older entries are
-// never used. 2: the colour profiles and the PNG, WebP, HEIF and TIFF sources.
-inline constexpr int kRendererVersion = 2;
+// never used. 2: the colour profiles and the PNG, WebP, HEIF and TIFF sources; 3: the
+// WebP copies' own settings, larger pictures drawn from the decode of the item picture.
+inline constexpr int kRendererVersion = 3;
 
 class RenderCache
 {
@@ -58,6 +61,11 @@ public:
 
     // Keeps `picture` under `key`, written whole or not at all. Failures are ignored.
     void Store(const QString &key, const QByteArray &picture) const;
+
+    // The picture of `sourcePath` drawn with `settings`: from the cache, or made by
+    // `make` and kept (unless it is empty or the source changed meanwhile). Raises what
+    // `make` raises.
+    QByteArray LoadOrMake(const QString &sourcePath, const RenderSettings &settings, const std::function<QByteArray()> &make) const;
 
     // Removes the least recently used entries until the cache holds at most its limit.
     void Trim() const;

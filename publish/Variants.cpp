@@ -7,9 +7,7 @@
 
 #include <QFileInfo>
 
-#include <map>
 #include <mutex>
-#include <set>
 #include <utility>
 
 namespace {
@@ -24,17 +22,13 @@ bool IsOn(const QString &flag, std::optional<bool> override)
     return override.value_or(flag == QLatin1String("1"));
 }
 
-QByteArray EncodeVariant(const DrawnPicture &picture, const QString &extension)
+// A picture of the item's own type as the item picture is written; a WebP copy of
+// another type's picture with the copies' own settings.
+QByteArray EncodeVariant(const DrawnPicture &picture, const VariantKind &kind, const QString &ownType)
 {
-    if (extension == QLatin1String(kWebp))
-        return EncodeWebp(picture.pixels, picture.alpha, picture.lossless);
-    return EncodePicture(picture, extension);
-}
-
-// Whether the source drawn into `picture` by `settings` had the pixels for it without enlarging.
-bool HeldPixelsFor(const DrawnPicture &picture, const RenderSettings &settings)
-{
-    return ComputeGeometry(picture.shownWidth, picture.shownHeight, settings.width, settings.height, settings.mode).scale >= 1.0f;
+    if (kind.extension == QLatin1String(kWebp) && ownType != kind.extension)
+        return EncodeWebp(picture.pixels, picture.alpha, picture.lossless, kind.scale > 1 ? kWebpLargeCopy : kWebpCopy);
+    return EncodePicture(picture, kind.extension.isEmpty() ? ownType : kind.extension);
 }
 
 // The type of a generated file: its extension, from the dot on, in lower case.
@@ -87,42 +81,67 @@ QString VariantFileName(const QString &baseName, int scale, const QString &exten
     return baseName + (scale > 1 ? QStringLiteral("@%1x").arg(scale) : QString()) + extension;
 }
 
-std::vector<RenderedVariant> RenderItemVariants(const QString &source, const QString &baseName, const RenderSettings &settings,
-                                                const VariantPlan &plan, const RenderCache &cache)
+ItemDrawing::ItemDrawing(const QString &source, const RenderSettings &settings) : m_source(source), m_settings(settings)
+{}
+
+const DecodedPicture &ItemDrawing::Decoded()
 {
+    if (!m_decoded)
+        m_decoded = LoadForDrawing(m_source, m_settings.width, m_settings.height, m_settings.mode, m_settings.fill, m_settings.focus);
+    return *m_decoded;
+}
+
+const DrawnPicture *ItemDrawing::At(int scale)
+{
+    auto drawn = m_drawn.find(scale);
+    if (drawn == m_drawn.end()) {
+        const int w = m_settings.width * scale, h = m_settings.height * scale;
+        const int mode = m_settings.mode;
+        const TColor fill = m_settings.fill;
+        const std::optional<TFocalPoint> &focus = m_settings.focus;
+        std::optional<DrawnPicture> picture;
+        if (scale == 1) {
+            picture = DrawPicture(Decoded(), w, h, mode, fill, focus);
+        } else if (std::int64_t(w) * h <= kMaxBitmapPixels) {
+            const DecodedPicture &source = Decoded();
+            if (ComputeGeometry(source.shownWidth, source.shownHeight, w, h, mode).scale >= 1.0f)
+                picture = HoldsPixelsFor(source, w, h, mode, focus) ? DrawPicture(source, w, h, mode, fill, focus)
+                                                                    : RenderPicture(m_source, w, h, mode, fill, focus);
+        }
+        drawn = m_drawn.emplace(scale, std::move(picture)).first;
+    }
+    return drawn->second ? &*drawn->second : nullptr;
+}
+
+TFocalPoint ItemDrawing::PlacedFocus()
+{
+    const DecodedPicture &source = Decoded();
+    const RenderSettings &s = m_settings;
+    const TFocalPoint focus = s.focus.value_or(TFocalPoint{});
+    return ComputeGeometry(source.shownWidth, source.shownHeight, s.width, s.height, s.mode, focus).PlaceInPicture(focus, s.width, s.height);
+}
+
+std::vector<RenderedVariant> RenderItemVariants(ItemDrawing &drawing, const QString &baseName, const VariantPlan &plan,
+                                                const RenderCache &cache)
+{
+    const RenderSettings &settings = drawing.settings();
     std::vector<RenderedVariant> variants;
-    std::map<int, DrawnPicture> drawn; // by scale, drawn at the first variant the cache does not hold
-    std::set<int> tooFewPixels;        // scales the source cannot fill
     for (const VariantKind &kind : plan) {
         RenderSettings s = settings;
         s.width *= kind.scale;
         s.height *= kind.scale;
         if (!kind.extension.isEmpty())
             s.extension = kind.extension;
-        if ((kind.scale == 1 && s.extension == settings.extension) || tooFewPixels.count(kind.scale))
+        if (kind.scale == 1 && s.extension == settings.extension)
             continue;
-        const QString key = cache.Key(source, s);
-        QByteArray bytes = cache.Load(key);
-        if (bytes.isEmpty()) {
-            auto picture = drawn.find(kind.scale);
-            if (picture == drawn.end()) {
-                if (std::int64_t(s.width) * s.height > kMaxBitmapPixels) {
-                    tooFewPixels.insert(kind.scale);
-                    continue;
-                }
-                DrawnPicture rendered = RenderPicture(source, s.width, s.height, s.mode, s.fill, s.focus);
-                if (kind.scale > 1 && !HeldPixelsFor(rendered, s)) {
-                    tooFewPixels.insert(kind.scale);
-                    continue;
-                }
-                picture = drawn.emplace(kind.scale, std::move(rendered)).first;
-            }
-            bytes = EncodeVariant(picture->second, s.extension);
-            // A source changed while it was drawn is not kept under its old key.
-            if (!key.isEmpty() && cache.Key(source, s) == key)
-                cache.Store(key, bytes);
-        }
-        variants.push_back({kind.scale, VariantFileName(baseName, kind.scale, s.extension), bytes});
+        bool tooFewPixels = false;
+        const QByteArray bytes = cache.LoadOrMake(drawing.source(), s, [&] {
+            const DrawnPicture *picture = drawing.At(kind.scale);
+            tooFewPixels = !picture;
+            return picture ? EncodeVariant(*picture, kind, settings.extension) : QByteArray();
+        });
+        if (!tooFewPixels)
+            variants.push_back({kind.scale, VariantFileName(baseName, kind.scale, s.extension), bytes});
     }
     return variants;
 }

@@ -8,10 +8,12 @@
 #include "model/AppletAgent.h"
 #include "publish/Raster.h"
 #include "publish/RenderCache.h"
+#include "publish/codecs/Codec.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -50,16 +52,42 @@ struct RenderedVariant
     QByteArray bytes;
 };
 
-// The item's variants by `plan`, for the item picture drawn with `settings` from
-// `source` under `baseName`: each taken from the cache or drawn (once per scale)
-// and encoded. A variant of the item picture itself (scale 1, its own type) is
-// left out, and so are those of a scale for which the source holds too few pixels:
-// where the source would have to be enlarged to fill it (fewer source pixels than
-// picture pixels along the side the geometry matches), or where the picture would
-// exceed the largest bitmap. Touches nothing but the cache, so it runs on the
-// pass's workers. Raises QmError as drawing the item picture does.
-std::vector<RenderedVariant> RenderItemVariants(const QString &source, const QString &baseName, const RenderSettings &settings,
-                                                const VariantPlan &plan, const RenderCache &cache);
+// One item's pictures at the sizes a build needs, each drawn at most once. The source
+// is decoded once, as the item picture needs it; a larger picture is drawn from that
+// decode where it holds the pixels for it, else from a decode of its own. Which of
+// the two serves depends on the source and the settings alone, never on what the
+// cache holds, so every picture has the same bytes drawn or taken from the cache.
+class ItemDrawing
+{
+public:
+    ItemDrawing(const QString &source, const RenderSettings &settings);
+
+    const QString &source() const { return m_source; }
+    const RenderSettings &settings() const { return m_settings; }
+
+    // The item picture at `scale` times its size. Null for a larger one where the
+    // source would have to be enlarged to fill it (fewer source pixels than picture
+    // pixels along the side the geometry matches) or where it would exceed the
+    // largest bitmap. Raises QmError as drawing the item picture does.
+    const DrawnPicture *At(int scale);
+    // Where the item's focal point (the middle without one) lands in the item picture.
+    TFocalPoint PlacedFocus();
+
+private:
+    const DecodedPicture &Decoded();
+
+    QString m_source;
+    RenderSettings m_settings;
+    std::optional<DecodedPicture> m_decoded; // for the item picture
+    std::map<int, std::optional<DrawnPicture>> m_drawn;
+};
+
+// The item's variants by `plan` under `baseName`, each taken from the cache or
+// encoded from `drawing`. A variant of the item picture itself (scale 1, its own
+// type) is left out, and so are those of a scale the drawing has no picture for.
+// Touches nothing but the cache, so it runs on the pass's workers.
+std::vector<RenderedVariant> RenderItemVariants(ItemDrawing &drawing, const QString &baseName, const VariantPlan &plan,
+                                                const RenderCache &cache);
 
 // The item's variants of type `extension` as a srcset ("p0_t.webp 1x, p0_t@2x.webp 2x"),
 // each behind the image path of the configuration files; scale 1 is left out when

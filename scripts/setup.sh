@@ -4,7 +4,7 @@ set -euo pipefail
 
 # qt6-httpserver-dev's CMake files need qt6-websockets-dev, which Debian does not pull in.
 # desktop-file-utils, libxml2-utils and librsvg2-bin: the desktop files and icons; dpkg-dev, fakeroot: the package;
-# webp: cwebp makes the WebP pictures the browser test offers the player.
+# webp: cwebp and img2webp make the WebP test pictures (tests/publish/formats/make-fixtures.sh) and the benchmarks' ones.
 # The picture codecs: libjpeg, giflib, libpng, libwebp, libheif (HEVC and AV1), libtiff; Little CMS for the profiles.
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
           libjpeg-dev libgif-dev libpng-dev libwebp-dev libheif-dev libtiff-dev liblcms2-dev zlib1g-dev libgtest-dev googletest xvfb xauth x11-utils imagemagick chromium nodejs npm

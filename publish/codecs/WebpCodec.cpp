@@ -129,16 +129,18 @@ DecodedPicture DecodeWebp(const QByteArray &bytes, const DecodeRequest &request)
     return result;
 }
 
-QByteArray EncodeWebp(const Bitmap &picture, const AlphaPlane &alpha, bool lossless, float quality)
+QByteArray EncodeWebp(const Bitmap &picture, const AlphaPlane &alpha, bool lossless, WebpLossy lossy)
 {
     WebPConfig config;
     WebPPicture pic;
     if (picture.isNull() || !WebPConfigInit(&config) || !WebPPictureInit(&pic))
         throw QmError(QStringLiteral("The WebP picture cannot be written."));
     config.lossless = lossless ? 1 : 0;
-    config.quality = lossless ? 75.0f : quality;
-    config.method = 4;
-    config.use_sharp_yuv = lossless ? 0 : 1;
+    config.quality = lossless ? 75.0f : lossy.quality;
+    config.method = lossless ? 4 : lossy.method;
+    // A lossy picture is imported straight into YUV with libwebp's plain colour
+    // conversion: its sharp conversion acts only on ARGB pictures, and costs more
+    // time than these pictures may take.
     pic.use_argb = lossless ? 1 : 0;
     pic.width = picture.width();
     pic.height = picture.height();

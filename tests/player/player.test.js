@@ -12,7 +12,6 @@
 'use strict';
 
 const assert = require('node:assert/strict');
-const childProcess = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
@@ -185,16 +184,10 @@ async function main() {
   const gap = H.variant(work, mainGallery, 'gap', (f) => fs.rmSync(path.join(f, 'p1_t.jpg')));
   // Without its companion script, a page opened from its folder cannot read its files.
   const noCompanion = H.variant(work, mainGallery, 'no-companion', (f) => fs.rmSync(path.join(f, 'foldreeldata.js')));
-  // Pictures at twice the size, and a copy that also offers WebP pictures: WebP files made
-  // from the published JPEGs by Debian's cwebp, named in the items file as the publisher names them.
-  const sharp = publish('sharp', { ScriptName: 'sharp', AutoPlay: 0 }, [0, 1, 2].map((k) => ({ picture: pick(k) })), ['--hidpi']);
-  const sharpWebp = H.variant(work, sharp, 'sharp-webp', (f) => {
-    for (const jpg of fs.readdirSync(f).filter((n) => /^p\d+_t(@2x)?\.jpg$/.test(n))) {
-      childProcess.execFileSync('cwebp', ['-quiet', '-q', '80', path.join(f, jpg), '-o', path.join(f, jpg.replace(/jpg$/, 'webp'))]);
-    }
-    H.editFile(f, 'items.xml', (t) => t.replace(/largeimage="(p\d+_t)\.jpg"([^>]*?)\/>/g,
-      (m, base, rest) => `largeimage="${base}.jpg"${rest} webpset="${base}.webp 1x, ${base}@2x.webp 2x"/>`));
-  });
+  // Pictures at twice the size, and the same gallery with the publisher's WebP copies too.
+  const sharpItems = [0, 1, 2].map((k) => ({ picture: pick(k) }));
+  const sharp = publish('sharp', { ScriptName: 'sharp', AutoPlay: 0 }, sharpItems, ['--hidpi']);
+  const sharpWebp = publish('sharp-webp', { ScriptName: 'sharp', AutoPlay: 0 }, sharpItems, ['--hidpi', '--webp']);
   // The main gallery (speed 6) last: the cases after it go on from its page.
   const speeds = [[3, 260], [12, 1270], [6, 610]].map(([speed, ms]) => ({
     speed, ms, gallery: speed === 6 ? mainGallery : H.variant(work, mainGallery, `speed${speed}`,
