@@ -6,10 +6,14 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QUrl>
 
 QString QtFileFilter(const QString &filter)
@@ -151,12 +155,69 @@ std::unique_ptr<QMessageBox> CannotOpenBox(QWidget *owner, const QString &addres
     return box;
 }
 
+namespace {
+
+// The box of CannotOpenBox, shown without waiting for it.
+void ShowCannotOpen(QWidget *owner, const QString &address)
+{
+    QMessageBox *box = CannotOpenBox(owner, address).release();
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// How long a failure of the desktop's opener is heard: it fails at once when nothing
+// takes the address, while one that starts the browser itself may return only when
+// the browser closes.
+constexpr int kOpenerHeardFor = 10000; // ms
+
+// Starts xdg-open on `url` and shows the box when it fails; false without xdg-open.
+// Qt starts it too, but only says whether it started, and on a desktop without a
+// browser it starts and fails.
+bool OpenWithDesktopOpener(QWidget *owner, const QUrl &url)
+{
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return false;
+    auto *process = new QProcess(qApp);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    QElapsedTimer started;
+    started.start();
+    const QPointer<QWidget> window(owner);
+    const QString address = url.toString();
+    const auto failed = [process, started, window, address] {
+        if (started.elapsed() < kOpenerHeardFor)
+            ShowCannotOpen(window, address);
+        process->deleteLater();
+    };
+    QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
+        if (code != 0 || status != QProcess::NormalExit)
+            failed();
+        else
+            process->deleteLater();
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [failed](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            failed();
+    });
+    process->start(opener, {QString::fromUtf8(url.toEncoded())});
+    return true;
+}
+#endif
+
+} // namespace
+
 bool TWidgetPrompts::ShellOpen(const QString &fileOrAddress)
 {
     const QUrl url = QUrl::fromUserInput(fileOrAddress, QDir::currentPath(), QUrl::AssumeLocalFile);
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (OpenWithDesktopOpener(m_owner, url))
+        return true;
+#endif
     if (QDesktopServices::openUrl(url))
         return true;
-    CannotOpenBox(m_owner, url.toString())->exec();
+    ShowCannotOpen(m_owner, url.toString());
     return false;
 }
 

@@ -50,9 +50,10 @@ public:
     virtual QStringList OpenPictures(const QString &filter, const QString &initialFolder, bool multiple) = 0;
     // The chosen colour, or nothing when the dialog was cancelled.
     virtual std::optional<TColor> PickColor(TColor initial) = 0;
-    // Opens a file path or a web address with the user's default program. When the
-    // desktop cannot, a box says so and gives the address to open by hand, with a
-    // button that copies it; the answer is then false.
+    // Opens a file path or a web address with the user's default program, without
+    // waiting for it. When the desktop cannot, a box says so and gives the address to
+    // open by hand, with a button that copies it; the answer is false when that is
+    // known at once (a failure that comes a moment later brings the box all the same).
     virtual bool ShellOpen(const QString &fileOrAddress) = 0;
 };
 
