@@ -96,6 +96,10 @@ def main():
             clear_cache()
             for run in ('first', 'second'):
                 shutil.rmtree(f'{a.out}/{folder(suffix, run)}', ignore_errors=True)
+                # The second run publishes the unchanged project again into its folder
+                # (a copy of the first run's, so that the two can be compared).
+                if run == 'second':
+                    shutil.copytree(f'{a.out}/{folder(suffix, "first")}', f'{a.out}/{folder(suffix, run)}')
                 name = f'first publish{suffix}' if run == 'first' else f'second publish{suffix} (cache)'
                 runs[name].append(run_all([publish(folder(suffix, run), *flags)], env))
         shutil.rmtree(f'{a.out}/one', ignore_errors=True)

@@ -2,11 +2,13 @@
 # Publishing benchmark: the corpus's 24 JPEGs (12 and 24 megapixels) published through
 # quillmere-publish (a Release build) to 667 x 375, and in the same run vipsthumbnail
 # making the same pictures as one single-threaded process and as two side by side.
-
-# picture cache), --jobs 1 --no-cache, whether the three output folders are
-# byte-identical, the peak memory with two workers and the load average; then the
-# first and the cached publish with --hidpi (2x pictures) against the plain ones,
-# and whether the 1x pictures stay byte-identical with it.
+#
+# Reports (median wall and CPU times) the first publish, the unchanged project
+# published again into its folder (from the picture cache), --jobs 1 --no-cache,
+# whether the three output folders are byte-identical, the peak memory with two
+# workers and the load average; then the same first and second publish with
+# --hidpi (2x pictures), --webp (WebP copies) and both against the plain ones, and
+# whether the 1x pictures stay byte-identical with them.
 #
 #   bench/publish.sh [--build DIR] [--corpus DIR] [--out DIR] [--repeats N]
 #

@@ -28,8 +28,9 @@ struct RenderSettings
 // Bumped whenever the same source and settings would give other bytes (a new
 // filter, decode scale, colour conversion or encoder setting), so older entries are
 // never used. 2: the colour profiles and the PNG, WebP, HEIF and TIFF sources; 3: the
-// WebP copies' own settings, larger pictures drawn from the decode of the item picture.
-inline constexpr int kRendererVersion = 3;
+// WebP copies' own settings, larger pictures drawn from the decode of the item picture;
+// 4: the copies at libwebp's quickest method.
+inline constexpr int kRendererVersion = 4;
 
 class RenderCache
 {

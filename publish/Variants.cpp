@@ -27,7 +27,7 @@ bool IsOn(const QString &flag, std::optional<bool> override)
 QByteArray EncodeVariant(const DrawnPicture &picture, const VariantKind &kind, const QString &ownType)
 {
     if (kind.extension == QLatin1String(kWebp) && ownType != kind.extension)
-        return EncodeWebp(picture.pixels, picture.alpha, picture.lossless, kind.scale > 1 ? kWebpLargeCopy : kWebpCopy);
+        return EncodeWebp(picture.pixels, picture.alpha, picture.lossless, kWebpCopy);
     return EncodePicture(picture, kind.extension.isEmpty() ? ownType : kind.extension);
 }
 

@@ -8,6 +8,27 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace {
+
+// Whether the two plain files hold the same bytes.
+bool SameBytes(const QFileInfo &one, const QFileInfo &other)
+{
+    if (!one.isFile() || !other.isFile() || one.size() != other.size())
+        return false;
+    QFile a(one.filePath()), b(other.filePath());
+    if (!a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly))
+        return false;
+    for (;;) {
+        const QByteArray chunk = a.read(1 << 16);
+        if (chunk != b.read(1 << 16))
+            return false;
+        if (chunk.isEmpty())
+            return a.atEnd() && b.atEnd();
+    }
+}
+
+} // namespace
+
 void CopyFileOver(const QString &from, const QString &to)
 {
     const QFileInfo source(from);
@@ -16,6 +37,10 @@ void CopyFileOver(const QString &from, const QString &to)
     // The same file needs no copy; a link of the destination's name is replaced, wherever it points.
     const QFileInfo target(to);
     if (!target.isSymbolicLink() && target.exists() && source.canonicalFilePath() == target.canonicalFilePath())
+        return;
+    // Nor does a destination that already holds the same bytes: a build that changed
+    // nothing leaves the published files alone, times and all.
+    if (!target.isSymbolicLink() && SameBytes(source, target))
         return;
     // Written beside the destination and renamed over it, so a failing copy never
     // leaves a half file; a destination that cannot be written (a full disk) is an error.

@@ -19,12 +19,11 @@ struct WebpLossy
 inline constexpr WebpLossy kWebpSource{95.0f, 4};
 
 // The WebP copies published beside the pictures of other types (bench/webp.sh): about
-// 30% smaller than the JPEGs of quality 90, with as sharp a brightness (PSNR and SSIM
-// of the luma) but softer colour edges, since WebP halves the chroma. The copy at the
-// item's size takes libwebp's default effort; the one at twice the size, four times
-// the work at that effort, the quick method 1, a few percent larger.
-inline constexpr WebpLossy kWebpCopy{90.0f, 4};
-inline constexpr WebpLossy kWebpLargeCopy{90.0f, 1};
+// 26% smaller than the JPEGs of quality 90, with as sharp a brightness (PSNR and SSIM
+// of the luma) but softer colour edges, since WebP halves the chroma. libwebp's
+// quickest method: the slower ones save a few percent more at up to four times the
+// time, and the copies are made at every save of a changed picture.
+inline constexpr WebpLossy kWebpCopy{90.0f, 0};
 
 // The picture with its ICCP profile and EXIF orientation (not applied).
 DecodedPicture DecodeWebp(const QByteArray &bytes, const DecodeRequest &request = {});
