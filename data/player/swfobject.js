@@ -301,7 +301,6 @@
       panel.style.width = openWidth + 'px';
       panel.qmIndex = index;
 
-      // The first panel shows the fallback picture.
       var image = !index && options.first || document.createElement('img');
       var source = item.webp && image !== options.first && el('source', '', el('picture', '', panel), { type: 'image/webp' });
       (source ? source.parentNode : panel).appendChild(image);
@@ -415,7 +414,7 @@
       });
     }
 
-    // The time the old easing took (each 60 Hz frame closing 1/speed of the distance).
+    // The time the old easing took (each 60 Hz frame closing 1/speed of the way).
     function duration(distance, speed) {
       if (speed <= 1 || distance <= SETTLE_PX) {
         return 0;
@@ -694,7 +693,6 @@
       e.preventDefault();
       var moveFocus = panelIndex(document.activeElement) >= 0;
       open(to);
-      // Focus follows the open panel when it was on a panel.
       if (moveFocus) {
         (panels[to].link || panels[to].node).focus();
       }
@@ -707,15 +705,21 @@
       });
     }
 
+    // Writes only changes: each restyles the gallery.
+    var shown;
     function rescale() {
       var scale = Math.min(1, (root.clientWidth || width) / width);
       var zoom = Math.min(1, (window.visualViewport && window.visualViewport.scale) || 1);
-      stage.style.transform = scale < 1 ? 'scale(' + scale + ')' : '';
-      root.style.setProperty('--qm-k', String(1 / (scale * zoom)));
-      root.style.setProperty('--qm-z', String(1 / zoom));
+      var k = scale * zoom;
+      var style = [scale < 1 ? 'scale(' + scale + ')' : '', k < 1 ? 1 / k + '' : '', zoom < 1 ? 1 / zoom + '' : ''];
+      if (style + '' !== shown) {
+        shown = style + '';
+        stage.style.transform = style[0];
+        root.style.setProperty('--qm-k', style[1]);
+        root.style.setProperty('--qm-z', style[2]);
+      }
     }
 
-    // The rest load once the open picture has come.
     var opening = panels[active].image;
     if (opening.complete && opening.getAttribute('src')) {
       if (!opening.naturalWidth) {
@@ -732,11 +736,11 @@
 
     this.element = root;
     this.start = function () {
-      rescale();
-      // rescale never changes the observed size.
+      // The observer calls rescale (which keeps the size) before the first frame too.
       if (typeof window.ResizeObserver === 'function') {
         new window.ResizeObserver(rescale).observe(root);
       } else {
+        rescale();
         on(window, 'resize', rescale);
       }
       if (window.visualViewport) {
@@ -909,14 +913,13 @@
       }
     },
 
-    // The companion script's file texts, by file name.
     addFiles: function (named) {
       for (var name in named) {
         files[name] = named[name];
       }
     },
 
-    // The rest of the loader's interface, answered harmlessly; other calls do nothing.
+    // The loader's other calls, answered harmlessly.
     getObjectById: function (id) { return document.getElementById(id); },
     getFlashPlayerVersion: function () { return { major: 0, minor: 0, release: 0 }; },
     hasFlashPlayerVersion: function () { return false; },
