@@ -9,6 +9,8 @@
 #include "publish/codecs/GifCodec.h"
 #include "publish/codecs/JpegCodec.h"
 #include "publish/Pictures.h"
+#include "publish/Variants.h"
+#include "publish/codecs/WebpCodec.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -132,6 +134,28 @@ protected:
         return path;
     }
 };
+
+// The crop of a focal point holds for the larger picture and the WebP copies too: a
+// wide strip of the banded picture keeps its top band with the point at the top.
+TEST_F(Pictures, LargerPicturesAndWebpCopiesFollowTheFocalPoint)
+{
+    const QString source = bandedJpeg(QStringLiteral("banded.jpg"));
+    RenderSettings settings{400, 100, 1, kRed, QStringLiteral(".jpg"), TFocalPoint{50, 0}};
+    ItemDrawing drawing(source, settings);
+    const VariantPlan plan{{2, QString()}, {1, QStringLiteral(".webp")}, {2, QStringLiteral(".webp")}};
+    const std::vector<RenderedVariant> copies = RenderItemVariants(drawing, QStringLiteral("p0_t"), plan, RenderCache(QString()));
+    ASSERT_EQ(copies.size(), 3u);
+    for (const RenderedVariant &copy : copies) {
+        SCOPED_TRACE(copy.fileName.toStdString());
+        const Bitmap pixels = copy.fileName.endsWith(QLatin1String(".webp")) ? DecodeWebp(copy.bytes).pixels : DecodeJpeg(copy.bytes);
+        ASSERT_EQ(pixels.width(), 400 * copy.scale);
+        EXPECT_LT(ColourDistance(pixels.pixel(10, 2 * copy.scale), kGreen), 40);
+        EXPECT_LT(ColourDistance(pixels.pixel(10, 95 * copy.scale), kBlue), 40);
+    }
+    settings.focus.reset();
+    ItemDrawing centred(source, settings);
+    EXPECT_LT(ColourDistance(centred.At(2)->pixels.pixel(10, 4), kBlue), 30);
+}
 
 TEST_F(Pictures, Mode0LeavesBandsOfTheFillColourEitherSide)
 {
