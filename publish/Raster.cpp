@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <optional>
 
 Bitmap::Bitmap(int width, int height, std::int64_t maxPixels)
 {
@@ -130,26 +131,42 @@ std::uint8_t ToByte(float v)
     return std::uint8_t(std::clamp(v + 0.5f, 0.0f, 255.0f));
 }
 
+// Where a stretch writes (the target's columns x0..x1 and rows y0..y1, clipped to it),
+// the taps of both passes and the source columns the horizontal ones reach.
+struct StretchPlan
+{
+    int x0, x1, y0, y1;
+    Taps hx, vy;
+    int colLo, colHi;
+};
+
+std::optional<StretchPlan> PlanStretch(const Bitmap &source, const SourceRect &from, const Bitmap &target, const PixelRect &to)
+{
+    if (source.isNull() || target.isNull() || to.width() <= 0 || to.height() <= 0)
+        return std::nullopt;
+    const int x0 = std::max(to.left, 0), x1 = std::min(to.right, target.width());
+    const int y0 = std::max(to.top, 0), y1 = std::min(to.bottom, target.height());
+    if (x0 >= x1 || y0 >= y1)
+        return std::nullopt;
+    StretchPlan plan{x0, x1, y0, y1, MakeTaps(from.left, from.right, to.width(), x0 - to.left, x1 - to.left, source.width()),
+                     MakeTaps(from.top, from.bottom, to.height(), y0 - to.top, y1 - to.top, source.height()), source.width(), 0};
+    for (std::size_t i = 0; i < plan.hx.first.size(); ++i) {
+        plan.colLo = std::min(plan.colLo, plan.hx.first[i]);
+        plan.colHi = std::max(plan.colHi, plan.hx.first[i] + plan.hx.count[i]);
+    }
+    return plan;
+}
+
 } // namespace
 
 void StretchCopy(const Bitmap &source, const SourceRect &from, Bitmap &target, const PixelRect &to)
 {
-    if (source.isNull() || target.isNull() || to.width() <= 0 || to.height() <= 0)
+    const std::optional<StretchPlan> plan = PlanStretch(source, from, target, to);
+    if (!plan)
         return;
-    const int x0 = std::max(to.left, 0), x1 = std::min(to.right, target.width());
-    const int y0 = std::max(to.top, 0), y1 = std::min(to.bottom, target.height());
-    if (x0 >= x1 || y0 >= y1)
-        return;
-    const Taps hx = MakeTaps(from.left, from.right, to.width(), x0 - to.left, x1 - to.left, source.width());
-    const Taps vy = MakeTaps(from.top, from.bottom, to.height(), y0 - to.top, y1 - to.top, source.height());
+    const auto &[x0, x1, y0, y1, hx, vy, colLo, colHi] = *plan;
     const int outW = x1 - x0;
 
-    // The source columns the horizontal taps reach.
-    int colLo = source.width(), colHi = 0;
-    for (std::size_t i = 0; i < hx.first.size(); ++i) {
-        colLo = std::min(colLo, hx.first[i]);
-        colHi = std::max(colHi, hx.first[i] + hx.count[i]);
-    }
     const std::size_t span = std::size_t(colHi - colLo) * 3;
 
     // Row by row: the vertical taps first, over the contiguous bytes of whole
@@ -185,19 +202,10 @@ void StretchCopy(const Bitmap &source, const SourceRect &from, Bitmap &target, c
 void StretchCopyAlpha(const Bitmap &source, const AlphaPlane &sourceAlpha, const SourceRect &from, Bitmap &target, AlphaPlane &targetAlpha,
                       const PixelRect &to)
 {
-    if (source.isNull() || target.isNull() || to.width() <= 0 || to.height() <= 0)
+    const std::optional<StretchPlan> plan = PlanStretch(source, from, target, to);
+    if (!plan)
         return;
-    const int x0 = std::max(to.left, 0), x1 = std::min(to.right, target.width());
-    const int y0 = std::max(to.top, 0), y1 = std::min(to.bottom, target.height());
-    if (x0 >= x1 || y0 >= y1)
-        return;
-    const Taps hx = MakeTaps(from.left, from.right, to.width(), x0 - to.left, x1 - to.left, source.width());
-    const Taps vy = MakeTaps(from.top, from.bottom, to.height(), y0 - to.top, y1 - to.top, source.height());
-    int colLo = source.width(), colHi = 0;
-    for (std::size_t i = 0; i < hx.first.size(); ++i) {
-        colLo = std::min(colLo, hx.first[i]);
-        colHi = std::max(colHi, hx.first[i] + hx.count[i]);
-    }
+    const auto &[x0, x1, y0, y1, hx, vy, colLo, colHi] = *plan;
     // Premultiplied R, G, B and the coverage, per source column of the span.
     std::vector<float> column(std::size_t(colHi - colLo) * 4);
     for (int y = 0; y < y1 - y0; ++y) {
