@@ -14,7 +14,7 @@ QString &Field(TAppletAgent &document, const TValueRef &value)
     return document.Items.at(size_t(value.item)).*kItemCatalogue.at(at).member;
 }
 
-template <typename Visit> auto VisitSpec(const TValueRef &value, Visit visit)
+template <typename Visit> auto VisitEntry(const TValueRef &value, Visit visit)
 {
     const auto at = size_t(value.position - 1);
     if (value.item == TValueRef::kGallery)
@@ -209,12 +209,12 @@ QString ValueOf(const TAppletAgent &document, const TValueRef &value)
 
 const char *ValueControl(const TValueRef &value)
 {
-    return VisitSpec(value, [](const auto &spec) { return spec.control; });
+    return VisitEntry(value, [](const auto &entry) { return entry.control; });
 }
 
 int ValueMode(const TValueRef &value)
 {
-    return VisitSpec(value, [](const auto &spec) { return spec.mode(); });
+    return VisitEntry(value, [](const auto &entry) { return entry.mode(); });
 }
 
 TEditStep::TEditStep(const TEditContext &context, const QString &text)
